@@ -1,0 +1,30 @@
+#pragma once
+// Helpers shared by the tests: scratch folders, whole-file reads and writes.
+
+#include <filesystem>
+#include <string>
+
+namespace qf::testing {
+
+// A fresh, empty folder below the system's temporary folder; removed when the
+// object goes out of scope.
+class ScratchDir {
+public:
+    ScratchDir();
+    ~ScratchDir();
+    ScratchDir(const ScratchDir&) = delete;
+    ScratchDir& operator=(const ScratchDir&) = delete;
+    const std::filesystem::path& path() const { return path_; }
+    std::string file(const std::string& name) const { return (path_ / name).string(); }
+
+private:
+    std::filesystem::path path_;
+};
+
+std::string readFile(const std::filesystem::path& path);
+void writeFile(const std::filesystem::path& path, const std::string& text);
+
+// Path below the project's source folder (examples/, tests/golden/ ...).
+std::filesystem::path sourcePath(const std::string& relative);
+
+}  // namespace qf::testing
