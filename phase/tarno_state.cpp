@@ -1,0 +1,1 @@
+#include "phase/tarno_state.h"

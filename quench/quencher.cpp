@@ -1,0 +1,1 @@
+#include "quench/quencher.h"
