@@ -1,0 +1,36 @@
+#include "classify/discriminant.h"
+
+#include "classify/summary_report.h"
+#include "textio/rounding.h"
+
+namespace qf {
+
+double fitTerm(double fitRms, double svPenalty) {
+    return 0.001 * fix(1000.0 * fitRms * (1.0 + svPenalty) + 0.5);
+}
+
+double seriesDiscriminant(double fitTermValue, double smoothingRms, int n) {
+    return 0.001 * fix(1000.0 * (fitTermValue + smoothingRms) * static_cast<double>(n) + 0.5);
+}
+
+double spectrumDiscriminant(double smoothingRms, double fitRms, int n) {
+    return 0.001 * fix(1000.0 * (smoothingRms + fitRms) * static_cast<double>(n) + 0.5);
+}
+
+void writeGoodnessOfFit(ReportWriter& result, double value) {
+    result.endLine();
+    result.endLine();
+    result.printText("  GOODNESS-of-FIT CRITERIA, DISCRIMINANT: ", Sep::Join);
+    result.printNumber(value, Sep::End);
+    result.endLine();
+}
+
+void writeGraphDiscriminant(ReportWriter& graph, double discriminant, int ruleLength) {
+    graph.endLine();
+    graph.printText("DISCRIMINANT = ", Sep::Join);
+    graph.printNumber(discriminant, Sep::End);
+    graph.endLine();
+    writeRule(graph, '-', ruleLength);
+}
+
+}  // namespace qf

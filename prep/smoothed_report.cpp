@@ -1,0 +1,56 @@
+#include "prep/smoothed_report.h"
+
+#include <cmath>
+
+#include "textio/rounding.h"
+
+namespace qf {
+
+namespace {
+
+// Smoothed minus experimental, % of 10000 on a 0.01 grid.
+double difference(const Spectra& spectra, int i, int j) {
+    return 0.01 * fix(spectra.workSpectra(i, j) - spectra.expSpectra(i, j) + 0.5);
+}
+
+double smoothedValue(double x, bool mono) {
+    if (mono) return fix(std::fabs(x) * 10.0 + 0.5) / 100000.0;
+    return sgn(x) * fix(std::fabs(x) * 1000.0 + 0.5) / 10000000.0;
+}
+
+}  // namespace
+
+double writeSmoothedSpectra(ReportWriter& graph, const Spectra& spectra, int n, Program program) {
+    const bool mono = program == Program::Monofit;
+    graph.printText(n == 1 || mono
+                        ? "SMOOTHED NORMALIZED CORRECTED EXPERIMENTAL SPECTRA, from 320 to 380 Step "
+                        : "SMOOTHED NORMALIZED EXPERIMENTAL SPECTRA, from 320 to 380 Step ",
+                    Sep::Join);
+    graph.printNumber(spectra.step, Sep::End);
+    for (int i = 0; i < spectra.nSpec; ++i) {
+        for (int j = 0; j < spectra.nPoints; ++j) {
+            graph.writeNumber(smoothedValue(spectra.workSpectra(i, j), mono), Sep::Join);
+        }
+        graph.endLine();
+    }
+    graph.endLine();
+    graph.printText("DIFERENCE BETWEEN EXPERIMENTAL AND SMOOTHED SPECTRA, % from 320 to 380, Step ",
+                    Sep::Join);
+    graph.printNumber(spectra.step, Sep::End);
+    double sum = 0.0;
+    for (int i = 0; i < spectra.nSpec; ++i) {
+        for (int j = 0; j < spectra.nPoints; ++j) {
+            const double d = difference(spectra, i, j);
+            graph.writeNumber(n == 3 && !mono ? d : roundSym(d, 2), Sep::Join);
+            sum += d * d;
+        }
+        graph.endLine();
+    }
+    if (mono) {
+        graph.endLine();
+        return std::sqrt(sum / static_cast<double>(spectra.nPoints));
+    }
+    return std::sqrt(sum / static_cast<double>(spectra.nSpec) / static_cast<double>(spectra.nPoints));
+}
+
+}  // namespace qf

@@ -1,0 +1,15 @@
+#pragma once
+// The smoothed-spectra report of a VELA reporting pass: the working spectra
+// as the smoothing cycles left them, and their differences from the
+// experimental spectra, whose root-mean-square is the smoothing error.
+
+#include "prep/spectra.h"
+#include "prep/stage_state.h"
+#include "textio/report_writer.h"
+
+namespace qf {
+
+// Writes both sections for stage `n` and returns smoothingRms.
+double writeSmoothedSpectra(ReportWriter& graph, const Spectra& spectra, int n, Program program);
+
+}  // namespace qf

@@ -1,0 +1,73 @@
+#include "quench/sv_report.h"
+
+#include "textio/rounding.h"
+
+namespace qf {
+
+double ksvRelative(double ksv, double ksvTrp) { return 0.1 * fix(1000.0 * ksv / ksvTrp + 0.5); }
+
+void writeSternVolmerPlot(ReportWriter& graph, const SternVolmerBest& best,
+                          std::span<const double> activity) {
+    graph.endLine();
+    graph.line("DATA for STERN-VOLMER PLOT");
+    graph.line("Quencher concentration, M");
+    graph.line("Experimental points and theoretical lines for each component");
+    for (int i = 0; i < best.nSpec; ++i) {
+        graph.writeNumber(fix(activity[static_cast<std::size_t>(i)] * 1000.0 + 0.5) / 1000.0, Sep::Join);
+    }
+    graph.endLine();
+    const Matrix& a = *best.amplitudes;
+    for (int k = 0; k < best.n; ++k) {
+        for (int i = 0; i < best.nSpec; ++i) graph.writeNumber(roundSym(a(k, 0) / a(k, i), 3), Sep::Join);
+        graph.endLine();
+    }
+    for (int k = 0; k < best.n; ++k) {
+        for (int i = 0; i < best.nSpec; ++i) {
+            const double x = activity[static_cast<std::size_t>(i)];
+            graph.writeNumber(roundSym(best.intercept[k] + best.ksv[k] * x, 3), Sep::Join);
+        }
+        graph.endLine();
+    }
+}
+
+void writeTable3(ReportWriter& result, const SternVolmerBest& best, double ksvTrp) {
+    result.endLine();
+    result.line("T A B L E 3");
+    result.line("Stern-Volmer quenching constant (Ksv, 1/M), Relative quenching constant(100% corresponds "
+                "to the Stern-Volmer constant of Trp in solution, Ksv(Trp))");
+    result.line("Free term in Stern-Volmer equation (Bi), in ideal case should equal 1; Linear correlation "
+                "coefficients for Stern-Volmer plots (R)");
+    result.endLine();
+    result.tab(2);
+    result.printText("N comp.", Sep::Join);
+    result.tab(13);
+    result.printText("Ksv, 1/M", Sep::Join);
+    result.tab(25);
+    result.printText("s.d.", Sep::Join);
+    result.tab(37);
+    result.printText("Ksv/Ksv(TRP),%", Sep::Join);
+    result.tab(53);
+    result.printText("s.d.", Sep::Join);
+    result.tab(65);
+    result.printText("Bi", Sep::Join);
+    result.tab(75);
+    result.printText("R", Sep::End);
+    for (int k = 0; k < best.n; ++k) {
+        result.tab(5);
+        result.printNumber(k + 1, Sep::Join);
+        result.tab(12);
+        result.printNumber(best.ksv[k], Sep::Join);
+        result.tab(24);
+        result.printNumber(best.ksvSd[k], Sep::Join);
+        result.tab(36);
+        result.printNumber(ksvRelative(best.ksv[k], ksvTrp), Sep::Join);
+        result.tab(52);
+        result.printNumber(ksvRelative(best.ksvSd[k], ksvTrp), Sep::Join);
+        result.tab(64);
+        result.printNumber(0.01 * fix(100.0 * best.intercept[k] + 0.5), Sep::Join);
+        result.tab(74);
+        result.printNumber(best.r[k], Sep::End);
+    }
+}
+
+}  // namespace qf

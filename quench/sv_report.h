@@ -1,0 +1,31 @@
+#pragma once
+// Stern-Volmer lines of the best decomposition: the plot data of the graph
+// report and Table 3 of the results report.
+
+#include <span>
+
+#include "textio/matrix.h"
+#include "textio/report_writer.h"
+
+namespace qf {
+
+// The best lines of n components, as the reports read them.
+struct SternVolmerBest {
+    int n = 0;
+    int nSpec = 0;
+    const Matrix* amplitudes = nullptr;  // component by spectrum
+    const double* ksv = nullptr;
+    const double* ksvSd = nullptr;
+    const double* intercept = nullptr;
+    const double* r = nullptr;
+};
+
+// Ksv in % of Ksv(Trp), to 0.1.
+double ksvRelative(double ksv, double ksvTrp);
+
+void writeSternVolmerPlot(ReportWriter& graph, const SternVolmerBest& best,
+                          std::span<const double> activity);
+
+void writeTable3(ReportWriter& result, const SternVolmerBest& best, double ksvTrp);
+
+}  // namespace qf
