@@ -1,0 +1,109 @@
+#include "driver/read_stage.h"
+
+#include <string>
+
+#include "prep/correction.h"
+#include "quench/quencher.h"
+#include "textio/data_file.h"
+#include "textio/data_reader.h"
+#include "textio/fpcheck.h"
+
+namespace qf {
+
+namespace {
+
+bool isSeries(const RunState& run) { return run.program == Program::Quenfit; }
+
+const DataLimits& limitsOf(const RunState& run) {
+    return isSeries(run) ? kSeriesLimits : kSingleLimits;
+}
+
+void writeExperimentalHeading(const Grid& g, ReportWriter& graph) {
+    graph.endLine();
+    graph.printText("EXPERIMENTAL SPECTRA, from ", Sep::Join);
+    graph.printNumber(g.first, Sep::Join);
+    graph.printText(" to", Sep::Join);
+    graph.printNumber(g.last, Sep::Join);
+    graph.printText(" Step ", Sep::Join);
+    graph.printNumber(g.step, Sep::End);
+}
+
+void writeSingleSpectrumHeading(int runIndex, Reports& reports) {
+    const char* heading = runIndex == 1   ? "SUBPROGRAMM VELA-MONO-I"
+                          : runIndex == 2 ? "SUBPROGRAMM VELA-MONO-II"
+                                          : "SUBPROGRAMM VELA-MONO-III";
+    reports.graph.tab(40);
+    reports.graph.printText(heading, Sep::End);
+    reports.result.tab(40);
+    reports.result.printText(heading, Sep::End);
+}
+
+}  // namespace
+
+void firstPass(RunState& run) {
+    DataReader reader = DataReader::open(run.dataPath);
+    Reports& reports = run.reports;
+    const std::string title = reader.readLine("the title line");
+    reports.graph.line(title);
+    reports.graph.line(run.date);
+    if (isSeries(run)) {
+        reports.result.line(title);
+        reports.result.line(run.date);
+    }
+    const ParameterLine params = readParameterLine(reader, isSeries(run), limitsOf(run), true);
+    if (isSeries(run)) {
+        const int line = reader.lineNumber();
+        const std::string concentrations = reader.readLine("the quencher concentrations");
+        checkConcentrationLine(reader, line, concentrations, params.nSpec);
+    }
+    run.grid = params.grid;
+    writeExperimentalHeading(params.grid, reports.graph);
+    const FirstPassData data = readFirstPassSpectra(reader, params, reports.graph);
+    run.standardMax = firstPassCorrection(params.grid, data.spectra, data.standard, reports.graph);
+    if (!isSeries(run)) reports.graph.endLine();
+    fp::check("correcting the spectra");
+}
+
+void analysisRead(RunState& run) {
+    DataReader reader = DataReader::open(run.dataPath);
+    Reports& reports = run.reports;
+    const int runIndex = run.stage.runIndex;
+    const std::string title = reader.readLine("the title line");
+    const bool titleBlock = isSeries(run) ? runIndex == 0 : runIndex <= 1;
+    if (titleBlock) {
+        reports.summary.line(title);
+        reports.summary.line(run.date);
+        reports.summary.endLine();
+        if (!isSeries(run)) {
+            reports.result.line(title);
+            reports.result.line(run.date);
+            reports.result.endLine();
+        }
+    }
+    const ParameterLine params = readParameterLine(reader, isSeries(run), limitsOf(run), true);
+    run.grid = params.grid;
+    if (isSeries(run)) {
+        QuencherSeries& q = run.quencher;
+        q.type = params.quencherType;
+        q.concentration.assign(static_cast<std::size_t>(params.nSpec), 0.0);
+        for (int j = 0; j < params.nSpec; ++j) {
+            q.concentration[static_cast<std::size_t>(j)] =
+                reader.readNumber("quencher concentration " + std::to_string(j + 1));
+        }
+        setUpQuencher(q);
+        fp::check("computing the quencher activities");
+        checkSeries(q);
+    }
+    const WindowData window = readWindow(reader, params);
+    correctWindow(params.grid, run.standardMax, window.spectra, window.standard, run.spectra);
+    fp::check("correcting the spectra");
+    if (isSeries(run)) {
+        if (runIndex == 0) writeQuencherLines(run.quencher, reports.result, reports.graph);
+    } else {
+        writeSingleSpectrumHeading(runIndex, reports);
+    }
+    normalizeWindow(run.spectra);
+    fp::check("normalizing the spectra");
+}
+
+}  // namespace qf

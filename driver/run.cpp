@@ -1,0 +1,234 @@
+#include "driver/run.h"
+
+#include <chrono>
+#include <ctime>
+#include <filesystem>
+#include <ostream>
+#include <system_error>
+
+#include "driver/read_stage.h"
+#include "driver/stages.h"
+#include "textio/failure.h"
+#include "textio/fpcheck.h"
+
+namespace qf {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr const char* kVersion = "1.0.0";
+
+const char* programName(Program program) {
+    return program == Program::Quenfit ? "quenfit" : "monofit";
+}
+
+FileNames defaultNames(Program program) {
+    if (program == Program::Quenfit) return {"DATA.", "Result.txt", "Graph.txt", "Summary.txt"};
+    return {"DATAM.", "ResultM.txt", "GraphM.txt", "SummaryM.txt"};
+}
+
+std::vector<std::string> splitAtBlanks(const std::string& text) {
+    std::vector<std::string> parts;
+    std::string current;
+    for (char c : text) {
+        if (c == ' ') {
+            parts.push_back(current);
+            current.clear();
+        } else {
+            current += c;
+        }
+    }
+    parts.push_back(current);
+    return parts;
+}
+
+// The default data names end with a dot, which Windows file systems drop:
+// "DATA." there opens the file DATA. We read DATA when DATA. does not exist.
+std::string resolveDataPath(Program program, const std::string& name) {
+    if (name == defaultNames(program).data) {
+        std::error_code ec;
+        const std::string plain = name.substr(0, name.size() - 1);
+        if (!fs::exists(name, ec) && fs::exists(plain, ec)) return plain;
+    }
+    return name;
+}
+
+// Same file: by identity when both exist, by normalized path otherwise.
+bool sameFile(const std::string& a, const std::string& b) {
+    std::error_code ec;
+    if (fs::exists(a, ec) && fs::exists(b, ec)) {
+        const bool same = fs::equivalent(a, b, ec);
+        if (!ec) return same;
+    }
+    const fs::path pa = fs::weakly_canonical(fs::absolute(a, ec), ec);
+    const fs::path pb = fs::weakly_canonical(fs::absolute(b, ec), ec);
+    return pa == pb;
+}
+
+// An input is never truncated: refuse before creating anything when two of
+// the four names are one file.
+void checkNameClash(const RunState& run) {
+    struct Named {
+        const std::string* path;
+        const char* role;
+    };
+    const Named files[] = {{&run.dataPath, "data file"},
+                           {&run.files.result, "report file"},
+                           {&run.files.graph, "graph file"},
+                           {&run.files.summary, "summary file"}};
+    for (std::size_t i = 0; i < 4; ++i) {
+        for (std::size_t j = i + 1; j < 4; ++j) {
+            if (sameFile(*files[i].path, *files[j].path)) {
+                fail(std::string("the ") + files[i].role + " and the " + files[j].role +
+                     " are the same file \"" + *files[j].path + "\"; nothing was written");
+            }
+        }
+    }
+}
+
+void createReports(RunState& run) {
+    run.reports.graph.create(run.files.graph, "graph file");
+    run.reports.result.create(run.files.result, "report file");
+    run.reports.summary.create(run.files.summary, "summary file");
+}
+
+void closeReports(RunState& run) {
+    run.reports.result.close();
+    run.reports.summary.close();
+    run.reports.graph.close();
+}
+
+void runSeries(RunState& run) {
+    StageState& stage = run.stage;
+    stage.runIndex = 0;
+    firstPass(run);
+    for (;;) {
+        analysisRead(run);
+        if (stage.velaFlag == 0) {
+            runTarnoStage(run);
+            // Leave the phase-plane stage.
+            stage.runIndex = 1;
+            stage.finalPass[1] = 0;
+            stage.stageClean[1] = 0;
+            stage.threeCompStep = 8.1;
+            stage.smoothingCycles = 0;
+            continue;
+        }
+        const StageEnd end = runVelaStage(run);
+        if (end == StageEnd::EndRun) break;
+        stage.runIndex += 1;
+        stage.smoothingCycles = 0;
+        if (stage.runIndex > 3) break;
+    }
+    writeSummaryLegend(run);
+}
+
+void runSingleSpectrum(RunState& run) {
+    StageState& stage = run.stage;
+    stage.runIndex = 1;
+    firstPass(run);
+    for (;;) {
+        analysisRead(run);
+        stage.stageClean[1] = 0;
+        stage.finalPass[1] = 0;
+        stage.threeCompStep = 8.1;
+        stage.smoothingCycles = 0;
+        const StageEnd end = runMonoVelaStage(run);
+        if (end == StageEnd::EndRun) break;
+        if (end == StageEnd::FallBack) {
+            // No third component: fit two components again, and switch to
+            // three after the third smoothing cycle of that stage.
+            stage.runIndex = 2;
+            stage.fallbackActive = true;
+            stage.fallbackUsed = true;
+            stage.stageClean[2] = 0;
+            stage.finalPass[2] = 0;
+            stage.smoothingCycles = 0;
+            continue;
+        }
+        stage.runIndex += 1;
+        stage.smoothingCycles = 0;
+        if (stage.runIndex > 3) break;
+    }
+    writeSummaryLegend(run);
+}
+
+void printUsage(Program program, std::ostream& out) {
+    const char* name = programName(program);
+    const FileNames d = defaultNames(program);
+    out << "usage: " << name << " [DATAFILE REPORTFILE GRAPHFILE SUMMARYFILE]\n"
+        << "  Without exactly four names the defaults are used: " << d.data << " " << d.result
+        << " " << d.graph << " " << d.summary << "\n"
+        << "  " << name << " --help | --version\n";
+}
+
+}  // namespace
+
+FileNames fileNamesFromCommandLine(Program program, const std::vector<std::string>& args) {
+    std::string line;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        if (i > 0) line += ' ';
+        line += args[i];
+    }
+    const std::vector<std::string> parts = splitAtBlanks(line);
+    if (parts.size() == 4) return {parts[0], parts[1], parts[2], parts[3]};
+    return defaultNames(program);
+}
+
+void runAnalysis(RunState& run) {
+    fp::clear();
+    run.dataPath = resolveDataPath(run.program, run.files.data);
+    checkNameClash(run);
+    createReports(run);
+    if (run.program == Program::Quenfit) {
+        runSeries(run);
+    } else {
+        runSingleSpectrum(run);
+    }
+    closeReports(run);
+}
+
+int runProgram(Program program, const std::vector<std::string>& args, const std::string& date,
+               std::ostream& out, std::ostream& err) {
+    if (args.size() == 1 && (args[0] == "-h" || args[0] == "--help")) {
+        printUsage(program, out);
+        return 0;
+    }
+    if (args.size() == 1 && args[0] == "--version") {
+        out << programName(program) << " " << kVersion << "\n";
+        return 0;
+    }
+    RunState run;
+    run.program = program;
+    run.date = date;
+    run.files = fileNamesFromCommandLine(program, args);
+    try {
+        runAnalysis(run);
+    } catch (const RunFailure& failure) {
+        // The reports keep what was written before the failure.
+        try {
+            run.reports.result.close();
+            run.reports.summary.close();
+            run.reports.graph.close();
+        } catch (const RunFailure&) {
+        }
+        err << programName(program) << ": " << failure.what() << "\n";
+        return 1;
+    } catch (const std::bad_alloc&) {
+        err << programName(program) << ": out of memory\n";
+        return 1;
+    }
+    return 0;
+}
+
+std::string todayText() {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    char buf[16];
+    std::strftime(buf, sizeof buf, "%m-%d-%Y", &local);
+    return buf;
+}
+
+}  // namespace qf

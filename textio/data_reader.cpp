@@ -1,0 +1,188 @@
+#include "textio/data_reader.h"
+
+#include <cerrno>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <limits>
+#include <sstream>
+
+#include "textio/failure.h"
+#include "textio/fpcheck.h"
+
+namespace qf {
+
+namespace {
+
+bool isBlank(char c) { return c == ' ' || c == '\t'; }
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
+
+// Quotes a field for a message, cutting very long or binary text short.
+std::string quoted(std::string_view text) {
+    std::string out = "\"";
+    std::size_t shown = 0;
+    for (char c : text) {
+        if (shown == 40) {
+            out += "...";
+            break;
+        }
+        const auto u = static_cast<unsigned char>(c);
+        if (u < 0x20 || u >= 0x7f) {
+            static const char* hex = "0123456789abcdef";
+            out += "\\x";
+            out += hex[u >> 4];
+            out += hex[u & 15];
+        } else {
+            out += c;
+        }
+        ++shown;
+    }
+    return out + "\"";
+}
+
+}  // namespace
+
+DataReader DataReader::open(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) fail("cannot open the data file \"" + path + "\": " + std::strerror(errno));
+    std::ostringstream text;
+    text << in.rdbuf();
+    if (in.bad()) fail("cannot read the data file \"" + path + "\"");
+    return DataReader(path, text.str());
+}
+
+DataReader::DataReader(std::string name, std::string text, int firstLine)
+    : name_(std::move(name)), text_(std::move(text)), line_(firstLine) {}
+
+bool DataReader::onlyBlanksLeft() const {
+    for (std::size_t i = pos_; i < text_.size(); ++i) {
+        const char c = text_[i];
+        if (!isBlank(c) && c != '\r' && c != '\n') return false;
+    }
+    return true;
+}
+
+void DataReader::failAt(int line, const std::string& cause) const {
+    fail(name_ + ", line " + std::to_string(line) + ": " + cause);
+}
+
+bool DataReader::atLineEnd() const {
+    if (pos_ >= text_.size()) return false;
+    if (text_[pos_] == '\n') return true;
+    return text_[pos_] == '\r' && pos_ + 1 < text_.size() && text_[pos_ + 1] == '\n';
+}
+
+void DataReader::skipLineEnd() {
+    if (text_[pos_] == '\r') ++pos_;
+    ++pos_;  // the LF
+    ++line_;
+}
+
+std::string DataReader::readLine(std::string_view what) {
+    if (atEnd()) failAt(line_, "the file ends where " + std::string(what) + " was expected");
+    const std::size_t start = pos_;
+    while (pos_ < text_.size() && !atLineEnd()) ++pos_;
+    std::string line = text_.substr(start, pos_ - start);
+    if (pos_ < text_.size()) skipLineEnd();
+    return line;
+}
+
+bool DataReader::parseNumber(std::string_view text, double& value) {
+    std::size_t i = 0;
+    const std::size_t n = text.size();
+    if (i < n && (text[i] == '+' || text[i] == '-')) ++i;
+    std::size_t mantissaDigits = 0;
+    while (i < n && isDigit(text[i])) {
+        ++i;
+        ++mantissaDigits;
+    }
+    if (i < n && text[i] == '.') {
+        ++i;
+        while (i < n && isDigit(text[i])) {
+            ++i;
+            ++mantissaDigits;
+        }
+    }
+    if (mantissaDigits == 0) return false;
+    if (i < n && (text[i] == 'e' || text[i] == 'E')) {
+        ++i;
+        if (i < n && (text[i] == '+' || text[i] == '-')) ++i;
+        std::size_t exponentDigits = 0;
+        while (i < n && isDigit(text[i])) {
+            ++i;
+            ++exponentDigits;
+        }
+        if (exponentDigits == 0) return false;
+    }
+    if (i != n) return false;
+    const std::string copy(text);
+    errno = 0;
+    const double v = std::strtod(copy.c_str(), nullptr);
+    const bool overflow = errno == ERANGE && std::fabs(v) > 1.0;
+    // strtod may raise the overflow or underflow flags; they say nothing about
+    // the run's arithmetic.
+    fp::clear();
+    if (overflow || !std::isfinite(v)) return false;
+    value = v;
+    return true;
+}
+
+std::string_view DataReader::readField(std::string_view what, int& fieldLine) {
+    while (pos_ < text_.size()) {
+        const char c = text_[pos_];
+        if (isBlank(c) || c == '\r') {
+            ++pos_;
+        } else if (c == '\n') {
+            ++pos_;
+            ++line_;
+        } else {
+            break;
+        }
+    }
+    if (atEnd()) failAt(line_, "the file ends where " + std::string(what) + " was expected");
+    fieldLine = line_;
+    const std::size_t start = pos_;
+    while (pos_ < text_.size()) {
+        const char c = text_[pos_];
+        if (c == ',' || isBlank(c) || c == '\n' || (c == '\r' && atLineEnd())) break;
+        ++pos_;
+    }
+    const std::string_view field(text_.data() + start, pos_ - start);
+    // The delimiter: blanks, then one comma or one line end.
+    while (pos_ < text_.size() && isBlank(text_[pos_])) ++pos_;
+    if (pos_ < text_.size()) {
+        if (text_[pos_] == ',') {
+            ++pos_;
+        } else if (atLineEnd()) {
+            skipLineEnd();
+        }
+    }
+    if (field.empty()) failAt(fieldLine, "empty field where " + std::string(what) + " was expected");
+    return field;
+}
+
+double DataReader::readNumber(std::string_view what) {
+    int line = 0;
+    const std::string_view field = readField(what, line);
+    double value = 0.0;
+    if (!parseNumber(field, value)) {
+        failAt(line, quoted(field) + " is not a number (" + std::string(what) + ")");
+    }
+    return value;
+}
+
+int DataReader::readWholeNumber(std::string_view what) {
+    int line = 0;
+    const std::string_view field = readField(what, line);
+    double value = 0.0;
+    if (!parseNumber(field, value)) {
+        failAt(line, quoted(field) + " is not a number (" + std::string(what) + ")");
+    }
+    if (value != std::trunc(value) || std::fabs(value) > 1e9) {
+        failAt(line, quoted(field) + " is not a whole number (" + std::string(what) + ")");
+    }
+    return static_cast<int>(value);
+}
+
+}  // namespace qf
