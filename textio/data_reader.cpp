@@ -1,6 +1,7 @@
 #include "textio/data_reader.h"
 
 #include <cerrno>
+#include <cfenv>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -9,7 +10,6 @@
 #include <sstream>
 
 #include "textio/failure.h"
-#include "textio/fpcheck.h"
 
 namespace qf {
 
@@ -117,12 +117,14 @@ bool DataReader::parseNumber(std::string_view text, double& value) {
     }
     if (i != n) return false;
     const std::string copy(text);
+    // strtod may raise the overflow or underflow flags; they say nothing about
+    // the run's arithmetic, so the flags are restored afterwards.
+    std::fexcept_t saved;
+    std::fegetexceptflag(&saved, FE_ALL_EXCEPT);
     errno = 0;
     const double v = std::strtod(copy.c_str(), nullptr);
     const bool overflow = errno == ERANGE && std::fabs(v) > 1.0;
-    // strtod may raise the overflow or underflow flags; they say nothing about
-    // the run's arithmetic.
-    fp::clear();
+    std::fesetexceptflag(&saved, FE_ALL_EXCEPT);
     if (overflow || !std::isfinite(v)) return false;
     value = v;
     return true;
