@@ -164,9 +164,8 @@ std::string_view DataReader::readField(std::string_view what, int& fieldLine) {
     return field;
 }
 
-double DataReader::readNumber(std::string_view what) {
-    int line = 0;
-    const std::string_view field = readField(what, line);
+double DataReader::readParsed(std::string_view what, int& line, std::string_view& field) {
+    field = readField(what, line);
     double value = 0.0;
     if (!parseNumber(field, value)) {
         failAt(line, quoted(field) + " is not a number (" + std::string(what) + ")");
@@ -174,13 +173,16 @@ double DataReader::readNumber(std::string_view what) {
     return value;
 }
 
+double DataReader::readNumber(std::string_view what) {
+    int line = 0;
+    std::string_view field;
+    return readParsed(what, line, field);
+}
+
 int DataReader::readWholeNumber(std::string_view what) {
     int line = 0;
-    const std::string_view field = readField(what, line);
-    double value = 0.0;
-    if (!parseNumber(field, value)) {
-        failAt(line, quoted(field) + " is not a number (" + std::string(what) + ")");
-    }
+    std::string_view field;
+    const double value = readParsed(what, line, field);
     if (value != std::trunc(value) || std::fabs(value) > 1e9) {
         failAt(line, quoted(field) + " is not a whole number (" + std::string(what) + ")");
     }

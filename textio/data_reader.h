@@ -45,6 +45,7 @@ public:
 
 private:
     std::string_view readField(std::string_view what, int& fieldLine);
+    double readParsed(std::string_view what, int& line, std::string_view& field);
     [[noreturn]] void failAt(int line, const std::string& cause) const;
     void skipLineEnd();
     bool atLineEnd() const;
