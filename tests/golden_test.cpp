@@ -50,7 +50,7 @@ TEST_P(GoldenRun, ReportsMatchByteForByte) {
 INSTANTIATE_TEST_SUITE_P(Examples, GoldenRun,
                          ::testing::Values(GoldenCase{"series", Program::Quenfit, "examples/series.dat"},
                                            GoldenCase{"single", Program::Monofit, "examples/single.dat"}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& param) { return std::string(param.param.name); });
 
 }  // namespace
 }  // namespace qf
