@@ -86,7 +86,7 @@ TEST(SmoothedReport, SingleSpectrumLayout) {
               ".1234,1,\r\n"
               "\r\n"
               "DIFERENCE BETWEEN EXPERIMENTAL AND SMOOTHED SPECTRA, % from 320 to 380, Step  1 \r\n"
-              "-112.34,0,\r\n"
+              "-112.33,0,\r\n"  // Fix(-11234 + 0.5) = -11233
               "\r\n");
 }
 
