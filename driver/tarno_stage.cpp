@@ -1,17 +1,28 @@
 #include "driver/stages.h"
+#include "phase/parallel.h"
+#include "phase/tarno_pass.h"
+#include "prep/smoothing.h"
 
 namespace qf {
 
-// Placeholder until the phase-plane stage is built: the stage is accepted at
-// once and its reporting pass writes only the heading of the first VELA stage.
+// Silent passes alternate with smoothing cycles until the acceptance rule
+// sets the stage flags; then the reporting pass runs on the wavenumber-scale
+// spectra of the pass before it and writes the stage's reports and the
+// heading of the first VELA stage.
 void runTarnoStage(RunState& run) {
-    run.stage.velaFlag = 1;
-    run.stage.tarnoFlag = 1;
-    run.reports.graph.tab(40);
-    run.reports.graph.printText("SUBPROGRAMM VELA-I", Sep::End);
-    run.reports.result.endLine();
-    run.reports.result.tab(40);
-    run.reports.result.printText("SUBPROGRAMM VELA-I", Sep::End);
+    requireTarnoSeries(run.spectra, run.quencher);
+    run.tarno = TarnoState{};
+    const int threads = phaseThreads();
+    for (;;) {
+        const bool reporting = run.stage.tarnoFlag == 1;
+        tarnoPass({run.spectra, run.quencher, run.fit, run.stage, run.tarno,
+                   reporting ? &run.reports : nullptr, threads});
+        if (reporting) return;
+        smoothingCycle(Program::Quenfit, run.spectra, run.fit, run.stage);
+        const bool accepted = run.stage.velaFlag == 1 && run.stage.tarnoFlag == 1;
+        const bool open = run.stage.velaFlag == 0 && run.stage.tarnoFlag == 0;
+        if (!accepted && !open) return;
+    }
 }
 
 }  // namespace qf

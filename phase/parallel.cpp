@@ -1,0 +1,86 @@
+#include "phase/parallel.h"
+
+#include <algorithm>
+#include <atomic>
+#include <climits>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "textio/fpcheck.h"
+
+namespace qf {
+
+int phaseThreads() {
+    const unsigned hw = std::thread::hardware_concurrency();
+    return hw >= 2 ? 2 : 1;
+}
+
+namespace {
+
+class FailureSlot {
+public:
+    void record(int index, std::exception_ptr error) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (index < lowest_.load()) {
+            lowest_.store(index);
+            error_ = std::move(error);
+        }
+    }
+    int lowest() const { return lowest_.load(); }
+    std::optional<IndexedFailure> result() const {
+        if (lowest_.load() == INT_MAX) return std::nullopt;
+        return IndexedFailure{lowest_.load(), error_};
+    }
+
+private:
+    std::mutex mutex_;
+    std::atomic<int> lowest_{INT_MAX};
+    std::exception_ptr error_;
+};
+
+void runPieces(int worker, std::atomic<int>& next, int count,
+               const std::function<void(int, int)>& task,
+               const std::function<std::string(int)>& where, FailureSlot& failure) {
+    for (;;) {
+        const int i = next.fetch_add(1);
+        if (i >= count || i > failure.lowest()) return;
+        try {
+            task(i, worker);
+            fp::check(where(i));
+        } catch (...) {
+            fp::clear();
+            failure.record(i, std::current_exception());
+        }
+    }
+}
+
+}  // namespace
+
+std::optional<IndexedFailure> forEachIndex(int count, int threads,
+                                           const std::function<void(int, int)>& task,
+                                           const std::function<std::string(int)>& where) {
+    // A failure already pending on the calling thread is not ours to report.
+    fp::check("phase-plane stage");
+    std::atomic<int> next{0};
+    FailureSlot failure;
+    const int workers = std::max(1, std::min(threads, count));
+    if (workers == 1) {
+        runPieces(0, next, count, task, where, failure);
+        return failure.result();
+    }
+    std::vector<std::thread> pool;
+    pool.reserve(static_cast<std::size_t>(workers - 1));
+    for (int w = 1; w < workers; ++w) {
+        pool.emplace_back([&, w] {
+            fp::clear();
+            runPieces(w, next, count, task, where, failure);
+        });
+    }
+    runPieces(0, next, count, task, where, failure);
+    for (std::thread& t : pool) t.join();
+    return failure.result();
+}
+
+}  // namespace qf

@@ -1,0 +1,253 @@
+#include "phase/tarno_report.h"
+
+#include <cmath>
+
+#include "classify/summary_report.h"
+#include "textio/rounding.h"
+
+namespace qf {
+
+void TarnoReport::stageHeadings() {
+    r_.graph.tab(40);
+    r_.graph.printText("SUBPROGRAMM TARNO", Sep::End);
+    r_.result.endLine();
+    r_.result.tab(40);
+    r_.result.printText("SUBPROGRAMM TARNO", Sep::End);
+}
+
+double TarnoReport::smoothedSpectra(const Spectra& s) {
+    ReportWriter& g = r_.graph;
+    g.printText("SMOOTHED NORMALIZED CORRECTED EXPERIMENTAL SPECTRA, from 320 to 380, Step ", Sep::Join);
+    g.printNumber(s.step, Sep::End);
+    for (int i = 0; i < s.nSpec; ++i) {
+        for (int j = 0; j < s.nPoints; ++j) {
+            const double w = s.workSpectra(i, j);
+            g.writeNumber(sgn(w) * fix(1000.0 * std::fabs(w) + 0.5) / 10000000.0, Sep::Zone);
+        }
+        g.endLine();
+    }
+    g.endLine();
+    g.printText("DIFERENCE BETWEEN EXPERIMENTAL AND SMOOTHED SPECTRA, % from 320 to 380, Step ",
+                Sep::Join);
+    g.printNumber(s.step, Sep::End);
+    double sum = 0.0;
+    for (int i = 0; i < s.nSpec; ++i) {
+        for (int j = 0; j < s.nPoints; ++j) {
+            const double d = 0.01 * fix(s.workSpectra(i, j) - s.expSpectra(i, j) + 0.5);
+            g.writeNumber(d, Sep::Join);
+            sum = sum + d * d;
+        }
+        g.endLine();
+    }
+    return std::sqrt(sum / static_cast<double>(s.nSpec) / static_cast<double>(s.nPoints));
+}
+
+void TarnoReport::sternVolmerHeading() {
+    r_.graph.endLine();
+    r_.graph.line("DATA for STERN-VOLMER PLOT");
+    r_.graph.line("Quencher concentration, M");
+    r_.graph.line("Experimental points and theoretical lines for each component");
+}
+
+void TarnoReport::table1Heading() {
+    r_.result.line("T A B L E  1");
+    r_.result.line("Maximum position of spectral components in wavelengths (L, nm) and wavenumbers (V, 1/cm)");
+    r_.result.endLine();
+}
+
+void TarnoReport::table1(const PhasePositions& positions) {
+    ReportWriter& w = r_.result;
+    w.printText("N comp.", Sep::Join);
+    w.tab(19);
+    w.printText("L (nm)", Sep::Join);
+    w.tab(29);
+    w.printText("DL", Sep::Join);
+    w.tab(44);
+    w.printText("V (1/cm)", Sep::Join);
+    w.tab(54);
+    w.printText("DV", Sep::End);
+    const char* labels[2] = {" 1 ", " 2 "};
+    for (std::size_t c = 0; c < 2; ++c) {
+        const PhaseComponent& pc = positions.component[c];
+        w.printText(labels[c], Sep::Join);
+        w.tab(18);
+        w.printNumber(pc.L, Sep::Join);
+        w.tab(28);
+        w.printNumber(pc.DL, Sep::Join);
+        w.tab(43);
+        w.printNumber(pc.V, Sep::Join);
+        w.tab(53);
+        w.printNumber(pc.DV, Sep::End);
+    }
+    w.endLine();
+}
+
+void TarnoReport::table2Heading() {
+    ReportWriter& w = r_.result;
+    w.endLine();
+    w.line("T A B L E  2");
+    w.line("Quencher concentration (Cq, M), Contribution of spectral components into the area under the spectrum in % (Si, %)");
+    w.line("Standart error (s.d., %); Area under spectral components (Ai), Area under the whole spectrum (Atotal=Sum(Ai))");
+    w.endLine();
+    w.printText("Cq", Sep::Join);
+    w.tab(7);
+    w.printText("N comp.", Sep::Join);
+    w.tab(21);
+    w.printText("Si, %", Sep::Join);
+    w.tab(35);
+    w.printText("s.d., %", Sep::Join);
+    w.tab(48);
+    w.printText("Ai", Sep::Join);
+    w.tab(65);
+    w.printText("Atotal", Sep::End);
+}
+
+void TarnoReport::table2Rows(double concentration, const SpectrumShare& s) {
+    ReportWriter& w = r_.result;
+    w.printNumber(concentration, Sep::Join);
+    w.tab(9);
+    w.printText("1", Sep::Join);
+    w.tab(20);
+    w.printNumber(s.percent[0], Sep::Join);
+    w.tab(34);
+    w.printNumber(s.sd[0], Sep::Join);
+    w.tab(47);
+    w.printNumber(s.area[0], Sep::Join);
+    w.tab(64);
+    w.printNumber(s.area[0] + s.area[1], Sep::End);
+    w.tab(9);
+    w.printText("2", Sep::Join);
+    w.tab(20);
+    w.printNumber(s.percent[1], Sep::Join);
+    w.tab(34);
+    w.printNumber(s.sd[1], Sep::Join);
+    w.tab(47);
+    w.printNumber(s.area[1], Sep::End);
+    w.endLine();
+}
+
+void TarnoReport::sternVolmerAbscissa(std::span<const double> activity) {
+    for (double a : activity) r_.graph.writeNumber(roundTrunc(a, 3), Sep::Join);
+    r_.graph.endLine();
+}
+
+void TarnoReport::sternVolmerPoints(std::span<const SpectrumShare> shares, int component) {
+    const auto c = static_cast<std::size_t>(component);
+    // Component 2's points are written with "," after each value.
+    const Sep sep = component == 0 ? Sep::Join : Sep::Zone;
+    for (const SpectrumShare& s : shares) {
+        r_.graph.writeNumber(roundSym(shares[0].amp[c] / s.amp[c], 3), sep);
+    }
+    r_.graph.endLine();
+}
+
+void TarnoReport::sternVolmerLine(const PhaseSternVolmer& sv, std::span<const double> activity) {
+    for (double a : activity) r_.graph.writeNumber(roundSym(sv.intercept + a * sv.ksv, 3), Sep::Join);
+    r_.graph.endLine();
+}
+
+void TarnoReport::table3(const std::array<PhaseSternVolmer, 2>& sv) {
+    ReportWriter& w = r_.result;
+    w.endLine();
+    w.endLine();
+    w.line("T A B L E 3");
+    w.line("Stern-Volmer quenching constant (Ksv, 1/M), Relative quenching constant(100% corresponds to the Stern-Volmer constant of Trp in solution, Ksv(Trp))");
+    w.line("Free term in Stern-Volmer equation (Bi), in ideal case should equal 1; Linear correlation coefficients for Stern-Volmer plots (R)");
+    w.endLine();
+    w.tab(2);
+    w.printText("N comp.", Sep::Join);
+    w.tab(13);
+    w.printText("Ksv, 1/M", Sep::Join);
+    w.tab(25);
+    w.printText("s.d.", Sep::Join);
+    w.tab(37);
+    w.printText("Ksv/Ksv(TRP),%", Sep::Join);
+    w.tab(53);
+    w.printText("s.d.", Sep::Join);
+    w.tab(65);
+    w.printText("Bi", Sep::Join);
+    w.tab(75);
+    w.printText("R", Sep::End);
+    const char* labels[2] = {"1", "2"};
+    for (std::size_t c = 0; c < 2; ++c) {
+        w.tab(5);
+        w.printText(labels[c], Sep::Join);
+        w.tab(12);
+        w.printNumber(sv[c].ksv, Sep::Join);
+        w.tab(24);
+        w.printNumber(sv[c].sd, Sep::Join);
+        w.tab(36);
+        w.printNumber(sv[c].relKsv, Sep::Join);
+        w.tab(52);
+        w.printNumber(sv[c].relSd, Sep::Join);
+        w.tab(64);
+        w.printNumber(0.01 * fix(100.0 * sv[c].intercept + 0.5), Sep::Join);
+        w.tab(74);
+        w.printNumber(sv[c].r, Sep::End);
+    }
+}
+
+void TarnoReport::residuals(const Matrix& deviation, double step) {
+    ReportWriter& g = r_.graph;
+    g.endLine();
+    g.printText("RESIDUALS, % (Diference between theoretical and experimental spectra) from 320 to 380, Step ",
+                Sep::Join);
+    g.printNumber(step, Sep::End);
+    for (int i = 0; i < deviation.rows(); ++i) {
+        for (int j = 0; j < deviation.cols(); ++j) g.writeNumber(roundTrunc(deviation(i, j), 2), Sep::Join);
+        g.endLine();
+    }
+}
+
+void TarnoReport::curves(const std::array<Matrix, 2>& U) {
+    ReportWriter& g = r_.graph;
+    g.endLine();
+    g.line("THEORETICAL SPECTRA, from 305 to 400, Step 1nm");
+    for (int i = 0; i < U[0].rows(); ++i) {
+        for (int m = 0; m < kTarnoCurvePoints; ++m) g.writeNumber(roundSym(U[0](i, m) + U[1](i, m), 3), Sep::Join);
+        g.endLine();
+    }
+    g.endLine();
+    g.line("COMPONENTS FOR THE FIRST THEORETICAL SPECTRUM, from 305 to 400, Step 1nm");
+    for (int m = 0; m < kTarnoCurvePoints; ++m) g.writeNumber(roundSym(U[0](0, m), 3), Sep::Join);
+    g.printText("", Sep::End);
+    for (int m = 0; m < kTarnoCurvePoints; ++m) g.writeNumber(roundSym(U[1](0, m), 3), Sep::Join);
+    g.endLine();
+}
+
+void TarnoReport::summary(const PhasePositions& positions, const SpectrumShare& first,
+                          double discriminant, int smoothingCycles) {
+    writeSummaryHeading(r_.summary);
+    writeSummaryStageRow(r_.summary, "TARNO", 0, discriminant, smoothingCycles);
+    for (std::size_t c = 0; c < 2; ++c) {
+        writeSummaryComponent(r_.summary, static_cast<int>(c + 1), positions.component[c].L,
+                              positions.component[c].DL, first.percent[c], first.sd[c]);
+    }
+    writeRule(r_.summary, '-', 79);
+}
+
+void TarnoReport::discriminant(double value) {
+    ReportWriter& w = r_.result;
+    w.endLine();
+    w.endLine();
+    w.printText("  GOODNESS-of-FIT CRITERIA, DISCRIMINANT: ", Sep::Join);
+    w.printNumber(value, Sep::End);
+    w.endLine();
+    writeRule(w, '-', 77);
+    ReportWriter& g = r_.graph;
+    g.endLine();
+    g.printText("DISCRIMINANT = ", Sep::Join);
+    g.printNumber(value, Sep::End);
+    g.endLine();
+    writeRule(g, '-', 77);
+}
+
+void TarnoReport::nextStageHeadings() {
+    r_.graph.tab(40);
+    r_.graph.printText("SUBPROGRAMM VELA-I", Sep::End);
+    r_.result.endLine();
+    r_.result.tab(40);
+    r_.result.printText("SUBPROGRAMM VELA-I", Sep::End);
+}
+
+}  // namespace qf
