@@ -30,8 +30,7 @@ void writeSternVolmerPlot(ReportWriter& graph, const SternVolmerBest& best,
     }
 }
 
-void writeTable3(ReportWriter& result, const SternVolmerBest& best, double ksvTrp) {
-    result.endLine();
+void writeTable3Heading(ReportWriter& result) {
     result.line("T A B L E 3");
     result.line("Stern-Volmer quenching constant (Ksv, 1/M), Relative quenching constant(100% corresponds "
                 "to the Stern-Volmer constant of Trp in solution, Ksv(Trp))");
@@ -52,6 +51,11 @@ void writeTable3(ReportWriter& result, const SternVolmerBest& best, double ksvTr
     result.printText("Bi", Sep::Join);
     result.tab(75);
     result.printText("R", Sep::End);
+}
+
+void writeTable3(ReportWriter& result, const SternVolmerBest& best, double ksvTrp) {
+    result.endLine();
+    writeTable3Heading(result);
     for (int k = 0; k < best.n; ++k) {
         result.tab(5);
         result.printNumber(k + 1, Sep::Join);

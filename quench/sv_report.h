@@ -26,6 +26,11 @@ double ksvRelative(double ksv, double ksvTrp);
 void writeSternVolmerPlot(ReportWriter& graph, const SternVolmerBest& best,
                           std::span<const double> activity);
 
+// "T A B L E 3", its three explanation lines and the column heading (the
+// phase-plane tables share it).
+void writeTable3Heading(ReportWriter& result);
+
+// An empty line, the heading and one row per component.
 void writeTable3(ReportWriter& result, const SternVolmerBest& best, double ksvTrp);
 
 }  // namespace qf
