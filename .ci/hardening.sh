@@ -1,0 +1,46 @@
+#!/usr/bin/env bash
+# Hardening checks:
+#  1. the whole test suite built with AddressSanitizer and
+#     UndefinedBehaviorSanitizer (no recovery: any report fails a test);
+#  2. the libFuzzer targets (clang), each run on the seed corpus and then
+#     for FUZZ_SECONDS (default 60) on arbitrary data files.
+# Exits non-zero on any failing test, sanitizer report or fuzz finding.
+# Needs: cmake, make, g++, libgtest-dev, clang (with its libFuzzer runtime,
+# libclang-rt-<version>-dev on Debian 12).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$(pwd)
+jobs=$(nproc)
+fuzz_seconds=${FUZZ_SECONDS:-60}
+
+echo "== sanitizer build (build-asan)"
+cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQF_SANITIZE=ON \
+  -DQF_BENCHMARKS=OFF >/dev/null
+cmake --build build-asan -j"$jobs"
+export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:strict_string_checks=1
+export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+ctest --test-dir build-asan --output-on-failure -j"$jobs"
+
+echo "== fuzz build (build-fuzz, clang)"
+cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DCMAKE_CXX_COMPILER=clang++ -DQF_SANITIZE=ON -DQF_FUZZ=ON -DQF_BENCHMARKS=OFF >/dev/null
+cmake --build build-fuzz -j"$jobs" --target fuzz_quenfit fuzz_monofit
+
+for program in quenfit monofit; do
+  echo "== fuzzing $program for ${fuzz_seconds}s"
+  work=$(mktemp -d)
+  mkdir -p "$work/corpus" "$work/artifacts"
+  cp "$root/fuzz/corpus/$program/"* "$work/corpus/"
+  # -timeout: a run of either program takes well under a second; 10 s is a hang.
+  if ! (cd "$work" && "$root/build-fuzz/fuzz/fuzz_$program" \
+        -max_total_time="$fuzz_seconds" -timeout=10 -rss_limit_mb=2048 -max_len=16384 \
+        -dict="$root/fuzz/data.dict" -artifact_prefix="$work/artifacts/" \
+        -print_final_stats=1 corpus >"$work/log" 2>&1); then
+    tail -n 60 "$work/log"
+    echo "fuzz finding in $program; inputs kept in $work/artifacts" >&2
+    exit 1
+  fi
+  grep -E '^(#[0-9]+.*DONE|stat::number_of_executed_units|stat::peak_rss_mb)' "$work/log" || true
+  rm -rf "$work"
+done
+echo "== hardening checks passed"
