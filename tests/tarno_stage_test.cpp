@@ -1,0 +1,208 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "driver/run_state.h"
+#include "driver/stages.h"
+#include "phase/position_search.h"
+#include "phase/tarno_pass.h"
+#include "phase_series.h"
+#include "textio/failure.h"
+#include "textio/fpcheck.h"
+#include "textio/number_text.h"
+
+namespace qf {
+namespace {
+
+std::vector<std::string> lines(const std::string& text) {
+    std::vector<std::string> out;
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t end = text.find("\r\n", start);
+        if (end == std::string::npos) break;
+        out.push_back(text.substr(start, end - start));
+        start = end + 2;
+    }
+    EXPECT_EQ(start, text.size()) << "text must end with CR LF";
+    return out;
+}
+
+std::size_t indexOf(const std::vector<std::string>& v, const std::string& prefix, std::size_t from = 0) {
+    for (std::size_t i = from; i < v.size(); ++i) {
+        if (v[i].rfind(prefix, 0) == 0) return i;
+    }
+    ADD_FAILURE() << "no line starting with " << prefix;
+    return v.size();
+}
+
+std::string pad(int columnNow, int column) { return std::string(static_cast<std::size_t>(column - columnNow), ' '); }
+
+struct SeriesRun {
+    RunState run;
+    SeriesRun(int nSpec, double step) {
+        run.reports.result.openInMemory("report file");
+        run.reports.graph.openInMemory("graph file");
+        run.reports.summary.openInMemory("summary file");
+        run.quencher = testing::phaseQuencher(nSpec);
+        run.spectra = testing::twoBandSeries(testing::TwoBandTruth{}, run.quencher, step);
+        run.grid.step = step;
+        run.grid.windowPoints = run.spectra.nPoints;
+        fp::clear();
+    }
+};
+
+TEST(TarnoStage, ReportsOfAnAcceptedSeries) {
+    SeriesRun r(6, 2.0);
+    runTarnoStage(r.run);
+    const RunState& run = r.run;
+    EXPECT_EQ(run.stage.velaFlag, 1);
+    EXPECT_EQ(run.stage.tarnoFlag, 1);
+    EXPECT_EQ(run.stage.smoothingCycles, 1);
+    EXPECT_EQ(run.tarno.passes, 2);
+    EXPECT_GT(run.fit.tarnoMeanR, 0.99);
+    EXPECT_EQ(run.fit.residuals.rows(), 6);
+    EXPECT_EQ(run.fit.residuals.cols(), 31);
+
+    const auto res = lines(run.reports.result.memory());
+    const std::string heading = std::string(39, ' ') + "SUBPROGRAMM TARNO";
+    ASSERT_GE(res.size(), 3u);
+    EXPECT_EQ(res[0], "");
+    EXPECT_EQ(res[1], heading);
+    EXPECT_EQ(res[2], "T A B L E  1");
+    const std::size_t t1 = indexOf(res, "N comp.");
+    EXPECT_EQ(res[t1], "N comp." + pad(8, 19) + "L (nm)" + pad(25, 29) + "DL" + pad(31, 44) + "V (1/cm)" +
+                           pad(52, 54) + "DV");
+    const PhaseComponent& c1 = run.tarno.positions.component[0];
+    EXPECT_EQ(res[t1 + 1].substr(0, 17 + numberText(c1.L).size() + 2),
+              " 1 " + pad(4, 18) + " " + numberText(c1.L) + " ");
+    EXPECT_EQ(res[t1 + 3], "");
+    const std::size_t t2 = indexOf(res, "T A B L E  2");
+    const std::size_t body = indexOf(res, "Cq", t2) + 1;
+    for (int i = 0; i < 6; ++i) {
+        const std::string& row1 = res[body + 3 * static_cast<std::size_t>(i)];
+        const std::string& row2 = res[body + 3 * static_cast<std::size_t>(i) + 1];
+        EXPECT_EQ(row1.substr(8, 1), "1") << row1;
+        const std::string s2 = numberText(run.tarno.shares[static_cast<std::size_t>(i)].percent[1]);
+        EXPECT_EQ(row2.substr(0, 19 + s2.size() + 2), pad(1, 9) + "2" + pad(10, 20) + " " + s2 + " ");
+        EXPECT_EQ(res[body + 3 * static_cast<std::size_t>(i) + 2], "");
+    }
+    const std::size_t t3 = indexOf(res, "T A B L E 3");
+    EXPECT_GT(t3, body);
+    EXPECT_EQ(res[t3 + 5].substr(0, 5), pad(1, 5) + "1");
+    const std::size_t gof = indexOf(res, "  GOODNESS-of-FIT CRITERIA, DISCRIMINANT: ");
+    EXPECT_EQ(res[gof], "  GOODNESS-of-FIT CRITERIA, DISCRIMINANT:  " + numberText(run.tarno.tarnoDiscriminant) + " ");
+    EXPECT_EQ(res[gof + 2], std::string(77, '-'));
+    EXPECT_EQ(res[gof + 3], "");
+    EXPECT_EQ(res[gof + 4], std::string(39, ' ') + "SUBPROGRAMM VELA-I");
+    EXPECT_EQ(res.size(), gof + 5);
+
+    const auto graph = lines(run.reports.graph.memory());
+    EXPECT_EQ(graph[0], heading);
+    EXPECT_EQ(graph[1], "SMOOTHED NORMALIZED CORRECTED EXPERIMENTAL SPECTRA, from 320 to 380, Step  2 ");
+    const std::size_t diff = indexOf(graph, "DIFERENCE BETWEEN");
+    EXPECT_EQ(diff, 2u + 6u + 1u);
+    EXPECT_EQ(graph[diff + 1], [] {
+        std::string zeros;
+        for (int j = 0; j < 31; ++j) zeros += "0,";
+        return zeros;
+    }());
+    const std::size_t sv = indexOf(graph, "DATA for STERN-VOLMER PLOT");
+    EXPECT_EQ(graph[sv + 3], "0,.05,.1,.15,.2,.25,");  // activities to 0.001
+    EXPECT_EQ(graph[sv + 4].substr(0, 2), "1,");       // F0/F of the first spectrum
+    const std::size_t resid = indexOf(graph, "RESIDUALS, % (Diference");
+    EXPECT_EQ(resid, sv + 3 + 5 + 1);  // abscissa, 2 points and 2 lines, an empty line
+    const std::size_t theo = indexOf(graph, "THEORETICAL SPECTRA, from 305 to 400, Step 1nm");
+    EXPECT_EQ(theo, resid + 1 + 6 + 1);
+    const std::size_t comps = indexOf(graph, "COMPONENTS FOR THE FIRST THEORETICAL SPECTRUM");
+    EXPECT_EQ(comps, theo + 1 + 6 + 1);
+    for (std::size_t c = 1; c <= 2; ++c) {
+        EXPECT_EQ(std::count(graph[comps + c].begin(), graph[comps + c].end(), ','), 96);
+    }
+    EXPECT_EQ(graph[comps + 3], "");
+    EXPECT_EQ(graph[comps + 4], "DISCRIMINANT =  " + numberText(run.tarno.tarnoDiscriminant) + " ");
+    EXPECT_EQ(graph[comps + 6], std::string(77, '-'));
+    EXPECT_EQ(graph[comps + 7], std::string(39, ' ') + "SUBPROGRAMM VELA-I");
+    EXPECT_EQ(graph.size(), comps + 8);
+
+    const auto sum = lines(run.reports.summary.memory());
+    ASSERT_EQ(sum.size(), 5u);
+    EXPECT_EQ(sum[0].substr(0, 8), "PROGRAMM");
+    EXPECT_EQ(sum[1], std::string(79, '-'));
+    EXPECT_EQ(sum[2].substr(0, 5), "TARNO");
+    EXPECT_EQ(sum[2].substr(20, 3), " 0 ");  // Nsc - 1
+    EXPECT_NE(sum[2].find(" " + numberText(c1.L) + " +/- " + numberText(c1.DL) + " "), std::string::npos);
+    EXPECT_EQ(sum[3].substr(0, 27), std::string(25, ' ') + " 2");
+    EXPECT_EQ(sum[4], std::string(79, '-'));
+}
+
+TEST(TarnoStage, ReportingPassKeepsThePreviousWavenumberSpectra) {
+    SeriesRun r(6, 2.0);
+    const Matrix before = wavenumberSpectra(r.run.spectra);
+    TarnoPassContext silent{r.run.spectra, r.run.quencher, r.run.fit, r.run.stage, r.run.tarno, nullptr, 2};
+    tarnoPass(silent);
+    const PhasePositions first = r.run.tarno.positions;
+    // A cycle corrects a point; the reporting pass prints it but keeps F.
+    r.run.spectra.workSpectra(2, 5) += 300.0;
+    TarnoPassContext reporting = silent;
+    reporting.reports = &r.run.reports;
+    tarnoPass(reporting);
+    EXPECT_EQ(r.run.tarno.positions.component[0].lambdaM, first.component[0].lambdaM);
+    EXPECT_EQ(r.run.tarno.positions.component[1].lambdaM, first.component[1].lambdaM);
+    EXPECT_EQ(r.run.tarno.wavenumberSpectra(2, 5), before(2, 5));
+    const auto graph = lines(r.run.reports.graph.memory());
+    const std::size_t diff = indexOf(graph, "DIFERENCE BETWEEN");
+    EXPECT_EQ(graph[diff + 3].substr(0, 12), "0,0,0,0,0,3,");
+    // A silent pass rescales again and sees the corrected point.
+    tarnoPass(silent);
+    EXPECT_NE(r.run.tarno.wavenumberSpectra(2, 5), before(2, 5));
+}
+
+TEST(TarnoStage, OutlierIsCorrectedBeforeTheReportingPass) {
+    SeriesRun r(6, 2.0);
+    r.run.spectra.workSpectra(3, 12) -= 400.0;
+    r.run.spectra.expSpectra(3, 12) -= 400.0;
+    runTarnoStage(r.run);
+    EXPECT_GE(r.run.stage.smoothingCycles, 1);
+    const auto graph = lines(r.run.reports.graph.memory());
+    const std::size_t diff = indexOf(graph, "DIFERENCE BETWEEN");
+    // The corrected point shows its correction (about +4 %).
+    std::stringstream row(graph[diff + 4]);
+    std::string cell;
+    for (int j = 0; j <= 12; ++j) std::getline(row, cell, ',');
+    EXPECT_NEAR(std::stod(cell), 4.0, 0.5);
+}
+
+TEST(TarnoStage, CapacityFailuresWriteNothing) {
+    for (int n : {31, 2}) {
+        SeriesRun r(n, 2.0);
+        try {
+            runTarnoStage(r.run);
+            FAIL() << n;
+        } catch (const RunFailure& e) {
+            EXPECT_NE(std::string(e.what()).find("spectra"), std::string::npos) << e.what();
+        }
+        EXPECT_EQ(r.run.reports.result.memory(), "");
+        EXPECT_EQ(r.run.reports.graph.memory(), "");
+        EXPECT_EQ(r.run.reports.summary.memory(), "");
+    }
+}
+
+TEST(TarnoStage, ZeroReferenceValueEndsTheRunInWords) {
+    SeriesRun r(5, 2.0);
+    r.run.spectra.workSpectra(1, 0) = 0.0;
+    try {
+        runTarnoStage(r.run);
+        FAIL();
+    } catch (const RunFailure& e) {
+        EXPECT_NE(std::string(e.what()).find("spectrum 2 has the value 0 at the reference point 320 nm"),
+                  std::string::npos)
+            << e.what();
+    }
+    EXPECT_EQ(r.run.reports.graph.memory(), "");
+}
+
+}  // namespace
+}  // namespace qf
