@@ -16,6 +16,7 @@ struct TwoBandTruth {
     double lambda1 = 331.0, lambda2 = 350.0;
     double height1 = 1.0, height2 = 1.0;
     double ksv1 = 2.0, ksv2 = 12.0;
+    double noise = 0.0;  // relative, deterministic (0 = noise-free)
 };
 
 inline QuencherSeries phaseQuencher(int nSpec, double stepM = 0.05) {
@@ -36,6 +37,11 @@ inline Spectra twoBandSeries(const TwoBandTruth& truth, const QuencherSeries& q,
     s.step = step;
     Matrix raw(s.nSpec, s.nPoints);
     double top = 0.0;
+    unsigned long long seed = 12345;
+    const auto jitter = [&seed] {
+        seed = seed * 6364136223846793005ull + 1442695040888963407ull;
+        return static_cast<double>(seed >> 11) / 9007199254740992.0 - 0.5;
+    };
     for (int i = 0; i < s.nSpec; ++i) {
         const double a1 = truth.height1 / (1.0 + truth.ksv1 * q.activity[static_cast<std::size_t>(i)]);
         const double a2 = truth.height2 / (1.0 + truth.ksv2 * q.activity[static_cast<std::size_t>(i)]);
@@ -44,8 +50,8 @@ inline Spectra twoBandSeries(const TwoBandTruth& truth, const QuencherSeries& q,
             const double v = (a1 * lognormalShape(truth.lambda1, lambda) +
                               a2 * lognormalShape(truth.lambda2, lambda)) *
                              (340.0 / lambda) * (340.0 / lambda);
-            raw(i, j) = v;
-            if (v > top) top = v;
+            raw(i, j) = v * (1.0 + truth.noise * 2.0 * jitter());
+            if (raw(i, j) > top) top = raw(i, j);
         }
     }
     s.workSpectra.resize(s.nSpec, s.nPoints);
