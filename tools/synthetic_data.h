@@ -29,10 +29,10 @@ struct SeriesSpec {
 };
 
 // Text of a quenching-series data file.
-std::string seriesFile(const SeriesSpec& spec);
+std::string seriesFile(const SeriesSpec& series);
 
 // Text of a single-spectrum data file (the first concentration is used,
 // quencher terms ignored).
-std::string singleSpectrumFile(const SeriesSpec& spec);
+std::string singleSpectrumFile(const SeriesSpec& series);
 
 }  // namespace qf::synth
