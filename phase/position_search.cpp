@@ -57,15 +57,18 @@ std::string referenceWhere(double lambdaJ) {
     return "phase-plane stage, reference point " + nm(lambdaJ);
 }
 
-// Vote of one pair once its phase-plane line is known.
-template <class Crossing>
-void votePair(ReferenceVotes& votes, const PhaseLine& line, Crossing&& ratioPair) {
+// Vote of one pair once its phase-plane line is known. `startSearch` runs
+// before each of the two root searches.
+template <class Crossing, class Start>
+void votePair(ReferenceVotes& votes, const PhaseLine& line, Crossing&& ratioPair, Start&& startSearch) {
     const double a = line.a;
     const double b = line.b;
+    startSearch();
     const Roots roots = findRoots([&](double lambda) { return ratioPair(a, b, lambda); });
     if (pairSetAside(roots)) return;
     const double tiltedB = b + line.sb;
     const double tiltedA = a - line.sa;
+    startSearch();
     const Roots tilted =
         findRoots([&](double lambda) { return ratioPair(tiltedA, tiltedB, lambda); });
     castVotes(votes, roots, tilted);
@@ -96,7 +99,7 @@ ReferenceVotes referencePointDirect(const Matrix& F, const std::vector<double>& 
         votePair(votes, line, [&](double a, double b, double lambda) {
             if (counters != nullptr) ++counters->crossingEvaluations;
             return a + b * shapeRatio(lambda, lambdaK, lambdaJ) - shapeRatio(lambda, lambdaL, lambdaJ);
-        });
+        }, [] {});
     }
     if (votes.pairCount == 0) failNoPair(lambdaJ);
     return votes;
@@ -106,6 +109,11 @@ ReferenceVotes referencePointDirect(const Matrix& F, const std::vector<double>& 
 // the trial positions met so far. The root searches of neighbouring pairs
 // walk through largely the same trial positions, so each band and each ratio
 // is computed once, by the same operations as the direct evaluation.
+//
+// The positions a search visits follow from the signs of D met on the way,
+// so the searches of one reference point form a tree of paths. The memo
+// keeps that tree: the next position of a search is usually a known child
+// of the node of the last one, found without hashing.
 class BandRatioMemo {
 public:
     explicit BandRatioMemo(std::vector<double> wl) : wl_(std::move(wl)), points_(wl_.size()) {}
@@ -116,6 +124,33 @@ public:
         ratios_.clear();
         keys_.assign(kInitialCapacity, 0);
         slots_.assign(kInitialCapacity, -1);
+        nodes_.clear();
+        rootChild_ = -1;
+        cursor_ = -1;
+    }
+
+    // A root search starts again at the lower bound.
+    void startSearch() { cursor_ = -1; }
+
+    // Slot of the position that follows the last one of the current search.
+    int slotAlongPath(double lambdaM) {
+        const std::uint64_t key = std::bit_cast<std::uint64_t>(lambdaM);
+        const int first = cursor_ < 0 ? rootChild_ : nodes_[static_cast<std::size_t>(cursor_)].firstChild;
+        for (int c = first; c >= 0; c = nodes_[static_cast<std::size_t>(c)].nextSibling) {
+            if (nodes_[static_cast<std::size_t>(c)].key == key) {
+                cursor_ = c;
+                return nodes_[static_cast<std::size_t>(c)].slot;
+            }
+        }
+        const int node = static_cast<int>(nodes_.size());
+        nodes_.push_back({key, slotOf(lambdaM), -1, first});
+        if (cursor_ < 0) {
+            rootChild_ = node;
+        } else {
+            nodes_[static_cast<std::size_t>(cursor_)].firstChild = node;
+        }
+        cursor_ = node;
+        return nodes_.back().slot;
     }
 
     int slotOf(double lambdaM) {
@@ -147,8 +182,15 @@ public:
 private:
     static constexpr std::size_t kInitialCapacity = 1024;
 
+    // Trial positions differ in any bit of the mantissa, often only in the
+    // high ones (300, 301, ...): mix all bits before taking the low ones.
     static std::size_t hash(std::uint64_t key) {
-        return static_cast<std::size_t>((key * 0x9E3779B97F4A7C15ull) >> 20);
+        key ^= key >> 33;
+        key *= 0xff51afd7ed558ccdull;
+        key ^= key >> 33;
+        key *= 0xc4ceb9fe1a85ec53ull;
+        key ^= key >> 33;
+        return static_cast<std::size_t>(key);
     }
 
     void grow() {
@@ -173,6 +215,16 @@ private:
     std::vector<double> ratios_;
     std::vector<std::uint64_t> keys_;
     std::vector<int> slots_;
+
+    struct PathNode {
+        std::uint64_t key;
+        int slot;
+        int firstChild;
+        int nextSibling;
+    };
+    std::vector<PathNode> nodes_;
+    int rootChild_ = -1;
+    int cursor_ = -1;
 };
 
 ReferenceVotes referencePointFast(const Matrix& F, const std::vector<double>& wl, int j,
@@ -207,9 +259,9 @@ ReferenceVotes referencePointFast(const Matrix& F, const std::vector<double>& wl
                          wl[static_cast<std::size_t>(p.k)], wl[static_cast<std::size_t>(p.l)]);
         votes.sumR += line.r;
         votePair(votes, line, [&](double a, double b, double lambda) {
-            const int slot = memo.slotOf(lambda);
+            const int slot = memo.slotAlongPath(lambda);
             return a + b * memo.ratio(slot, p.k) - memo.ratio(slot, p.l);
-        });
+        }, [&memo] { memo.startSearch(); });
     }
     return votes;
 }
