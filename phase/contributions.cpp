@@ -21,30 +21,6 @@ std::string spectrumName(int i) { return "spectrum " + std::to_string(i + 1); }
          " nm) coincide, so the lever rule cannot split the spectra");
 }
 
-// Amplitudes, their spreads, areas and percentages from the sums over the
-// reference points.
-SpectrumShare finishShare(double A1, double A2, double Q1, double Q2, int nPoints,
-                          const ComponentBands& bands, int i) {
-    const double P = static_cast<double>(nPoints);
-    SpectrumShare s;
-    s.amp[0] = A1 / P;
-    s.amp[1] = A2 / P;
-    s.sdAmp[0] = fix(std::sqrt(std::fabs(s.amp[0] * s.amp[0] - Q1 / P)) + 0.5);
-    s.sdAmp[1] = fix(std::sqrt(std::fabs(s.amp[1] * s.amp[1] - Q2 / P)) + 0.5);
-    s.area[1] = fix(0.01 * s.amp[1] * bands.areaFactor[1] + 0.5);
-    s.area[0] = fix(0.01 * s.amp[0] * bands.areaFactor[0] + 0.5);
-    s.percent = areaPercentages(s.area[0], s.area[1], i);
-    for (std::size_t c = 0; c < 2; ++c) {
-        if (s.amp[c] == 0.0) {
-            fail("phase-plane stage: component " + std::to_string(c + 1) + " has amplitude 0 in " +
-                 spectrumName(i));
-        }
-        s.sd[c] = fix(1000.0 * s.sdAmp[c] / s.amp[c] + 0.5) / 10.0;
-    }
-    fp::check("phase-plane stage, lever rule of " + spectrumName(i));
-    return s;
-}
-
 // Amplitudes that the share fbar of component 1 in F(i, j) implies.
 struct Amplitudes {
     double A1 = 0.0, A2 = 0.0, Q1 = 0.0, Q2 = 0.0;
@@ -106,6 +82,28 @@ std::array<double, 2> areaPercentages(double area1, double area2, int spectrum) 
     return {s1, 100.0 - s1};
 }
 
+SpectrumShare shareFromSums(double A1, double A2, double Q1, double Q2, int nPoints,
+                          const ComponentBands& bands, int i) {
+    const double P = static_cast<double>(nPoints);
+    SpectrumShare s;
+    s.amp[0] = A1 / P;
+    s.amp[1] = A2 / P;
+    s.sdAmp[0] = fix(std::sqrt(std::fabs(s.amp[0] * s.amp[0] - Q1 / P)) + 0.5);
+    s.sdAmp[1] = fix(std::sqrt(std::fabs(s.amp[1] * s.amp[1] - Q2 / P)) + 0.5);
+    s.area[1] = fix(0.01 * s.amp[1] * bands.areaFactor[1] + 0.5);
+    s.area[0] = fix(0.01 * s.amp[0] * bands.areaFactor[0] + 0.5);
+    s.percent = areaPercentages(s.area[0], s.area[1], i);
+    for (std::size_t c = 0; c < 2; ++c) {
+        if (s.amp[c] == 0.0) {
+            fail("phase-plane stage: component " + std::to_string(c + 1) + " has amplitude 0 in " +
+                 spectrumName(i));
+        }
+        s.sd[c] = fix(1000.0 * s.sdAmp[c] / s.amp[c] + 0.5) / 10.0;
+    }
+    fp::check("phase-plane stage, lever rule of " + spectrumName(i));
+    return s;
+}
+
 SpectrumShare leverRuleDirect(const Matrix& F, int i, const Spectra& spectra,
                               const ComponentBands& bands) {
     const int P = spectra.nPoints;
@@ -132,12 +130,13 @@ SpectrumShare leverRuleDirect(const Matrix& F, int i, const Spectra& spectra,
         sums.add(fbar, F(i, j), lognormalShape(bands.lambdaM[0], lambdaJ),
                  lognormalShape(bands.lambdaM[1], lambdaJ));
     }
-    return finishShare(sums.A1, sums.A2, sums.Q1, sums.Q2, P, bands, i);
+    return shareFromSums(sums.A1, sums.A2, sums.Q1, sums.Q2, P, bands, i);
 }
 
 SpectrumShare leverRule(const Matrix& F, int i, const PairTable& pairs, const LeverTables& tables,
                         const ComponentBands& bands) {
     const int P = F.cols();
+    if (P > kMaxTarnoPoints) fail("phase-plane stage: more than 100 window points");
     std::array<double, kMaxTarnoPoints> ratio{};
     Amplitudes sums;
     for (int j = 0; j < P; ++j) {
@@ -158,7 +157,7 @@ SpectrumShare leverRule(const Matrix& F, int i, const PairTable& pairs, const Le
         sums.add(fbar, value, bands.gridShape[0][static_cast<std::size_t>(j)],
                  bands.gridShape[1][static_cast<std::size_t>(j)]);
     }
-    return finishShare(sums.A1, sums.A2, sums.Q1, sums.Q2, P, bands, i);
+    return shareFromSums(sums.A1, sums.A2, sums.Q1, sums.Q2, P, bands, i);
 }
 
 PhaseSternVolmer componentSternVolmer(std::span<const SpectrumShare> shares, int component,

@@ -56,6 +56,12 @@ inline double leverShare(double x, double y, double x2, double y2, double separa
     return std::sqrt(((x - x2) * (x - x2) + (y - y2) * (y - y2)) / separation);
 }
 
+// Amplitudes A/P, their spreads, the areas, percentages and relative
+// spreads of spectrum i from the sums of a1, a2 and their squares over the
+// P reference points. Fails when an amplitude is 0.
+SpectrumShare shareFromSums(double A1, double A2, double Q1, double Q2, int nPoints,
+                            const ComponentBands& bands, int i);
+
 // Lever rule of spectrum i, straight from the band model.
 SpectrumShare leverRuleDirect(const Matrix& F, int i, const Spectra& spectra,
                               const ComponentBands& bands);

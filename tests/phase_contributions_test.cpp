@@ -88,6 +88,24 @@ TEST(PhaseLever, CoincidingComponentsFail) {
     expectFailure([&] { leverRuleDirect(f.F, 0, f.spectra, bands); }, "coincide");
 }
 
+TEST(PhaseLever, SharesFromSums) {
+    const Fixture f = series(2.0, 4);
+    const ComponentBands bands(f.positions, f.spectra);
+    // amp1 = 1000 with a spread of 25 gives sd1 = 2.5.
+    const SpectrumShare s = shareFromSums(1000.0, 500.0, 1000.0 * 1000.0 - 625.0, 250000.0, 1, bands, 0);
+    EXPECT_EQ(s.sdAmp[0], 25.0);
+    EXPECT_DOUBLE_EQ(s.sd[0], 2.5);
+    EXPECT_EQ(s.sd[1], 0.0);
+    EXPECT_EQ(s.area[0], std::trunc(0.01 * 1000.0 * bands.areaFactor[0] + 0.5));
+    EXPECT_EQ(s.percent[0] + s.percent[1], 100.0);
+    // f > 1 at every point: component 2 gets a negative amplitude.
+    const SpectrumShare beyond = shareFromSums(1200.0, -200.0, 1200.0 * 1200.0, 40000.0, 1, bands, 0);
+    EXPECT_LT(beyond.area[1], 0.0);
+    EXPECT_GT(beyond.percent[0], 100.0);
+    expectFailure([&] { shareFromSums(1000.0, 0.0, 1e6, 0.0, 1, bands, 2); },
+                  "component 2 has amplitude 0 in spectrum 3");
+}
+
 TEST(PhaseContributions, KnownSeriesGivesItsSternVolmerConstants) {
     const Fixture f = series(1.0, 8);
     const ComponentBands bands(f.positions, f.spectra);
