@@ -57,21 +57,15 @@ std::string referenceWhere(double lambdaJ) {
     return "phase-plane stage, reference point " + nm(lambdaJ);
 }
 
-// Vote of one pair once its phase-plane line is known. `startSearch` runs
-// before each of the two root searches.
-template <class Crossing, class Start>
-void votePair(ReferenceVotes& votes, const PhaseLine& line, Crossing&& ratioPair, Start&& startSearch) {
-    const double a = line.a;
-    const double b = line.b;
-    startSearch();
-    const Roots roots = findRoots([&](double lambda) { return ratioPair(a, b, lambda); });
+// Vote of one pair once its phase-plane line is known; rootsOf(a, b) runs
+// the root search for the line y = a + b x.
+template <class RootsOf>
+void votePair(ReferenceVotes& votes, const PhaseLine& line, RootsOf&& rootsOf) {
+    const Roots roots = rootsOf(line.a, line.b);
     if (pairSetAside(roots)) return;
-    const double tiltedB = b + line.sb;
-    const double tiltedA = a - line.sa;
-    startSearch();
-    const Roots tilted =
-        findRoots([&](double lambda) { return ratioPair(tiltedA, tiltedB, lambda); });
-    castVotes(votes, roots, tilted);
+    const double tiltedB = line.b + line.sb;
+    const double tiltedA = line.a - line.sa;
+    castVotes(votes, roots, rootsOf(tiltedA, tiltedB));
 }
 
 ReferenceVotes referencePointDirect(const Matrix& F, const std::vector<double>& wl, int j,
@@ -96,10 +90,12 @@ ReferenceVotes referencePointDirect(const Matrix& F, const std::vector<double>& 
         const PhaseLine line =
             fitPhaseLine(xs, ys, coordinateSums(xs), coordinateSums(ys), lambdaJ, lambdaK, lambdaL);
         votes.sumR += line.r;
-        votePair(votes, line, [&](double a, double b, double lambda) {
-            if (counters != nullptr) ++counters->crossingEvaluations;
-            return a + b * shapeRatio(lambda, lambdaK, lambdaJ) - shapeRatio(lambda, lambdaL, lambdaJ);
-        }, [] {});
+        votePair(votes, line, [&](double a, double b) {
+            return findRoots([&](double lambda) {
+                if (counters != nullptr) ++counters->crossingEvaluations;
+                return a + b * shapeRatio(lambda, lambdaK, lambdaJ) - shapeRatio(lambda, lambdaL, lambdaJ);
+            });
+        });
     }
     if (votes.pairCount == 0) failNoPair(lambdaJ);
     return votes;
@@ -126,36 +122,33 @@ public:
         slots_.assign(kInitialCapacity, -1);
         nodes_.clear();
         rootChild_ = -1;
-        cursor_ = -1;
     }
 
-    // A root search starts again at the lower bound.
-    void startSearch() { cursor_ = -1; }
-
-    // Slot of the position that follows the last one of the current search.
-    int slotAlongPath(double lambdaM) {
+    // Slot of the position that follows the node `cursor` of a search (-1:
+    // the first position of a search); moves the cursor to it.
+    int slotAlongPath(int& cursor, double lambdaM) {
         const std::uint64_t key = std::bit_cast<std::uint64_t>(lambdaM);
-        const int first = cursor_ < 0 ? rootChild_ : nodes_[static_cast<std::size_t>(cursor_)].firstChild;
+        const int first = cursor < 0 ? rootChild_ : nodes_[static_cast<std::size_t>(cursor)].firstChild;
         for (int c = first; c >= 0; c = nodes_[static_cast<std::size_t>(c)].nextSibling) {
             if (nodes_[static_cast<std::size_t>(c)].key == key) {
-                cursor_ = c;
+                cursor = c;
                 return nodes_[static_cast<std::size_t>(c)].slot;
             }
         }
         const int node = static_cast<int>(nodes_.size());
         nodes_.push_back({key, slotOf(lambdaM), -1, first});
-        if (cursor_ < 0) {
+        if (cursor < 0) {
             rootChild_ = node;
         } else {
-            nodes_[static_cast<std::size_t>(cursor_)].firstChild = node;
+            nodes_[static_cast<std::size_t>(cursor)].firstChild = node;
         }
-        cursor_ = node;
+        cursor = node;
         return nodes_.back().slot;
     }
 
     int slotOf(double lambdaM) {
         const std::uint64_t key = std::bit_cast<std::uint64_t>(lambdaM);
-        std::size_t mask = slots_.size() - 1;
+        const std::size_t mask = slots_.size() - 1;
         std::size_t h = hash(key) & mask;
         while (slots_[h] >= 0) {
             if (keys_[h] == key) return slots_[h];
@@ -224,7 +217,6 @@ private:
     };
     std::vector<PathNode> nodes_;
     int rootChild_ = -1;
-    int cursor_ = -1;
 };
 
 ReferenceVotes referencePointFast(const Matrix& F, const std::vector<double>& wl, int j,
@@ -258,10 +250,13 @@ ReferenceVotes referencePointFast(const Matrix& F, const std::vector<double>& wl
                          sums[static_cast<std::size_t>(p.l)], lambdaJ,
                          wl[static_cast<std::size_t>(p.k)], wl[static_cast<std::size_t>(p.l)]);
         votes.sumR += line.r;
-        votePair(votes, line, [&](double a, double b, double lambda) {
-            const int slot = memo.slotAlongPath(lambda);
-            return a + b * memo.ratio(slot, p.k) - memo.ratio(slot, p.l);
-        }, [&memo] { memo.startSearch(); });
+        votePair(votes, line, [&](double a, double b) {
+            int cursor = -1;  // each search starts at the root of the path tree
+            return findRoots([&](double lambda) {
+                const int slot = memo.slotAlongPath(cursor, lambda);
+                return a + b * memo.ratio(slot, p.k) - memo.ratio(slot, p.l);
+            });
+        });
     }
     return votes;
 }

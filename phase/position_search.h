@@ -51,46 +51,100 @@ struct Roots {
 // sign change, turns back at 370 nm, stops moving below 300 nm and ends when
 // the step falls below 0.02 nm. The second root is searched upward from 1 nm
 // above the first.
+//
+// The walk is a state machine fed one value of D at a time, so that several
+// searches can run interleaved: position() is where D is wanted next, take(D)
+// moves on and returns true once both roots are known.
+class RootWalk {
+public:
+    RootWalk() { start(); }
+
+    void start() {
+        lambda_ = kLower;
+        h_ = kFirstStep;
+        q_ = 1;
+        fresh_ = true;
+    }
+
+    double position() const { return lambda_; }
+
+    bool take(double d) {
+        if (fresh_) {
+            // After the first evaluation of a root search: its sign starts the walk.
+            fresh_ = false;
+            s_ = sign(d);
+            return advance(d);
+        }
+        const double sd = s_ * d;
+        if (sd > 0.0) {
+            s_ = sign(d);
+            return advance(d);
+        }
+        if (sd == 0.0) return root();
+        return reduce(d);
+    }
+
+    Roots roots() const { return roots_; }
+
+private:
+    static constexpr double kLower = 300.0;
+    static constexpr double kUpper = 370.0;
+    static constexpr double kFirstStep = 4.86;
+    static constexpr double kSmallestStep = 0.02;
+
+    static double sign(double d) { return d > 0.0 ? 1.0 : (d < 0.0 ? -1.0 : 0.0); }
+
+    // From the turn at the upper bound to the next position to evaluate;
+    // below the lower bound the walk only shrinks its step.
+    bool advance(double last) {
+        for (;;) {
+            if (lambda_ >= kUpper && h_ > 0.0) h_ = -h_;
+            if (!(lambda_ < kLower)) {
+                lambda_ = lambda_ + h_;
+                return false;
+            }
+            h_ = -h_ / 3.0;
+            if (!(std::fabs(h_) >= kSmallestStep)) return root();
+            s_ = sign(last);
+        }
+    }
+
+    // A sign change: reverse with a third of the step.
+    bool reduce(double last) {
+        h_ = -h_ / 3.0;
+        if (!(std::fabs(h_) >= kSmallestStep)) return root();
+        s_ = sign(last);
+        return advance(last);
+    }
+
+    bool root() {
+        if (q_ == 1) {
+            roots_.p1 = lambda_;
+        } else {
+            roots_.p2 = lambda_;
+        }
+        ++q_;
+        if (q_ == 3) return true;
+        h_ = kFirstStep;
+        lambda_ = roots_.p1 + 1.0;
+        fresh_ = true;
+        return false;
+    }
+
+    double lambda_ = kLower;
+    double h_ = kFirstStep;
+    double s_ = 0.0;
+    int q_ = 1;
+    bool fresh_ = true;
+    Roots roots_;
+};
+
 template <class Crossing>
 Roots findRoots(Crossing&& crossing) {
-    constexpr double lower = 300.0;
-    constexpr double upper = 370.0;
-    constexpr double firstStep = 4.86;
-    constexpr double smallestStep = 0.02;
-    Roots roots;
-    double lambda = lower;
-    double h = firstStep;
-    int q = 1;
-    double d = crossing(lambda);
-    for (;;) {
-        double s = d > 0.0 ? 1.0 : (d < 0.0 ? -1.0 : 0.0);
-        for (;;) {
-            if (lambda >= upper && h > 0.0) h = -h;
-            if (!(lambda < lower)) {
-                lambda = lambda + h;
-                d = crossing(lambda);
-                const double sd = s * d;
-                if (sd > 0.0) {
-                    s = d > 0.0 ? 1.0 : (d < 0.0 ? -1.0 : 0.0);
-                    continue;
-                }
-                if (sd == 0.0) break;
-            }
-            h = -h / 3.0;
-            if (!(std::fabs(h) >= smallestStep)) break;
-            s = d > 0.0 ? 1.0 : (d < 0.0 ? -1.0 : 0.0);
-        }
-        if (q == 1) {
-            roots.p1 = lambda;
-        } else {
-            roots.p2 = lambda;
-        }
-        ++q;
-        if (q == 3) return roots;
-        h = firstStep;
-        lambda = roots.p1 + 1.0;
-        d = crossing(lambda);
+    RootWalk walk;
+    while (!walk.take(crossing(walk.position()))) {
     }
+    return walk.roots();
 }
 
 // Votes of one reference point.

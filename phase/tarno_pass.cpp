@@ -47,7 +47,20 @@ struct Shares {
 };
 
 Shares leverRuleAll(const Matrix& F, const Spectra& spectra, const ComponentBands& bands,
-                    int threads) {
+                    int threads, TarnoMethod method) {
+    if (method == TarnoMethod::Direct) {
+        Shares out;
+        for (int i = 0; i < spectra.nSpec; ++i) {
+            try {
+                out.share.push_back(leverRuleDirect(F, i, spectra, bands));
+            } catch (...) {
+                out.failure = IndexedFailure{i, std::current_exception()};
+                out.share.resize(static_cast<std::size_t>(spectra.nSpec));
+                return out;
+            }
+        }
+        return out;
+    }
     const PairTable pairs(spectra.nPoints);
     const LeverTables tables(bands, pairs, spectra);
     Shares out;
@@ -84,7 +97,9 @@ void tarnoPass(const TarnoPassContext& pass) {
         report->table1Heading();
     }
 
-    tarno.positions = searchPositions(F, spectra.step, pass.threads);
+    tarno.positions = pass.method == TarnoMethod::Direct
+                          ? searchPositionsDirect(F, spectra.step)
+                          : searchPositions(F, spectra.step, pass.threads);
     pass.fit.tarnoMeanR = tarno.positions.tarnoMeanR;
     if (report) {
         report->table1(tarno.positions);
@@ -92,7 +107,7 @@ void tarnoPass(const TarnoPassContext& pass) {
     }
 
     const ComponentBands bands(tarno.positions, spectra);
-    Shares shares = leverRuleAll(F, spectra, bands, pass.threads);
+    Shares shares = leverRuleAll(F, spectra, bands, pass.threads, pass.method);
     for (int i = 0; i < n; ++i) {
         if (shares.failure && shares.failure->index == i) std::rethrow_exception(shares.failure->error);
         if (report) report->table2Rows(pass.quencher.concentration[static_cast<std::size_t>(i)],

@@ -10,6 +10,12 @@
 
 namespace qf {
 
+// How a pass computes the positions and the lever rule: Fast (band values
+// kept per trial position, reference points and spectra on `threads`
+// threads) or Direct (every value straight from the band model, one thread),
+// which is kept as the reference the fast pass must match bit for bit.
+enum class TarnoMethod { Fast, Direct };
+
 struct TarnoPassContext {
     const Spectra& spectra;
     const QuencherSeries& quencher;
@@ -18,6 +24,7 @@ struct TarnoPassContext {
     TarnoState& tarno;
     Reports* reports;  // nullptr: a silent pass
     int threads;
+    TarnoMethod method = TarnoMethod::Fast;
 };
 
 // A silent pass first rescales the working spectra to the wavenumber scale;
