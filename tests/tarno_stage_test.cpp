@@ -175,6 +175,22 @@ TEST(TarnoStage, OutlierIsCorrectedBeforeTheReportingPass) {
     EXPECT_NEAR(std::stod(cell), 4.0, 0.5);
 }
 
+TEST(TarnoStage, FastPassWritesWhatTheDirectPassWrites) {
+    std::string text[2];
+    for (int m = 0; m < 2; ++m) {
+        SeriesRun r(5, 3.0);
+        r.run.spectra.workSpectra(2, 7) += 250.0;  // an outlier, so the residuals differ from 0
+        TarnoPassContext pass{r.run.spectra, r.run.quencher, r.run.fit, r.run.stage, r.run.tarno,
+                              &r.run.reports, m == 0 ? 1 : 2,
+                              m == 0 ? TarnoMethod::Direct : TarnoMethod::Fast};
+        tarnoPass(pass);
+        text[m] = r.run.reports.result.memory() + r.run.reports.graph.memory() +
+                  r.run.reports.summary.memory();
+    }
+    EXPECT_FALSE(text[0].empty());
+    EXPECT_EQ(text[0], text[1]);
+}
+
 TEST(TarnoStage, CapacityFailuresWriteNothing) {
     for (int n : {31, 2}) {
         SeriesRun r(n, 2.0);
