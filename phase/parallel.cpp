@@ -5,6 +5,7 @@
 #include <climits>
 #include <mutex>
 #include <string>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -73,10 +74,14 @@ std::optional<IndexedFailure> forEachIndex(int count, int threads,
     std::vector<std::thread> pool;
     pool.reserve(static_cast<std::size_t>(workers - 1));
     for (int w = 1; w < workers; ++w) {
-        pool.emplace_back([&, w] {
-            fp::clear();
-            runPieces(w, next, count, task, where, failure);
-        });
+        try {
+            pool.emplace_back([&, w] {
+                fp::clear();
+                runPieces(w, next, count, task, where, failure);
+            });
+        } catch (const std::system_error&) {
+            break;  // no thread to be had: the calling thread takes the rest
+        }
     }
     runPieces(0, next, count, task, where, failure);
     for (std::thread& t : pool) t.join();
