@@ -142,11 +142,7 @@ void refreshSummaryCopies(const Decomposition& d, VelaBest& best) {
     }
 }
 
-void writeTable1(ReportWriter& result, const Decomposition& d, const VelaBest& best) {
-    result.endLine();
-    result.line("T A B L E 1");
-    result.line("Maximum position of spectral components in wavelengths (L, nm) and wavenumbers (V, 1/cm)");
-    result.endLine();
+void writeTable1ColumnHeading(ReportWriter& result) {
     result.printText("N comp.", Sep::Join);
     result.tab(19);
     result.printText("L (nm)", Sep::Join);
@@ -156,6 +152,28 @@ void writeTable1(ReportWriter& result, const Decomposition& d, const VelaBest& b
     result.printText("V (1/cm)", Sep::Join);
     result.tab(54);
     result.printText("DV", Sep::End);
+}
+
+void writeTable2ColumnHeading(ReportWriter& result, bool withConcentration) {
+    if (withConcentration) result.printText("Cq", Sep::Join);
+    result.tab(7);
+    result.printText("N comp.", Sep::Join);
+    result.tab(21);
+    result.printText("Si, %", Sep::Join);
+    result.tab(35);
+    result.printText("s.d., %", Sep::Join);
+    result.tab(48);
+    result.printText("Ai", Sep::Join);
+    result.tab(65);
+    result.printText("Atotal", Sep::End);
+}
+
+void writeTable1(ReportWriter& result, const Decomposition& d, const VelaBest& best) {
+    result.endLine();
+    result.line("T A B L E 1");
+    result.line("Maximum position of spectral components in wavelengths (L, nm) and wavenumbers (V, 1/cm)");
+    result.endLine();
+    writeTable1ColumnHeading(result);
     for (int k = 0; k < d.n; ++k) {
         const auto kk = static_cast<std::size_t>(k);
         result.printNumber(k + 1, Sep::Join);
@@ -184,19 +202,7 @@ void writeTable2(ReportWriter& result, const Decomposition& d, const VelaBest& b
     }
     result.line("Area under the spectral components (Ai), Area under the whole spectrum (Atotal=Sum(Ai))");
     result.endLine();
-    if (series) {
-        result.printText("Cq", Sep::Join);
-    }
-    result.tab(7);
-    result.printText("N comp.", Sep::Join);
-    result.tab(21);
-    result.printText("Si, %", Sep::Join);
-    result.tab(35);
-    result.printText("s.d., %", Sep::Join);
-    result.tab(48);
-    result.printText("Ai", Sep::Join);
-    result.tab(65);
-    result.printText("Atotal", Sep::End);
+    writeTable2ColumnHeading(result, series);
     if (series) result.endLine();
     static constexpr std::array<const char*, 3> kNumbers{"1", "2", "3"};
     for (int i = 0; i < d.nSpec; ++i) {

@@ -3,6 +3,8 @@
 #include <cmath>
 
 #include "classify/summary_report.h"
+#include "decomp/decomp_report.h"
+#include "quench/sv_report.h"
 #include "textio/rounding.h"
 
 namespace qf {
@@ -57,15 +59,7 @@ void TarnoReport::table1Heading() {
 
 void TarnoReport::table1(const PhasePositions& positions) {
     ReportWriter& w = r_.result;
-    w.printText("N comp.", Sep::Join);
-    w.tab(19);
-    w.printText("L (nm)", Sep::Join);
-    w.tab(29);
-    w.printText("DL", Sep::Join);
-    w.tab(44);
-    w.printText("V (1/cm)", Sep::Join);
-    w.tab(54);
-    w.printText("DV", Sep::End);
+    writeTable1ColumnHeading(w);
     const char* labels[2] = {" 1 ", " 2 "};
     for (std::size_t c = 0; c < 2; ++c) {
         const PhaseComponent& pc = positions.component[c];
@@ -89,17 +83,7 @@ void TarnoReport::table2Heading() {
     w.line("Quencher concentration (Cq, M), Contribution of spectral components into the area under the spectrum in % (Si, %)");
     w.line("Standart error (s.d., %); Area under spectral components (Ai), Area under the whole spectrum (Atotal=Sum(Ai))");
     w.endLine();
-    w.printText("Cq", Sep::Join);
-    w.tab(7);
-    w.printText("N comp.", Sep::Join);
-    w.tab(21);
-    w.printText("Si, %", Sep::Join);
-    w.tab(35);
-    w.printText("s.d., %", Sep::Join);
-    w.tab(48);
-    w.printText("Ai", Sep::Join);
-    w.tab(65);
-    w.printText("Atotal", Sep::End);
+    writeTable2ColumnHeading(w, true);
 }
 
 void TarnoReport::table2Rows(double concentration, const SpectrumShare& s) {
@@ -150,24 +134,7 @@ void TarnoReport::table3(const std::array<PhaseSternVolmer, 2>& sv) {
     ReportWriter& w = r_.result;
     w.endLine();
     w.endLine();
-    w.line("T A B L E 3");
-    w.line("Stern-Volmer quenching constant (Ksv, 1/M), Relative quenching constant(100% corresponds to the Stern-Volmer constant of Trp in solution, Ksv(Trp))");
-    w.line("Free term in Stern-Volmer equation (Bi), in ideal case should equal 1; Linear correlation coefficients for Stern-Volmer plots (R)");
-    w.endLine();
-    w.tab(2);
-    w.printText("N comp.", Sep::Join);
-    w.tab(13);
-    w.printText("Ksv, 1/M", Sep::Join);
-    w.tab(25);
-    w.printText("s.d.", Sep::Join);
-    w.tab(37);
-    w.printText("Ksv/Ksv(TRP),%", Sep::Join);
-    w.tab(53);
-    w.printText("s.d.", Sep::Join);
-    w.tab(65);
-    w.printText("Bi", Sep::Join);
-    w.tab(75);
-    w.printText("R", Sep::End);
+    writeTable3Heading(w);
     const char* labels[2] = {"1", "2"};
     for (std::size_t c = 0; c < 2; ++c) {
         w.tab(5);
