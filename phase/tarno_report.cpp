@@ -4,6 +4,7 @@
 
 #include "classify/summary_report.h"
 #include "decomp/decomp_report.h"
+#include "prep/smoothed_report.h"
 #include "quench/sv_report.h"
 #include "textio/rounding.h"
 
@@ -18,30 +19,7 @@ void TarnoReport::stageHeadings() {
 }
 
 double TarnoReport::smoothedSpectra(const Spectra& s) {
-    ReportWriter& g = r_.graph;
-    g.printText("SMOOTHED NORMALIZED CORRECTED EXPERIMENTAL SPECTRA, from 320 to 380, Step ", Sep::Join);
-    g.printNumber(s.step, Sep::End);
-    for (int i = 0; i < s.nSpec; ++i) {
-        for (int j = 0; j < s.nPoints; ++j) {
-            const double w = s.workSpectra(i, j);
-            g.writeNumber(sgn(w) * fix(1000.0 * std::fabs(w) + 0.5) / 10000000.0, Sep::Zone);
-        }
-        g.endLine();
-    }
-    g.endLine();
-    g.printText("DIFERENCE BETWEEN EXPERIMENTAL AND SMOOTHED SPECTRA, % from 320 to 380, Step ",
-                Sep::Join);
-    g.printNumber(s.step, Sep::End);
-    double sum = 0.0;
-    for (int i = 0; i < s.nSpec; ++i) {
-        for (int j = 0; j < s.nPoints; ++j) {
-            const double d = 0.01 * fix(s.workSpectra(i, j) - s.expSpectra(i, j) + 0.5);
-            g.writeNumber(d, Sep::Join);
-            sum = sum + d * d;
-        }
-        g.endLine();
-    }
-    return std::sqrt(sum / static_cast<double>(s.nSpec) / static_cast<double>(s.nPoints));
+    return writeSmoothedSpectra(r_.graph, s, 0, Program::Quenfit);
 }
 
 void TarnoReport::sternVolmerHeading() {

@@ -18,14 +18,17 @@ double smoothedValue(double x, bool mono) {
     return sgn(x) * fix(std::fabs(x) * 1000.0 + 0.5) / 10000000.0;
 }
 
+const char* title(int n, bool mono) {
+    if (n == 0 && !mono) return "SMOOTHED NORMALIZED CORRECTED EXPERIMENTAL SPECTRA, from 320 to 380, Step ";
+    if (n == 1 || mono) return "SMOOTHED NORMALIZED CORRECTED EXPERIMENTAL SPECTRA, from 320 to 380 Step ";
+    return "SMOOTHED NORMALIZED EXPERIMENTAL SPECTRA, from 320 to 380 Step ";
+}
+
 }  // namespace
 
 double writeSmoothedSpectra(ReportWriter& graph, const Spectra& spectra, int n, Program program) {
     const bool mono = program == Program::Monofit;
-    graph.printText(n == 1 || mono
-                        ? "SMOOTHED NORMALIZED CORRECTED EXPERIMENTAL SPECTRA, from 320 to 380 Step "
-                        : "SMOOTHED NORMALIZED EXPERIMENTAL SPECTRA, from 320 to 380 Step ",
-                    Sep::Join);
+    graph.printText(title(n, mono), Sep::Join);
     graph.printNumber(spectra.step, Sep::End);
     for (int i = 0; i < spectra.nSpec; ++i) {
         for (int j = 0; j < spectra.nPoints; ++j) {
@@ -41,7 +44,8 @@ double writeSmoothedSpectra(ReportWriter& graph, const Spectra& spectra, int n, 
     for (int i = 0; i < spectra.nSpec; ++i) {
         for (int j = 0; j < spectra.nPoints; ++j) {
             const double d = difference(spectra, i, j);
-            graph.writeNumber(n == 3 && !mono ? d : roundSym(d, 2), Sep::Join);
+            // The three-component and phase-plane stages write the differences unrounded.
+            graph.writeNumber((n == 3 || n == 0) && !mono ? d : roundSym(d, 2), Sep::Join);
             sum += d * d;
         }
         graph.endLine();

@@ -1,5 +1,5 @@
 #pragma once
-// The smoothed-spectra report of a VELA reporting pass: the working spectra
+// The smoothed-spectra report of a reporting pass: the working spectra
 // as the smoothing cycles left them, and their differences from the
 // experimental spectra, whose root-mean-square is the smoothing error.
 
@@ -9,7 +9,8 @@
 
 namespace qf {
 
-// Writes both sections for stage `n` and returns smoothingRms.
+// Writes both sections for stage `n` (0 = the phase-plane stage) and returns
+// smoothingRms.
 double writeSmoothedSpectra(ReportWriter& graph, const Spectra& spectra, int n, Program program);
 
 }  // namespace qf
