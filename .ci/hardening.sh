@@ -31,9 +31,11 @@ for program in quenfit monofit; do
   work=$(mktemp -d)
   mkdir -p "$work/corpus" "$work/artifacts"
   cp "$root/fuzz/corpus/$program/"* "$work/corpus/"
-  # -timeout: a run of either program takes well under a second; 10 s is a hang.
+  # -timeout: under the sanitizers and coverage counters a whole series of
+  # 30 spectra at 1 nm takes up to about 30 s on a loaded machine; a run that
+  # takes two minutes is a hang.
   if ! (cd "$work" && "$root/build-fuzz/fuzz/fuzz_$program" \
-        -max_total_time="$fuzz_seconds" -timeout=10 -rss_limit_mb=2048 -max_len=16384 \
+        -max_total_time="$fuzz_seconds" -timeout=120 -rss_limit_mb=2048 -max_len=16384 \
         -dict="$root/fuzz/data.dict" -artifact_prefix="$work/artifacts/" \
         -print_final_stats=1 corpus >"$work/log" 2>&1); then
     tail -n 60 "$work/log"

@@ -128,6 +128,7 @@ enum class Names {
     ReportInNoFolder,    // the report file lies in a folder that does not exist
     GraphIsFolder,       // the graph file name is an existing folder
     ReportUnderProc,     // the report file cannot be created (/proc)
+    DataIsEndless,       // the data file is an endless stream (/dev/zero)
 };
 
 // What a report must look like afterwards.
@@ -286,6 +287,8 @@ std::vector<Row> quenfitRows() {
          kAbsent, kAbsent, kAbsent, Names::GraphIsFolder},
         {"report file under /proc", Program::Quenfit, generated, 1,
          "cannot create the report file", kAbsent, kEmpty, kAbsent, Names::ReportUnderProc},
+        {"endless data file", Program::Quenfit, std::nullopt, 1,
+         "\"/dev/zero\" is larger than 64 MiB", kEmpty, kEmpty, kEmpty, Names::DataIsEndless},
     };
 }
 
@@ -354,6 +357,8 @@ std::vector<Row> monofitRows() {
          "cannot create the report file", kAbsent, kEmpty, kAbsent, Names::ReportInNoFolder},
         {"graph file is a folder", Program::Monofit, generated, 1, "cannot create the graph file",
          kAbsent, kAbsent, kAbsent, Names::GraphIsFolder},
+        {"endless data file", Program::Monofit, std::nullopt, 1,
+         "\"/dev/zero\" is larger than 64 MiB", kEmpty, kEmpty, kEmpty, Names::DataIsEndless},
     };
 }
 
@@ -406,8 +411,10 @@ void runRow(const Row& row) {
         case Names::ReportUnderProc:
             result = "/proc/qf-no-such-report.txt";
             break;
+        case Names::DataIsEndless:
+            break;
     }
-    args = {data, result, graph, summary};
+    args = {row.names == Names::DataIsEndless ? "/dev/zero" : data, result, graph, summary};
 
     std::ostringstream out, err;
     const int status = qf::runProgram(row.program, args, kDate, out, err);

@@ -7,7 +7,6 @@
 #include <cstring>
 #include <fstream>
 #include <limits>
-#include <sstream>
 
 #include "textio/failure.h"
 
@@ -46,10 +45,19 @@ std::string quoted(std::string_view text) {
 DataReader DataReader::open(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     if (!in) fail("cannot open the data file \"" + path + "\": " + std::strerror(errno));
-    std::ostringstream text;
-    text << in.rdbuf();
+    // A data file holds a few thousand numbers; the bound keeps a device or
+    // an endless stream given as the data file from filling the memory.
+    std::string text;
+    char chunk[1 << 16];
+    while (in.read(chunk, sizeof chunk) || in.gcount() > 0) {
+        text.append(chunk, static_cast<std::size_t>(in.gcount()));
+        if (text.size() > kMaxFileBytes) {
+            fail("the data file \"" + path + "\" is larger than " +
+                 std::to_string(kMaxFileBytes >> 20) + " MiB");
+        }
+    }
     if (in.bad()) fail("cannot read the data file \"" + path + "\"");
-    return DataReader(path, text.str());
+    return DataReader(path, std::move(text));
 }
 
 DataReader::DataReader(std::string name, std::string text, int firstLine)

@@ -19,8 +19,10 @@ namespace qf {
 
 class DataReader {
 public:
-    // Reads the whole file; a file that cannot be opened is a RunFailure.
+    // Reads the whole file; a file that cannot be opened, or one larger than
+    // kMaxFileBytes, is a RunFailure.
     static DataReader open(const std::string& path);
+    static constexpr std::size_t kMaxFileBytes = std::size_t{64} << 20;
     // A reader over text already in memory; `name` is used in messages.
     DataReader(std::string name, std::string text, int firstLine = 1);
 
