@@ -159,6 +159,13 @@ int main(int argc, char** argv) {
                     fast.positions.tarnoMeanR, passes);
         std::printf("fast pass bit-identical to the direct pass: %s; stage reports identical: %s\n",
                     identical(fast, direct) ? "yes" : "NO", fastGraph == directGraph ? "yes" : "NO");
+        const Matrix F = wavenumberSpectra(s.spectra);
+        SearchCounters plain, counters;
+        searchPositionsDirect(F, s.spectra.step, nullptr, &plain);
+        searchPositions(F, s.spectra.step, phaseThreads(), nullptr, &counters);
+        std::printf("crossing-function values: %lld in the direct search; the fast search took %lld "
+                    "of them from the band model, tabulating %lld trial positions over its workers\n",
+                    plain.crossingEvaluations, counters.exactEvaluations, counters.trialPositions);
     }
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();

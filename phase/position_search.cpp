@@ -7,6 +7,7 @@
 
 #include "decomp/band.h"
 #include "phase/parallel.h"
+#include "phase/trial_bands.h"
 #include "textio/failure.h"
 #include "textio/fpcheck.h"
 #include "textio/number_text.h"
@@ -101,126 +102,60 @@ ReferenceVotes referencePointDirect(const Matrix& F, const std::vector<double>& 
     return votes;
 }
 
-// Band ratios rho(lambdaM; lambda_k, lambda_j) of one reference point j for
-// the trial positions met so far. The root searches of neighbouring pairs
-// walk through largely the same trial positions, so each band and each ratio
-// is computed once, by the same operations as the direct evaluation.
-//
-// The positions a search visits follow from the signs of D met on the way,
-// so the searches of one reference point form a tree of paths. The memo
-// keeps that tree: the next position of a search is usually a known child
-// of the node of the last one, found without hashing.
-class BandRatioMemo {
-public:
-    explicit BandRatioMemo(std::vector<double> wl) : wl_(std::move(wl)), points_(wl_.size()) {}
-
-    void start(int j) {
-        lambdaJ_ = wl_[static_cast<std::size_t>(j)];
-        bands_.clear();
-        ratios_.clear();
-        keys_.assign(kInitialCapacity, 0);
-        slots_.assign(kInitialCapacity, -1);
-        nodes_.clear();
-        rootChild_ = -1;
-    }
-
-    // Slot of the position that follows the node `cursor` of a search (-1:
-    // the first position of a search); moves the cursor to it.
-    int slotAlongPath(int& cursor, double lambdaM) {
-        const std::uint64_t key = std::bit_cast<std::uint64_t>(lambdaM);
-        const int first = cursor < 0 ? rootChild_ : nodes_[static_cast<std::size_t>(cursor)].firstChild;
-        for (int c = first; c >= 0; c = nodes_[static_cast<std::size_t>(c)].nextSibling) {
-            if (nodes_[static_cast<std::size_t>(c)].key == key) {
-                cursor = c;
-                return nodes_[static_cast<std::size_t>(c)].slot;
-            }
-        }
-        const int node = static_cast<int>(nodes_.size());
-        nodes_.push_back({key, slotOf(lambdaM), -1, first});
-        if (cursor < 0) {
-            rootChild_ = node;
-        } else {
-            nodes_[static_cast<std::size_t>(cursor)].firstChild = node;
-        }
-        cursor = node;
-        return nodes_.back().slot;
-    }
-
-    int slotOf(double lambdaM) {
-        const std::uint64_t key = std::bit_cast<std::uint64_t>(lambdaM);
-        const std::size_t mask = slots_.size() - 1;
-        std::size_t h = hash(key) & mask;
-        while (slots_[h] >= 0) {
-            if (keys_[h] == key) return slots_[h];
-            h = (h + 1) & mask;
-        }
-        const int slot = static_cast<int>(bands_.size());
-        bands_.push_back(bandShape(lambdaM));
-        ratios_.resize(ratios_.size() + points_, -1.0);
-        keys_[h] = key;
-        slots_[h] = slot;
-        if (2 * bands_.size() > slots_.size()) grow();
-        return slot;
-    }
-
-    double ratio(int slot, int k) {
-        double& v = ratios_[static_cast<std::size_t>(slot) * points_ + static_cast<std::size_t>(k)];
-        if (v < 0.0) {
-            v = shapeRatio(bands_[static_cast<std::size_t>(slot)], wl_[static_cast<std::size_t>(k)],
-                           lambdaJ_);
-        }
-        return v;
-    }
-
-private:
-    static constexpr std::size_t kInitialCapacity = 1024;
-
-    // Trial positions differ in any bit of the mantissa, often only in the
-    // high ones (300, 301, ...): mix all bits before taking the low ones.
-    static std::size_t hash(std::uint64_t key) {
-        key ^= key >> 33;
-        key *= 0xff51afd7ed558ccdull;
-        key ^= key >> 33;
-        key *= 0xc4ceb9fe1a85ec53ull;
-        key ^= key >> 33;
-        return static_cast<std::size_t>(key);
-    }
-
-    void grow() {
-        std::vector<std::uint64_t> keys(keys_.size() * 2, 0);
-        std::vector<int> slots(slots_.size() * 2, -1);
-        const std::size_t mask = slots.size() - 1;
-        for (std::size_t s = 0; s < slots_.size(); ++s) {
-            if (slots_[s] < 0) continue;
-            std::size_t h = hash(keys_[s]) & mask;
-            while (slots[h] >= 0) h = (h + 1) & mask;
-            keys[h] = keys_[s];
-            slots[h] = slots_[s];
-        }
-        keys_ = std::move(keys);
-        slots_ = std::move(slots);
-    }
-
-    std::vector<double> wl_;
-    std::size_t points_;
-    double lambdaJ_ = 0.0;
-    std::vector<BandShape> bands_;
-    std::vector<double> ratios_;
-    std::vector<std::uint64_t> keys_;
-    std::vector<int> slots_;
-
-    struct PathNode {
-        std::uint64_t key;
-        int slot;
-        int firstChild;
-        int nextSibling;
-    };
-    std::vector<PathNode> nodes_;
-    int rootChild_ = -1;
+// One root search: the line y = a + b x of the pair (k, l), and its roots.
+struct CrossingSearch {
+    double a, b;
+    int k, l;
+    Roots roots;
 };
 
+// Runs the root searches of reference point j several at a time: each
+// round first finds the next trial position of every running search and
+// fetches its band heights, then feeds each search its value of D, so that
+// the memory accesses of one search overlap the work on the others.
+void runSearches(TrialBands& trial, int j, std::vector<CrossingSearch>& searches) {
+    constexpr std::size_t kLanes = 8;
+    struct Lane {
+        RootWalk walk;
+        int slot = -1;
+        std::size_t search = 0;
+    };
+    std::array<Lane, kLanes> lanes;
+    std::size_t running = 0;
+    std::size_t next = 0;
+    const auto begin = [&](Lane& lane) {
+        lane.walk.start();
+        lane.slot = -1;
+        lane.search = next++;
+    };
+    while (running < kLanes && next < searches.size()) begin(lanes[running++]);
+    while (running > 0) {
+        for (std::size_t i = 0; i < running; ++i) {
+            Lane& lane = lanes[i];
+            lane.slot = trial.slotAfter(lane.slot, lane.walk.move(), lane.walk.position());
+            const CrossingSearch& s = searches[lane.search];
+            trial.prefetch(lane.slot, j, s.k, s.l);
+        }
+        for (std::size_t i = 0; i < running;) {
+            Lane& lane = lanes[i];
+            CrossingSearch& s = searches[lane.search];
+            if (!lane.walk.take(trial.crossing(lane.slot, s.a, s.b, j, s.k, s.l))) {
+                ++i;
+                continue;
+            }
+            s.roots = lane.walk.roots();
+            if (next < searches.size()) {
+                begin(lane);
+                ++i;
+            } else {
+                lane = lanes[--running];
+            }
+        }
+    }
+}
+
 ReferenceVotes referencePointFast(const Matrix& F, const std::vector<double>& wl, int j,
-                                  const PairTable& table, BandRatioMemo& memo) {
+                                  const PairTable& table, TrialBands& trial) {
     const int n = F.rows();
     const int P = F.cols();
     const double lambdaJ = wl[static_cast<std::size_t>(j)];
@@ -239,24 +174,37 @@ ReferenceVotes referencePointFast(const Matrix& F, const std::vector<double>& wl
         sums[static_cast<std::size_t>(k)] = coordinateSums(std::span<const double>(row, sn));
     }
 
-    memo.start(j);
     ReferenceVotes votes;
+    std::vector<PhaseLine> lines;
+    lines.reserve(pairs.size());
     for (const WavelengthPair& p : pairs) {
         votes.pairCount += 1;
         const std::span<const double> xs(ratio.data() + static_cast<std::size_t>(p.k) * sn, sn);
         const std::span<const double> ys(ratio.data() + static_cast<std::size_t>(p.l) * sn, sn);
-        const PhaseLine line =
-            fitPhaseLine(xs, ys, sums[static_cast<std::size_t>(p.k)],
-                         sums[static_cast<std::size_t>(p.l)], lambdaJ,
-                         wl[static_cast<std::size_t>(p.k)], wl[static_cast<std::size_t>(p.l)]);
-        votes.sumR += line.r;
-        votePair(votes, line, [&](double a, double b) {
-            int cursor = -1;  // each search starts at the root of the path tree
-            return findRoots([&](double lambda) {
-                const int slot = memo.slotAlongPath(cursor, lambda);
-                return a + b * memo.ratio(slot, p.k) - memo.ratio(slot, p.l);
-            });
-        });
+        lines.push_back(fitPhaseLine(xs, ys, sums[static_cast<std::size_t>(p.k)],
+                                     sums[static_cast<std::size_t>(p.l)], lambdaJ,
+                                     wl[static_cast<std::size_t>(p.k)], wl[static_cast<std::size_t>(p.l)]));
+        votes.sumR += lines.back().r;
+    }
+
+    // The roots of every line, then those of the tilted lines of the pairs
+    // that are not set aside; the votes follow in pair order.
+    std::vector<CrossingSearch> searches;
+    searches.reserve(pairs.size());
+    for (std::size_t p = 0; p < pairs.size(); ++p) {
+        searches.push_back({lines[p].a, lines[p].b, pairs[p].k, pairs[p].l, {}});
+    }
+    runSearches(trial, j, searches);
+    std::vector<CrossingSearch> tilted;
+    for (std::size_t p = 0; p < pairs.size(); ++p) {
+        if (pairSetAside(searches[p].roots)) continue;
+        tilted.push_back({lines[p].a - lines[p].sa, lines[p].b + lines[p].sb, pairs[p].k, pairs[p].l, {}});
+    }
+    runSearches(trial, j, tilted);
+    std::size_t t = 0;
+    for (std::size_t p = 0; p < pairs.size(); ++p) {
+        if (pairSetAside(searches[p].roots)) continue;
+        castVotes(votes, searches[p].roots, tilted[t++].roots);
     }
     return votes;
 }
@@ -379,22 +327,28 @@ PhasePositions searchPositionsDirect(const Matrix& F, double step,
 }
 
 PhasePositions searchPositions(const Matrix& F, double step, int threads,
-                               std::vector<ReferenceVotes>* votesOut) {
+                               std::vector<ReferenceVotes>* votesOut, SearchCounters* counters) {
     requireSeriesFits(F);
     const int P = F.cols();
     const std::vector<double> wl = gridWavelengths(P, step);
     const PairTable table(P);
     std::vector<ReferenceVotes> votes(static_cast<std::size_t>(P));
-    std::vector<BandRatioMemo> memos(static_cast<std::size_t>(std::max(1, threads)),
-                                     BandRatioMemo(wl));
+    // One table per worker, kept over all its reference points.
+    std::vector<TrialBands> trial(static_cast<std::size_t>(std::max(1, threads)), TrialBands(wl));
     const auto failure = forEachIndex(
         P, threads,
         [&](int j, int worker) {
             votes[static_cast<std::size_t>(j)] =
-                referencePointFast(F, wl, j, table, memos[static_cast<std::size_t>(worker)]);
+                referencePointFast(F, wl, j, table, trial[static_cast<std::size_t>(worker)]);
         },
         [&](int j) { return referenceWhere(wl[static_cast<std::size_t>(j)]); });
     if (failure) std::rethrow_exception(failure->error);
+    if (counters != nullptr) {
+        for (const TrialBands& t : trial) {
+            counters->exactEvaluations += t.exactEvaluations();
+            counters->trialPositions += t.positions();
+        }
+    }
     if (votesOut != nullptr) *votesOut = votes;
     return combineVotes(votes);
 }

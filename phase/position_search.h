@@ -7,6 +7,8 @@
 // positions, and the votes average into the two component positions.
 
 #include <array>
+#include <bit>
+#include <cstdint>
 #include <cmath>
 #include <span>
 #include <vector>
@@ -54,34 +56,58 @@ struct Roots {
 //
 // The walk is a state machine fed one value of D at a time, so that several
 // searches can run interleaved: position() is where D is wanted next, take(D)
-// moves on and returns true once both roots are known.
+// moves on and returns true once both roots are known. Only the sign of D
+// matters.
+//
+// move() tells how position() follows from the position before it: a step
+// of the current size (in either direction) or the start of the second root
+// search. The step sizes are always the same numbers (4.86 divided by 3 as
+// often as the step was reduced), so a position and a move fix the next
+// position.
+// 4.86, 4.86 / 3, (4.86 / 3) / 3, ...: the step of a root search after each
+// reduction, each the rounded quotient of the one before.
+inline constexpr std::array<double, 7> kRootStepSizes = [] {
+    std::array<double, 7> h{};
+    h[0] = 4.86;
+    for (std::size_t m = 1; m < h.size(); ++m) h[m] = h[m - 1] / 3.0;
+    return h;
+}();
+
 class RootWalk {
 public:
+    static constexpr int kFirstMove = -1;       // the first position of a search
+    static constexpr int kSecondRootMove = 12;  // 1 nm above the first root
+    static constexpr int kMoves = 13;           // step moves 0..11, then the one above
+
     RootWalk() { start(); }
 
     void start() {
         lambda_ = kLower;
         h_ = kFirstStep;
+        reductions_ = 0;
+        move_ = kFirstMove;
         q_ = 1;
         fresh_ = true;
     }
 
     double position() const { return lambda_; }
+    int move() const { return move_; }
 
     bool take(double d) {
-        if (fresh_) {
-            // After the first evaluation of a root search: its sign starts the walk.
-            fresh_ = false;
-            s_ = sign(d);
-            return advance(d);
-        }
         const double sd = s_ * d;
-        if (sd > 0.0) {
-            s_ = sign(d);
-            return advance(d);
-        }
-        if (sd == 0.0) return root();
-        return reduce(d);
+        if (!fresh_ && sd == 0.0) return root();
+        // After the first evaluation of a search its sign starts the walk;
+        // after that a change of sign (or a value that is no number) turns
+        // the walk back with a third of the step. Written as a selection,
+        // not a branch: the sign of D is what no processor can predict.
+        const bool reverse = !fresh_ && !(sd > 0.0);
+        fresh_ = false;
+        h_ = select(reverse, reducedStep(), h_);
+        reductions_ += reverse ? 1 : 0;
+        // Only a reduced step can fall below the smallest step.
+        if (!stepUsable()) return root();
+        s_ = sign(d);
+        return advance(d);
     }
 
     Roots roots() const { return roots_; }
@@ -89,10 +115,16 @@ public:
 private:
     static constexpr double kLower = 300.0;
     static constexpr double kUpper = 370.0;
-    static constexpr double kFirstStep = 4.86;
+    static constexpr double kFirstStep = kRootStepSizes[0];
     static constexpr double kSmallestStep = 0.02;
 
-    static double sign(double d) { return d > 0.0 ? 1.0 : (d < 0.0 ? -1.0 : 0.0); }
+    static double sign(double d) { return static_cast<double>(int{d > 0.0} - int{d < 0.0}); }
+
+    static double select(bool condition, double ifTrue, double ifFalse) {
+        const std::uint64_t mask = 0 - static_cast<std::uint64_t>(condition);
+        return std::bit_cast<double>((std::bit_cast<std::uint64_t>(ifTrue) & mask) |
+                                     (std::bit_cast<std::uint64_t>(ifFalse) & ~mask));
+    }
 
     // From the turn at the upper bound to the next position to evaluate;
     // below the lower bound the walk only shrinks its step.
@@ -101,21 +133,31 @@ private:
             if (lambda_ >= kUpper && h_ > 0.0) h_ = -h_;
             if (!(lambda_ < kLower)) {
                 lambda_ = lambda_ + h_;
+                move_ = 2 * reductions_ + (h_ < 0.0 ? 1 : 0);
                 return false;
             }
-            h_ = -h_ / 3.0;
-            if (!(std::fabs(h_) >= kSmallestStep)) return root();
+            if (!shrink()) return root();
             s_ = sign(last);
         }
     }
 
-    // A sign change: reverse with a third of the step.
-    bool reduce(double last) {
-        h_ = -h_ / 3.0;
-        if (!(std::fabs(h_) >= kSmallestStep)) return root();
-        s_ = sign(last);
-        return advance(last);
+    // Reverses the step with a third of its size; false once it is below
+    // the smallest step.
+    bool shrink() {
+        h_ = reducedStep();
+        ++reductions_;
+        return stepUsable();
     }
+
+    // -h / 3: the step sizes are the same numbers in every search, so the
+    // quotient is looked up rather than divided again.
+    double reducedStep() const {
+        return std::copysign(kRootStepSizes[static_cast<std::size_t>(reductions_) + 1], -h_);
+    }
+
+    // At most five reductions stay above the smallest step, which keeps
+    // move() within its range.
+    bool stepUsable() const { return std::fabs(h_) >= kSmallestStep && reductions_ < 6; }
 
     bool root() {
         if (q_ == 1) {
@@ -126,13 +168,17 @@ private:
         ++q_;
         if (q_ == 3) return true;
         h_ = kFirstStep;
+        reductions_ = 0;
         lambda_ = roots_.p1 + 1.0;
+        move_ = kSecondRootMove;
         fresh_ = true;
         return false;
     }
 
     double lambda_ = kLower;
     double h_ = kFirstStep;
+    int reductions_ = 0;
+    int move_ = kFirstMove;
     double s_ = 0.0;
     int q_ = 1;
     bool fresh_ = true;
@@ -170,7 +216,9 @@ double votedPosition(const ReferenceVotes& votes, int component);
 PhasePositions combineVotes(std::span<const ReferenceVotes> votes);
 
 struct SearchCounters {
-    long long crossingEvaluations = 0;
+    long long crossingEvaluations = 0;  // straightforward search
+    long long exactEvaluations = 0;     // fast search: D from the band model
+    long long trialPositions = 0;       // fast search: bands tabulated, over the workers
 };
 
 // The search as the method states it: every crossing-function value from
@@ -179,10 +227,12 @@ PhasePositions searchPositionsDirect(const Matrix& F, double step,
                                      std::vector<ReferenceVotes>* votesOut = nullptr,
                                      SearchCounters* counters = nullptr);
 
-// The same search with the band values of each trial position computed once
-// per reference point and the reference points shared out to `threads`
-// threads; its results are bit-identical to searchPositionsDirect.
+// The same search with the band heights of each trial position tabulated
+// once, the sign of the crossing function taken from them where it is
+// certain, and the reference points shared out to `threads` threads; its
+// results are bit-identical to searchPositionsDirect.
 PhasePositions searchPositions(const Matrix& F, double step, int threads,
-                               std::vector<ReferenceVotes>* votesOut = nullptr);
+                               std::vector<ReferenceVotes>* votesOut = nullptr,
+                               SearchCounters* counters = nullptr);
 
 }  // namespace qf
