@@ -71,14 +71,19 @@ bool identical(const TarnoState& a, const TarnoState& b) {
     return ok;
 }
 
-// The stage as the run driver runs it, with the pass method of the benchmark.
-int runStage(const Series& s, TarnoMethod method, int threads, std::string& graph) {
-    RunState run;
+// Starts a run on the series with its three reports kept in memory.
+void startRun(RunState& run, const Series& s) {
     run.reports.result.openInMemory("report file");
     run.reports.graph.openInMemory("graph file");
     run.reports.summary.openInMemory("summary file");
     run.spectra = s.spectra;
     run.quencher = s.quencher;
+}
+
+// The stage as the run driver runs it, with the pass method of the benchmark.
+int runStage(const Series& s, TarnoMethod method, int threads, std::string& graph) {
+    RunState run;
+    startRun(run, s);
     for (;;) {
         const bool reporting = run.stage.tarnoFlag == 1;
         tarnoPass({run.spectra, run.quencher, run.fit, run.stage, run.tarno,
@@ -118,11 +123,7 @@ void BM_RunTarnoStage(benchmark::State& state) {
     const Series& s = series();
     for (auto _ : state) {
         RunState run;
-        run.reports.result.openInMemory("report file");
-        run.reports.graph.openInMemory("graph file");
-        run.reports.summary.openInMemory("summary file");
-        run.spectra = s.spectra;
-        run.quencher = s.quencher;
+        startRun(run, s);
         runTarnoStage(run);
         benchmark::DoNotOptimize(run.reports.graph.memory().size());
     }

@@ -7,23 +7,15 @@
 #include "phase/pairs.h"
 #include "phase/position_search.h"
 #include "phase_series.h"
+#include "support/test_support.h"
 #include "textio/failure.h"
 #include "textio/fpcheck.h"
 
 namespace qf {
 namespace {
 
-std::uint64_t bits(double v) { return std::bit_cast<std::uint64_t>(v); }
-
-void expectFailure(const std::function<void()>& f, const std::string& words) {
-    try {
-        f();
-        FAIL() << "no failure, expected: " << words;
-    } catch (const RunFailure& e) {
-        EXPECT_NE(std::string(e.what()).find(words), std::string::npos) << e.what();
-    }
-    fp::clear();
-}
+using qf::testing::bits;
+using qf::testing::expectFailure;
 
 TEST(PhaseLever, ShareAlongTheLine) {
     // Component 1 at (1, 1), component 2 at (0, 0): separation 2.

@@ -7,6 +7,7 @@
 #include "phase/pairs.h"
 #include "phase/position_search.h"
 #include "phase_series.h"
+#include "support/test_support.h"
 #include "textio/failure.h"
 #include "textio/fpcheck.h"
 
@@ -15,17 +16,8 @@ namespace {
 
 using testing::TwoBandTruth;
 
-std::uint64_t bits(double v) { return std::bit_cast<std::uint64_t>(v); }
-
-void expectFailure(const std::function<void()>& f, const std::string& words) {
-    try {
-        f();
-        FAIL() << "no failure, expected: " << words;
-    } catch (const RunFailure& e) {
-        EXPECT_NE(std::string(e.what()).find(words), std::string::npos) << e.what();
-    }
-    fp::clear();
-}
+using qf::testing::bits;
+using qf::testing::expectFailure;
 
 TEST(PhasePairs, CountsPerReferencePoint) {
     const PairTable p61(61);

@@ -8,6 +8,11 @@
 
 #include <unistd.h>
 
+#include <gtest/gtest.h>
+
+#include "textio/failure.h"
+#include "textio/fpcheck.h"
+
 namespace qf::testing {
 
 ScratchDir::ScratchDir() {
@@ -40,6 +45,16 @@ void writeFile(const std::filesystem::path& path, const std::string& text) {
 
 std::filesystem::path sourcePath(const std::string& relative) {
     return std::filesystem::path(QF_SOURCE_DIR) / relative;
+}
+
+void expectFailure(const std::function<void()>& f, const std::string& words) {
+    try {
+        f();
+        ADD_FAILURE() << "no failure, expected: " << words;
+    } catch (const RunFailure& e) {
+        EXPECT_NE(std::string(e.what()).find(words), std::string::npos) << e.what();
+    }
+    fp::clear();
 }
 
 }  // namespace qf::testing

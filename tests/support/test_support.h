@@ -1,7 +1,10 @@
 #pragma once
 // Helpers shared by the tests: scratch folders, whole-file reads and writes.
 
+#include <bit>
+#include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <string>
 
 namespace qf::testing {
@@ -26,5 +29,12 @@ void writeFile(const std::filesystem::path& path, const std::string& text);
 
 // Path below the project's source folder (examples/, tests/golden/ ...).
 std::filesystem::path sourcePath(const std::string& relative);
+
+// The bits of a double, for comparisons that must hold to the last bit.
+inline std::uint64_t bits(double v) { return std::bit_cast<std::uint64_t>(v); }
+
+// Expects f to end the run with a message containing `words`; clears the
+// arithmetic-failure flags afterwards.
+void expectFailure(const std::function<void()>& f, const std::string& words);
 
 }  // namespace qf::testing
