@@ -1,8 +1,6 @@
 #include "phase/position_search.h"
 
 #include <algorithm>
-#include <bit>
-#include <cstdint>
 #include <string>
 
 #include "decomp/band.h"
