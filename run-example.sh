@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
-# Builds the programs and analyses the bundled example quenching series.
-# The three reports go to out/; the summary report is printed.
+# Installs what the programs need (Debian packages, see scripts/deps.sh),
+# builds them and analyses the bundled example quenching series and example
+# spectrum. The reports go to out/; the summary report is printed.
 set -euo pipefail
 cd "$(dirname "$0")"
+scripts/deps.sh example
 cmake -S . -B build -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build build -j"$(nproc)" --target quenfit monofit >/dev/null
+cmake --build build -j"$(nproc)" --target quenfit monofit trpfit >/dev/null
 mkdir -p out
 ./build/apps/quenfit examples/series.dat out/Result.txt out/Graph.txt out/Summary.txt
 ./build/apps/monofit examples/single.dat out/ResultM.txt out/GraphM.txt out/SummaryM.txt

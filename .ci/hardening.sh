@@ -14,7 +14,7 @@ jobs=$(nproc)
 fuzz_seconds=${FUZZ_SECONDS:-60}
 
 echo "== sanitizer build (build-asan)"
-cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQF_SANITIZE=ON \
+cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQF_SANITIZE=ON -DBUILD_TESTING=ON \
   -DQF_BENCHMARKS=OFF >/dev/null
 cmake --build build-asan -j"$jobs"
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:strict_string_checks=1

@@ -17,7 +17,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr const char* kVersion = "1.0.0";
+constexpr const char* kVersion = QF_VERSION;
 
 const char* programName(Program program) {
     return program == Program::Quenfit ? "quenfit" : "monofit";

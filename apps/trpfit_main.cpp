@@ -1,0 +1,27 @@
+// trpfit: the companion of quenfit and monofit. It turns instrument exports
+// into data files, reports into figures and tables, and runs many data files
+// at once.
+#include <csignal>
+#include <iostream>
+#include <string>
+
+#include "trpfit/commands.h"
+#include "trpfit/version.h"
+
+int main(int argc, char** argv) {
+    std::signal(SIGPIPE, SIG_IGN);
+    CLI::App app{"trpfit: instrument exports to data files, reports to figures and tables, "
+                 "batches of quenfit and monofit runs"};
+    app.set_version_flag("--version", std::string("trpfit ") + qf::trpfit::programVersion());
+    app.require_subcommand(1);
+    qf::trpfit::CommandContext context;
+    // Subcommands register here.
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::ParseError& e) {
+        const int code = app.exit(e);
+        // CLI11 exits 0 for --help and --version, 106+ for usage errors.
+        return code == 0 ? 0 : 2;
+    }
+    return context.status;
+}

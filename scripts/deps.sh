@@ -1,0 +1,68 @@
+#!/usr/bin/env bash
+# The Debian packages each task needs, kept in one place, and their install.
+#
+#   scripts/deps.sh example   compiler, CMake and the header libraries of the programs
+#   scripts/deps.sh tests     the above and GoogleTest, Google Benchmark
+#   scripts/deps.sh ci        the above and clang with its sanitizer and fuzzer
+#                             runtime, Chromium for the figure check, python3
+#   scripts/deps.sh --list TASK   prints the packages and installs nothing
+#
+# Installs only what is missing: as root directly, otherwise through sudo.
+# Where neither works it names the packages and the command, and exits 1.
+set -euo pipefail
+
+task=${1:-}
+list_only=0
+if [ "$task" = "--list" ]; then
+  list_only=1
+  task=${2:-}
+fi
+
+example=(cmake g++ make libcli11-dev)
+tests=("${example[@]}" libgtest-dev libgmock-dev libbenchmark-dev)
+ci=("${tests[@]}" clang libclang-rt-14-dev chromium fonts-dejavu-core python3)
+
+case "$task" in
+  example) packages=("${example[@]}") ;;
+  tests) packages=("${tests[@]}") ;;
+  ci) packages=("${ci[@]}") ;;
+  *) echo "usage: scripts/deps.sh [--list] example|tests|ci" >&2; exit 2 ;;
+esac
+
+if [ "$list_only" = 1 ]; then
+  echo "${packages[*]}"
+  exit 0
+fi
+
+if ! command -v dpkg-query >/dev/null 2>&1 || ! command -v apt-get >/dev/null 2>&1; then
+  # Not a Debian-like system: say what is needed and let the build find it.
+  echo "deps: not a Debian-like system; make sure these (or their equivalents) are installed: ${packages[*]}" >&2
+  exit 0
+fi
+
+missing=()
+for p in "${packages[@]}"; do
+  status=$(dpkg-query -W -f='${Status}' "$p" 2>/dev/null || true)
+  case "$status" in
+    *" installed") ;;
+    *) missing+=("$p") ;;
+  esac
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "deps: installing ${missing[*]}" >&2
+export DEBIAN_FRONTEND=noninteractive
+if [ "$(id -u)" = 0 ]; then
+  apt-get update -qq
+  apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+elif command -v sudo >/dev/null 2>&1 && sudo -n true 2>/dev/null; then
+  sudo -n apt-get update -qq
+  sudo -n DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+elif command -v sudo >/dev/null 2>&1 && [ -t 0 ]; then
+  sudo apt-get update -qq
+  sudo DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+else
+  echo "deps: missing Debian packages: ${missing[*]}" >&2
+  echo "deps: install them as root with: apt-get install ${missing[*]}" >&2
+  exit 1
+fi
