@@ -1,0 +1,500 @@
+#include "instrument/import.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <memory>
+#include <ostream>
+
+#include <unistd.h>
+
+#include "instrument/export.h"
+#include "instrument/grid.h"
+#include "instrument/read_back.h"
+#include "instrument/text_table.h"
+#include "prep/correction.h"
+#include "quench/quencher.h"
+#include "textio/data_file.h"
+#include "textio/failure.h"
+
+namespace qf::instrument {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// Options that contradict each other: exit status 2.
+class UsageError : public RunFailure {
+public:
+    using RunFailure::RunFailure;
+};
+
+[[noreturn]] void usage(const std::string& message) { throw UsageError(message); }
+
+// One spectrum asked for: FILE[:SPECTRUM] and, in a series, its concentration.
+struct Request {
+    std::string file;
+    std::string selector;
+    bool hasConcentration = false;
+    double concentration = 0.0;
+};
+
+// FILE[:SPECTRUM]: the part after the last colon selects, unless the whole
+// text names an existing file.
+Request splitRequest(const std::string& text) {
+    Request r;
+    r.file = text;
+    std::error_code ec;
+    if (fs::exists(text, ec)) return r;
+    const std::size_t colon = text.rfind(':');
+    if (colon != std::string::npos && colon > 0) {
+        r.file = text.substr(0, colon);
+        r.selector = text.substr(colon + 1);
+    }
+    return r;
+}
+
+std::vector<Request> readManifest(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) fail(path + ": cannot open the series manifest");
+    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const fs::path folder = fs::path(path).parent_path();
+    std::vector<Request> requests;
+    for (const Line& line : splitLines(text)) {
+        const std::string_view t = trim(line.text);
+        if (t.empty() || t.front() == '#') continue;
+        const char delimiter = t.find('\t') != std::string_view::npos   ? '\t'
+                               : t.find(';') != std::string_view::npos  ? ';'
+                                                                         : ',';
+        const auto fields = splitFields(t, delimiter);
+        if (requests.empty() && !fields.empty() && lowerAscii(fields[0]) == "file") continue;
+        const std::string where = path + ", line " + std::to_string(line.number) + ": ";
+        if (fields.size() != 3) {
+            fail(where + "a series line needs three fields: file, spectrum, concentration");
+        }
+        Request r;
+        const fs::path file{std::string(fields[0])};
+        r.file = (file.is_relative() && !folder.empty() ? folder / file : file).string();
+        r.selector = std::string(fields[1]);
+        r.hasConcentration = true;
+        if (!parseNumber(fields[2], delimiter != ',', r.concentration)) {
+            fail(where + "the concentration \"" + readableText(fields[2]) + "\" is not a number");
+        }
+        requests.push_back(std::move(r));
+    }
+    if (requests.empty()) fail(path + ": the series manifest names no spectrum");
+    return requests;
+}
+
+std::vector<double> parseConcentrations(const std::string& text) {
+    std::string spaced = text;
+    std::replace(spaced.begin(), spaced.end(), ',', ' ');
+    std::replace(spaced.begin(), spaced.end(), ';', ' ');
+    std::vector<double> values;
+    for (std::string_view field : splitFields(spaced, ' ')) {
+        double v = 0.0;
+        if (!parseNumber(field, false, v)) {
+            usage("--conc: \"" + readableText(field) + "\" is not a number");
+        }
+        values.push_back(v);
+    }
+    return values;
+}
+
+// The exports, each read once however often it is named.
+class ExportCache {
+public:
+    explicit ExportCache(ReadOptions options) : options_(options) {}
+    const ExportFile& get(const std::string& path) {
+        auto it = files_.find(path);
+        if (it == files_.end()) it = files_.emplace(path, readExportFile(path, options_)).first;
+        return it->second;
+    }
+
+private:
+    ReadOptions options_;
+    std::map<std::string, ExportFile> files_;
+};
+
+std::string spectrumList(const ExportFile& file) {
+    std::string out;
+    int shown = 0;
+    for (const ExportSpectrum& s : file.spectra) {
+        if (++shown > 12) return out + ", ...";
+        out += (out.empty() ? "\"" : ", \"") + s.name + "\"";
+    }
+    return out;
+}
+
+// The spectra a request names: all taken by default, or one by name,
+// number or (in a matrix) excitation wavelength.
+std::vector<const ExportSpectrum*> selectSpectra(const ExportFile& file, const std::string& selector) {
+    std::vector<const ExportSpectrum*> defaults;
+    for (const ExportSpectrum& s : file.spectra) {
+        if (s.byDefault) defaults.push_back(&s);
+    }
+    if (selector.empty()) return defaults;
+    double value = 0.0;
+    const bool number = parseNumber(selector, false, value);
+    if (number) {
+        for (const ExportSpectrum& s : file.spectra) {
+            if (s.hasExcitation && std::fabs(s.excitation - value) <= kSameWavelength) return {&s};
+        }
+    }
+    for (const ExportSpectrum& s : file.spectra) {
+        if (s.name == selector) return {&s};
+    }
+    for (const ExportSpectrum& s : file.spectra) {
+        if (lowerAscii(s.name) == lowerAscii(selector)) return {&s};
+    }
+    if (number && value == std::floor(value) && value >= 1.0 &&
+        value <= static_cast<double>(defaults.size())) {
+        return {defaults[static_cast<std::size_t>(value) - 1]};
+    }
+    fail(file.name + ": no spectrum \"" + selector + "\"; the file holds " + spectrumList(file));
+}
+
+// With --corrected: the table value the programs read for each grid
+// wavelength (the same index arithmetic as the correction), and the
+// nearest end value of the table outside 310-400 nm. Every correction
+// factor is then the same constant.
+std::vector<double> tableStandard(const WavelengthGrid& g) {
+    const auto& table = standardSpectrumTable();
+    const int p = g.points;
+    std::vector<double> v(static_cast<std::size_t>(p), table[91]);
+    int upper = 0;
+    if (g.last > 400.0) {
+        for (double x = g.last; x > 400.0; x -= g.step) ++upper;
+    }
+    int lower = 0;
+    if (g.first < 310.0) {
+        for (double x = g.first; x < 310.0; x += g.step) ++lower;
+    }
+    for (int k = 0; k < lower; ++k) v[static_cast<std::size_t>(k)] = table[1];
+    for (int k = 1; k <= p - upper - lower; ++k) {
+        const double t = g.first >= 310.0 ? (g.first - 310.0) + (k - 1) * g.step + 1.0
+                                          : (k - 1) * g.step + 1.0;
+        v[static_cast<std::size_t>(k - 1 + lower)] = table[static_cast<std::size_t>(tableIndex(t))];
+    }
+    return v;
+}
+
+// A recorded standard of 0 or less where the correction divides by it.
+void checkStandard(const OrderedSpectrum& s, const WavelengthGrid& g, const std::vector<double>& v) {
+    for (int k = 0; k < g.points; ++k) {
+        const double lambda = g.at(k);
+        if (lambda < 310.0 || lambda > 400.0 || v[static_cast<std::size_t>(k)] > 0.0) continue;
+        int line = s.samples.front().line;
+        for (const Sample& sample : s.samples) {
+            if (sample.x <= lambda + kSameWavelength) line = sample.line;
+        }
+        fail(s.file + ", line " + std::to_string(line) + ": the standard \"" + s.name + "\" is " +
+             exactText(v[static_cast<std::size_t>(k)]) + " at " + exactText(lambda) +
+             " nm; the correction divides by it");
+    }
+}
+
+// A file next to the output that is removed unless it is put in place.
+class TempFile {
+public:
+    explicit TempFile(const std::string& output) {
+        std::string pattern = output + ".trpfit-XXXXXX";
+        const int fd = ::mkstemp(pattern.data());
+        if (fd < 0) fail(output + ": cannot create the file: " + std::strerror(errno));
+        ::close(fd);
+        path_ = pattern;
+    }
+    ~TempFile() {
+        if (!path_.empty()) ::unlink(path_.c_str());
+    }
+    TempFile(const TempFile&) = delete;
+    TempFile& operator=(const TempFile&) = delete;
+    const std::string& path() const { return path_; }
+    void release() { path_.clear(); }
+
+private:
+    std::string path_;
+};
+
+void writeText(const std::string& path, const std::string& shown, const std::string& text) {
+    std::FILE* f = std::fopen(path.c_str(), "wb");
+    if (f == nullptr) fail(shown + ": cannot write the file: " + std::strerror(errno));
+    const bool written = std::fwrite(text.data(), 1, text.size(), f) == text.size();
+    const bool closed = std::fclose(f) == 0;
+    if (!written || !closed) fail(shown + ": cannot write the file: " + std::strerror(errno));
+}
+
+// Puts the checked file in place; without `force` an existing file stays.
+void putInPlace(TempFile& temp, const std::string& output, bool force) {
+    if (force) {
+        if (std::rename(temp.path().c_str(), output.c_str()) != 0) {
+            fail(output + ": cannot write the file: " + std::strerror(errno));
+        }
+        temp.release();
+        return;
+    }
+    if (::link(temp.path().c_str(), output.c_str()) == 0) return;  // the temp file goes
+    if (errno == EEXIST) fail(output + ": the file exists; say --force to overwrite it");
+    // A file system without hard links.
+    std::error_code ec;
+    if (fs::exists(output, ec)) fail(output + ": the file exists; say --force to overwrite it");
+    if (std::rename(temp.path().c_str(), output.c_str()) != 0) {
+        fail(output + ": cannot write the file: " + std::strerror(errno));
+    }
+    temp.release();
+}
+
+void appendValues(std::string& out, const std::vector<double>& values) {
+    for (std::size_t k = 0; k < values.size(); ++k) {
+        out += exactText(values[k]);
+        out += (k + 1) % 10 == 0 || k + 1 == values.size() ? "\n" : " ";
+    }
+}
+
+std::string printable(const std::string& text) {
+    std::string out = readableText(text);
+    if (out.size() > 200) out.resize(200);
+    return out;
+}
+
+// The read-back of the written file, in one place: it follows the data-file
+// reader wherever that goes. Its failures name the output, not the
+// temporary file beside it.
+DataFileValues checkWrittenFile(const std::string& path, const std::string& shown, bool series) {
+    try {
+        return readBackDataFile(path, series);
+    } catch (const RunFailure& e) {
+        std::string message = e.what();
+        if (message.rfind(path, 0) == 0) message = shown + message.substr(path.size());
+        fail(shown + " would not be read by " + (series ? "quenfit" : "monofit") + ": " + message);
+    }
+}
+
+struct Chosen {
+    std::string file;
+    const ExportSpectrum* spectrum;
+    bool hasConcentration;
+    double concentration;
+};
+
+int importOrThrow(const ImportOptions& o, std::ostream& err) {
+    // Options first: what contradicts itself is a usage error.
+    ReadOptions read;
+    if (!layoutFromName(o.format, read.layout)) {
+        usage("--format " + o.format + ": not one of " + layoutNames());
+    }
+    if (o.matrix == "ex-rows") read.matrix = MatrixOrientation::ExRows;
+    else if (o.matrix == "ex-columns") read.matrix = MatrixOrientation::ExColumns;
+    else if (!o.matrix.empty()) usage("--matrix " + o.matrix + ": say ex-rows or ex-columns");
+    if (o.output.empty()) usage("say the data file to write with -o DATAFILE");
+    if (o.corrected && !o.standard.empty()) usage("say either --corrected or --standard FILE, not both");
+    if (!o.series.empty() && !o.inputs.empty()) {
+        usage("--series names the spectra: give no input files besides it");
+    }
+    if (!o.series.empty() && !o.concentrations.empty()) usage("say either --conc or --series, not both");
+    if (o.series.empty() && o.inputs.empty()) usage("name at least one export (or --series MANIFEST)");
+    if (!o.program.empty() && o.program != "quenfit" && o.program != "monofit") {
+        usage("--program " + o.program + ": say quenfit or monofit");
+    }
+    if (o.quencher != 0 && (o.quencher < 1 || o.quencher > 5)) {
+        usage("--quencher " + std::to_string(o.quencher) + ": quencher types are 1 to 5");
+    }
+    if (o.hasTitle && o.title.find_first_of("\r\n") != std::string::npos) {
+        usage("--title: the title is one line");
+    }
+    WavelengthGrid requested;
+    const bool gridGiven = !o.grid.empty();
+    if (gridGiven && !parseGridText(o.grid, requested)) {
+        usage("--grid " + o.grid + ": say FIRST:LAST:STEP in nm, for example 300:399:1");
+    }
+    std::error_code ec;
+    if (!o.force && fs::exists(o.output, ec)) {
+        fail(o.output + ": the file exists; say --force to overwrite it");
+    }
+
+    // The spectra asked for, in series order.
+    std::vector<Request> requests;
+    if (!o.series.empty()) {
+        requests = readManifest(o.series);
+    } else {
+        for (const std::string& input : o.inputs) requests.push_back(splitRequest(input));
+    }
+    ExportCache cache(read);
+    std::vector<Chosen> chosen;
+    std::vector<std::string> files;
+    for (const Request& r : requests) {
+        const ExportFile& file = cache.get(r.file);
+        const auto picked = selectSpectra(file, r.selector);
+        if (r.hasConcentration && picked.size() != 1) {
+            fail(o.series + ": \"" + r.file + "\" holds " + std::to_string(picked.size()) +
+                 " spectra; name one in the spectrum column");
+        }
+        for (const ExportSpectrum* s : picked) {
+            chosen.push_back({r.file, s, r.hasConcentration, r.concentration});
+        }
+        if (std::find(files.begin(), files.end(), r.file) == files.end()) files.push_back(r.file);
+    }
+    const int n = static_cast<int>(chosen.size());
+
+    // quenfit or monofit, and the series checks of the programs.
+    std::vector<double> concentrations;
+    if (!o.concentrations.empty()) concentrations = parseConcentrations(o.concentrations);
+    if (!o.series.empty()) {
+        for (const Chosen& c : chosen) concentrations.push_back(c.concentration);
+    }
+    const bool seriesAsked = !concentrations.empty() || o.quencher != 0;
+    const bool series = o.program.empty() ? seriesAsked || n > 1 : o.program == "quenfit";
+    if (series) {
+        if (concentrations.empty()) {
+            fail(std::to_string(n) + " spectra make a quenching series: say --conc LIST or "
+                 "--series MANIFEST with one concentration per spectrum (or --program monofit "
+                 "for one spectrum)");
+        }
+        if (o.quencher == 0) fail("a quenching series needs the quencher type: say --quencher 1 to 5");
+        if (static_cast<int>(concentrations.size()) != n) {
+            fail(std::to_string(n) + " spectra but " + std::to_string(concentrations.size()) +
+                 " concentrations: give one concentration per spectrum, in order");
+        }
+        if (n > kSeriesLimits.spectra) {
+            fail("the spectrum count " + std::to_string(n) + " is outside 1 to " +
+                 std::to_string(kSeriesLimits.spectra));
+        }
+        QuencherSeries q;
+        q.type = o.quencher;
+        q.concentration = concentrations;
+        setUpQuencher(q);
+        checkSeries(q);
+    } else {
+        if (n != 1) fail("monofit reads one spectrum; " + std::to_string(n) + " were named");
+        if (seriesAsked) fail("monofit reads no quencher series: drop --quencher and --conc");
+    }
+
+    // The measured standard, or the table for corrected spectra.
+    bool anyCorrected = false;
+    bool allCorrected = true;
+    const Chosen* correctedOne = nullptr;
+    const Chosen* rawOne = nullptr;
+    for (const Chosen& c : chosen) {
+        anyCorrected = anyCorrected || c.spectrum->corrected;
+        allCorrected = allCorrected && c.spectrum->corrected;
+        if (c.spectrum->corrected && correctedOne == nullptr) correctedOne = &c;
+        if (!c.spectrum->corrected && rawOne == nullptr) rawOne = &c;
+    }
+    std::string standardText = "built-in table (spectra corrected)";
+    if (!o.standard.empty() && anyCorrected) {
+        fail(correctedOne->file + ": \"" + correctedOne->spectrum->name + "\" is already corrected (" +
+             correctedOne->spectrum->correctedBecause +
+             "); a measured standard would correct it twice: say --corrected instead");
+    }
+    if (!o.corrected && o.standard.empty()) {
+        if (anyCorrected && !allCorrected) {
+            fail(rawOne->file + ": \"" + rawOne->spectrum->name + "\" is not corrected but \"" +
+                 correctedOne->spectrum->name + "\" is; import them separately");
+        }
+        if (!allCorrected) {
+            fail(chosen.front().file + ": the export does not say whether its spectra are corrected "
+                 "for the instrument: say --corrected or --standard FILE");
+        }
+        standardText = "built-in table (spectra corrected: " + correctedOne->file + ": " +
+                       correctedOne->spectrum->correctedBecause + ")";
+    }
+    std::unique_ptr<OrderedSpectrum> standard;
+    if (!o.standard.empty()) {
+        const Request r = splitRequest(o.standard);
+        const ExportFile& file = cache.get(r.file);
+        const auto picked = selectSpectra(file, r.selector);
+        if (picked.size() != 1) {
+            fail(r.file + ": holds " + std::to_string(picked.size()) +
+                 " spectra; say --standard FILE:SPECTRUM (" + spectrumList(file) + ")");
+        }
+        standard = std::make_unique<OrderedSpectrum>(orderSpectrum(r.file, *picked.front()));
+        standardText = r.file + (r.selector.empty() ? "" : ":" + r.selector);
+    }
+
+    // One grid for all.
+    std::vector<OrderedSpectrum> ordered;
+    for (const Chosen& c : chosen) ordered.push_back(orderSpectrum(c.file, *c.spectrum));
+    std::vector<const OrderedSpectrum*> all;
+    for (const OrderedSpectrum& s : ordered) all.push_back(&s);
+    if (standard) all.push_back(standard.get());
+    const int maxPoints = series ? kSeriesLimits.gridPoints : kSingleLimits.gridPoints;
+    const WavelengthGrid grid = chooseGrid(all, maxPoints, gridGiven ? &requested : nullptr);
+    bool interpolated = false;
+    std::vector<std::vector<double>> values;
+    for (const OrderedSpectrum& s : ordered) values.push_back(valuesOnGrid(s, grid, interpolated));
+    std::vector<double> standardValues;
+    if (standard) {
+        standardValues = valuesOnGrid(*standard, grid, interpolated);
+        checkStandard(*standard, grid, standardValues);
+    } else {
+        standardValues = tableStandard(grid);
+    }
+
+    // The data file.
+    std::string title = o.title;
+    if (!o.hasTitle) {
+        title = "Imported from ";
+        for (std::size_t i = 0; i < files.size(); ++i) {
+            title += (i == 0 ? "" : ", ") + fs::path(files[i]).filename().string();
+        }
+    }
+    std::string text = printable(title) + "\n";
+    const std::string gridText = exactText(grid.first) + " " + exactText(grid.last) + " " +
+                                 exactText(grid.step);
+    if (series) {
+        text += std::to_string(o.quencher) + " " + std::to_string(n) + " " + gridText + "\n";
+        for (std::size_t j = 0; j < concentrations.size(); ++j) {
+            text += exactText(concentrations[j]) + (j + 1 == concentrations.size() ? "\n" : " ");
+        }
+    } else {
+        text += gridText + "\n";
+    }
+    for (const auto& v : values) appendValues(text, v);
+    appendValues(text, standardValues);
+
+    TempFile temp(o.output);
+    writeText(temp.path(), o.output, text);
+    const DataFileValues back = checkWrittenFile(temp.path(), o.output, series);
+    if (back.spectra != values || back.standard != standardValues ||
+        (series && back.concentrations != concentrations)) {
+        fail(o.output + ": the written numbers do not read back to the same values");
+    }
+    putInPlace(temp, o.output, o.force);
+
+    // What was done, in one line.
+    double inputStep = 0.0;
+    for (const OrderedSpectrum& s : ordered) inputStep = std::max(inputStep, typicalStep(s));
+    std::string how;
+    if (interpolated) how = " (interpolated from " + exactText(inputStep) + " nm)";
+    else if (inputStep != grid.step) how = " (taken from " + exactText(inputStep) + " nm)";
+    err << "trpfit: " << o.output << ": " << n << (n == 1 ? " spectrum" : " spectra") << " from "
+        << files.size() << (files.size() == 1 ? " file" : " files") << " for "
+        << (series ? "quenfit" : "monofit") << ", grid " << exactText(grid.first) << "-"
+        << exactText(grid.last) << " nm step " << exactText(grid.step) << how
+        << ", standard: " << standardText << "\n";
+    return 0;
+}
+
+}  // namespace
+
+int runImport(const ImportOptions& options, std::ostream& err) {
+    try {
+        return importOrThrow(options, err);
+    } catch (const UsageError& e) {
+        err << "trpfit import: " << e.what() << "\n";
+        return 2;
+    } catch (const RunFailure& e) {
+        err << "trpfit: " << e.what() << "\n";
+        return 1;
+    } catch (const std::bad_alloc&) {
+        err << "trpfit: out of memory\n";
+        return 1;
+    }
+}
+
+}  // namespace qf::instrument
