@@ -86,12 +86,14 @@ WavelengthGrid chooseGrid(const std::vector<const OrderedSpectrum*>& spectra, in
             refuseGrid(g, "320 and 380 nm must be grid points (320 - first, last - 380 and 60 "
                           "whole multiples of the step)");
         }
-        g.points = countPoints(g.first, g.last, g.step);
-        const int window = countPoints(320.0, 380.0, g.step);
-        if (g.points > maxPoints || window > maxPoints) {
-            refuseGrid(g, std::to_string(std::max(g.points, window)) + " points, more than the " +
+        // Counted in doubles first: a tiny step must not overflow the count.
+        const double points = (g.last - g.first) / g.step + 1.0;
+        const double window = 60.0 / g.step + 1.0;
+        if (!(points <= maxPoints && window <= maxPoints)) {
+            refuseGrid(g, exactText(std::round(std::max(points, window))) + " points, more than the " +
                               std::to_string(maxPoints) + " the program reads");
         }
+        g.points = countPoints(g.first, g.last, g.step);
         for (const OrderedSpectrum* s : spectra) {
             if (s->samples.front().x > g.first + kSameWavelength) {
                 refuseAt(s->file, s->samples.front().line,
@@ -127,12 +129,13 @@ WavelengthGrid chooseGrid(const std::vector<const OrderedSpectrum*>& spectra, in
     g.step = 1.0;
     g.first = std::min(320.0, std::ceil(lo - kSameWavelength));
     g.last = std::max(380.0, std::floor(hi + kSameWavelength));
-    if (countPoints(g.first, g.last, g.step) > maxPoints) {
+    const double span = (maxPoints - 1) * g.step;
+    if (g.last - g.first > span) {
         // Keep the short-wavelength end; never lose 380 nm.
-        g.last = g.first + (maxPoints - 1) * g.step;
+        g.last = g.first + span;
         if (g.last < 380.0) {
             g.last = 380.0;
-            g.first = g.last - (maxPoints - 1) * g.step;
+            g.first = g.last - span;
         }
     }
     g.points = countPoints(g.first, g.last, g.step);
@@ -170,7 +173,13 @@ std::vector<double> valuesOnGrid(const OrderedSpectrum& spectrum, const Waveleng
         const Sample& b = *it;
         const double ya = usable(a, lambda);
         const double yb = usable(b, lambda);
-        values.push_back(ya + (yb - ya) * ((lambda - a.x) / (b.x - a.x)));
+        const double y = ya + (yb - ya) * ((lambda - a.x) / (b.x - a.x));
+        if (!std::isfinite(y)) {
+            refuseAt(spectrum.file, b.line,
+                     "the values of \"" + spectrum.name + "\" around " + nm(lambda) +
+                         " nm are too large to interpolate");
+        }
+        values.push_back(y);
         interpolated = true;
     }
     return values;
