@@ -45,4 +45,21 @@ for program in quenfit monofit; do
   grep -E '^(#[0-9]+.*DONE|stat::number_of_executed_units|stat::peak_rss_mb)' "$work/log" || true
   rm -rf "$work"
 done
+# The export reader of trpfit import, about 30 s.
+import_seconds=${IMPORT_FUZZ_SECONDS:-30}
+cmake --build build-fuzz -j"$jobs" --target fuzz_import
+echo "== fuzzing the export reader for ${import_seconds}s"
+work=$(mktemp -d)
+mkdir -p "$work/corpus" "$work/artifacts"
+cp "$root/fuzz/corpus/import/"* "$work/corpus/"
+if ! (cd "$work" && "$root/build-fuzz/fuzz/fuzz_import" \
+      -max_total_time="$import_seconds" -timeout=20 -rss_limit_mb=2048 -max_len=16384 \
+      -dict="$root/fuzz/import.dict" -artifact_prefix="$work/artifacts/" \
+      -print_final_stats=1 corpus >"$work/log" 2>&1); then
+  tail -n 60 "$work/log"
+  echo "fuzz finding in the export reader; inputs kept in $work/artifacts" >&2
+  exit 1
+fi
+grep -E '^(#[0-9]+.*DONE|stat::number_of_executed_units|stat::peak_rss_mb)' "$work/log" || true
+rm -rf "$work"
 echo "== hardening checks passed"
