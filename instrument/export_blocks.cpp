@@ -117,6 +117,51 @@ std::vector<ExportSpectrum> readAfterMarker(const Source& source, std::size_t ma
     return matrixSpectra(source, header, lines[first].number, table);
 }
 
+// The first number after a header key ("##DELTAX=-0.5"), or `otherwise`.
+double headerNumber(const Source& source, std::size_t end, std::string_view key, double otherwise) {
+    double v = otherwise;
+    for (std::size_t i = 0; i < end; ++i) {
+        if (headerKey(source.lines[i].text) != key) continue;
+        if (!parseNumber(headerValue(source.lines[i].text), false, v)) {
+            refuse(source, source.lines[i].number, "the value of " + std::string(key) + " is not a number");
+        }
+    }
+    return v;
+}
+
+// JCAMP-DX "XYDATA=(X++(Y..Y))" in plain numbers: each line holds an x
+// and the intensities at x, x + DELTAX, x + 2 DELTAX ..., x and y scaled by
+// XFACTOR and YFACTOR.
+std::vector<ExportSpectrum> readXPlusPlusY(const Source& source, std::size_t marker,
+                                           const std::string& title) {
+    const double dx = headerNumber(source, marker, "deltax", 0.0);
+    const double xFactor = headerNumber(source, marker, "xfactor", 1.0);
+    const double yFactor = headerNumber(source, marker, "yfactor", 1.0);
+    if (dx == 0.0) refuse(source, source.lines[marker].number, "X++(Y..Y) data needs DELTAX in the header");
+    std::size_t next = 0;
+    const Table table = readRows(source.lines, marker + 1, source.lines.size(), next);
+    if (table.rows.empty()) {
+        refuse(source, source.lines[marker].number,
+               "no plain numbers below this line (compressed JCAMP-DX forms are not read; export "
+               "the spectrum as plain x and y)");
+    }
+    ExportSpectrum s;
+    s.name = title;
+    for (const Row& row : table.rows) {
+        double x0 = 0.0;
+        std::string flaw;
+        fieldValue(table, row, 0, x0, flaw);
+        for (std::size_t c = 1; c < row.fields.size(); ++c) {
+            Sample sample;
+            sample.line = row.line;
+            sample.x = x0 * xFactor + static_cast<double>(c - 1) * dx;
+            if (fieldValue(table, row, c, sample.y, sample.flaw)) sample.y *= yFactor;
+            s.samples.push_back(std::move(sample));
+        }
+    }
+    return {s};
+}
+
 }  // namespace
 
 std::vector<ExportSpectrum> spectraFromTable(const Source& source, const Table& table,
@@ -295,7 +340,12 @@ std::vector<ExportSpectrum> readJcamp(const Source& source) {
         if (key == "title" && !headerValue(source.lines[i].text).empty()) {
             title = headerValue(source.lines[i].text);
         }
-        if (key == "xydata") return readAfterMarker(source, i, title);
+        if (key == "xydata") {
+            if (lowerAscii(source.lines[i].text).find("x++(y..y)") != std::string::npos) {
+                return readXPlusPlusY(source, i, title);
+            }
+            return readAfterMarker(source, i, title);
+        }
     }
     refuse(source, 1, "no line \"XYDATA\" found");
 }

@@ -1,5 +1,6 @@
 // Reading an export: telling its layout, and the layouts that are tables of
 // columns (plain columns, column pairs, named header rows, key/value header).
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
@@ -181,18 +182,22 @@ std::vector<ExportSpectrum> readNamedRows(const Source& source) {
     const Table table = readRows(source.lines, data, source.lines.size(), next);
     const std::size_t columns = table.columns;
     // Header rows by key; each gives one cell per data column. The key
-    // either stands in a column of its own or above the first data column.
+    // either stands in a column of its own (the longest header row has a
+    // field more than the data) or above the first data column.
+    std::size_t widest = 0;
+    for (std::size_t i = 0; i < data; ++i) {
+        widest = std::max(widest, splitFields(source.lines[i].text, table.delimiter).size());
+    }
+    const std::size_t shift = widest > columns ? 1 : 0;
     auto cellsOf = [&](std::string_view key) {
         std::vector<std::string> cells(columns);
         for (std::size_t i = 0; i < data; ++i) {
             if (headerKey(source.lines[i].text) != key) continue;
             const auto fields = splitFields(source.lines[i].text, table.delimiter);
-            const std::size_t shift = fields.size() > columns ? 1 : 0;
             for (std::size_t c = 0; c < columns; ++c) {
                 const std::size_t f = c + shift;
-                if (f < fields.size() && (f > 0 || shift == 1)) cells[c] = readableText(fields[f]);
+                if (f > 0 && f < fields.size()) cells[c] = readableText(fields[f]);
             }
-            if (shift == 0 && !cells.empty()) cells[0].clear();  // the key itself
         }
         return cells;
     };
@@ -210,8 +215,9 @@ std::vector<ExportSpectrum> readNamedRows(const Source& source) {
         names.push_back(lowerAscii(units[c]) == "nm" && labels[c].empty() ? std::string_view("nm")
                                                                           : std::string_view(labels[c]));
     }
+    const int namesLine = data > 0 ? source.lines[data - 1].number : 0;
     std::vector<ExportSpectrum> spectra =
-        spectraFromTable(source, table, names, source.lines[data - 1].number, source.stem, false);
+        spectraFromTable(source, table, names, namesLine, source.stem, false);
     // The best signal present is taken by default: a corrected ratio before a
     // corrected signal before a raw ratio before a raw signal.
     int best = 0;

@@ -11,6 +11,7 @@
 #include <memory>
 #include <ostream>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "instrument/export.h"
@@ -206,6 +207,10 @@ public:
         std::string pattern = output + ".trpfit-XXXXXX";
         const int fd = ::mkstemp(pattern.data());
         if (fd < 0) fail(output + ": cannot create the file: " + std::strerror(errno));
+        // mkstemp makes the file private; a data file gets the usual mode.
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        ::fchmod(fd, 0666 & ~mask);
         ::close(fd);
         path_ = pattern;
     }

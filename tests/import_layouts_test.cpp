@@ -5,6 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
+#include <sys/stat.h>
+
 #include "import_fixtures.h"
 
 namespace qf::testing {
@@ -94,6 +98,11 @@ TEST_F(ImportLayouts, PlainColumnsWithAStandardRecordingMakeAQuenfitSeries) {
     for (int i = 0; i < 3; ++i) expectOnGrid(v.spectra[i], 290.0, 1.0, spectra[i]);
     EXPECT_EQ(v.spectra[0].size(), 100u);  // 290-389: the point limit of quenfit
     EXPECT_EQ(v.concentrations, (std::vector<double>{0.0, 0.1, 0.2}));
+    // An ordinary file with the user's file mode, not a private temporary one.
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    const auto perms = std::filesystem::status(dir.file("out.dat")).permissions();
+    EXPECT_EQ(static_cast<unsigned>(perms), 0666u & ~static_cast<unsigned>(mask));
     EXPECT_NE(lastMessage.find("3 spectra from 1 file for quenfit, grid 290-389 nm step 1, standard: "),
               std::string::npos) << lastMessage;
 }
@@ -172,7 +181,7 @@ TEST_F(ImportLayouts, NamedHeaderRowsOfRepeatedScans) {
     std::string text = "Short Name\tWavelength\tS1c\tS1c\tS1c\n"
                        "Long Name\tWavelength\tCorrected signal\tCorrected signal\tCorrected signal\n"
                        "Units\tnm\tCPS\tCPS\tCPS\n"
-                       "SourceName\t\tTrp\tTrp\tTrp\n"
+                       "SourceName\t\tTrp\tTrp\n"  // the last cell left empty
                        "CycleNumber\t\t1\t2\t3\n"
                        "TimeStamp\t\t10:00\t10:05\t10:10\n";
     for (std::size_t k = 0; k < scans[0].x.size(); ++k) {
@@ -188,6 +197,18 @@ TEST_F(ImportLayouts, NamedHeaderRowsOfRepeatedScans) {
     ASSERT_EQ(v.spectra.size(), 3u);
     for (int i = 0; i < 3; ++i) expectOnGrid(v.spectra[i], 300.0, 1.0, scans[i]);
     EXPECT_EQ(v.quencherType, 3);
+
+    // Each scan by its name: signal, source and cycle.
+    o.quencher = 0;
+    o.concentrations.clear();
+    o.inputs = {dir.file("cycles.txt") + ":S1c (Trp, cycle 2)"};
+    const DataFileValues second = importAndRun(o, false);
+    ASSERT_EQ(second.spectra.size(), 1u);
+    expectOnGrid(second.spectra[0], 300.0, 1.0, scans[1]);
+    o.inputs = {dir.file("cycles.txt") + ":S1c (cycle 3)"};
+    const DataFileValues third = importAndRun(o, false);
+    ASSERT_EQ(third.spectra.size(), 1u);
+    expectOnGrid(third.spectra[0], 300.0, 1.0, scans[2]);
 }
 
 TEST_F(ImportLayouts, KeyValueHeaderWithScanCorrectionAndTrailingTabs) {
@@ -270,6 +291,30 @@ TEST_F(ImportLayouts, JcampLikeRunningDownwardWithALegacyEncodedHeader) {
     ASSERT_EQ(v.spectra.size(), 1u);
     EXPECT_EQ(v.spectra[0].size(), 131u);  // 290-420
     expectOnGrid(v.spectra[0], 290.0, 1.0, s);
+}
+
+TEST_F(ImportLayouts, JcampDxWithSeveralIntensitiesPerLine) {
+    // XYDATA=(X++(Y..Y)): x, then the values at x, x + DELTAX, ... as whole
+    // numbers scaled by YFACTOR.
+    const KnownSpectrum s = sampleSpectrum("Trp", 300, 0.5, 201, corrected(), "%.1f", "%.0f");
+    std::string text = "##TITLE=Trp in buffer\n##JCAMP-DX=4.24\n##DATA TYPE=FLUORESCENCE SPECTRUM\n"
+                       "##XUNITS=NANOMETERS\n##YUNITS=ARBITRARY UNITS\n##XFACTOR=1\n##YFACTOR=0.001\n"
+                       "##FIRSTX=300\n##LASTX=400\n##DELTAX=0.5\n##NPOINTS=201\n##XYDATA=(X++(Y..Y))\n";
+    for (std::size_t k = 0; k < s.x.size(); k += 8) {
+        text += s.xText[k];
+        for (std::size_t j = k; j < k + 8 && j < s.x.size(); ++j) text += " " + s.yText[j];
+        text += "\n";
+    }
+    text += "##END=\n";
+    ImportOptions o;
+    o.inputs = {write("dx.jdx", text)};
+    o.corrected = true;
+    const DataFileValues v = importAndRun(o, false);
+    ASSERT_EQ(v.spectra.size(), 1u);
+    ASSERT_EQ(v.spectra[0].size(), 101u);
+    for (std::size_t k = 0; k < 101; ++k) {
+        EXPECT_EQ(bits(v.spectra[0][k]), bits(s.y[2 * k] * 0.001)) << k;
+    }
 }
 
 TEST_F(ImportLayouts, TraceBlocks) {
