@@ -354,10 +354,11 @@ ExportFile readExport(const std::string& name, std::string_view bytes, const Rea
     source.name = name;
     source.stem = std::filesystem::path(name).stem().string();
     source.options = options;
-    if (const std::string cause = binaryCause(bytes); !cause.empty()) {
+    const std::string text = fromUtf16(bytes);
+    if (const std::string cause = binaryCause(text); !cause.empty()) {
         fail(name + ", line 1: " + cause);
     }
-    source.lines = splitLines(bytes);
+    source.lines = splitLines(text);
     ExportFile file;
     file.name = name;
     file.layout = options.layout == Layout::Auto ? detectLayout(source.lines) : options.layout;

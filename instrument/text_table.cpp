@@ -49,6 +49,32 @@ std::vector<Line> splitLines(std::string_view bytes) {
     return lines;
 }
 
+std::string fromUtf16(std::string_view bytes) {
+    const bool little = bytes.starts_with("\xFF\xFE");
+    const bool big = bytes.starts_with("\xFE\xFF");
+    if (!little && !big) return std::string(bytes);
+    std::string out;
+    out.reserve(bytes.size() / 2);
+    for (std::size_t i = 2; i + 1 < bytes.size(); i += 2) {
+        const auto lo = static_cast<unsigned char>(bytes[little ? i : i + 1]);
+        const auto hi = static_cast<unsigned char>(bytes[little ? i + 1 : i]);
+        const unsigned unit = hi * 256u + lo;
+        if (unit < 0x80) {
+            out += static_cast<char>(unit);
+        } else if (unit < 0x800) {
+            out += static_cast<char>(0xC0 | (unit >> 6));
+            out += static_cast<char>(0x80 | (unit & 0x3F));
+        } else if (unit < 0xD800 || unit > 0xDFFF) {
+            out += static_cast<char>(0xE0 | (unit >> 12));
+            out += static_cast<char>(0x80 | ((unit >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (unit & 0x3F));
+        } else {
+            out += '?';  // a surrogate half: header text only, never a digit
+        }
+    }
+    return out;
+}
+
 std::string binaryCause(std::string_view bytes) {
     static constexpr std::string_view kCompound{"\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8};
     if (bytes.substr(0, kCompound.size()) == kCompound) {

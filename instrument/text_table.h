@@ -22,6 +22,10 @@ struct Line {
 // Splits at LF, CR LF or a lone CR. A UTF-8 byte-order mark is dropped.
 std::vector<Line> splitLines(std::string_view bytes);
 
+// Text saved as UTF-16 (with its byte-order mark) as UTF-8; other bytes
+// unchanged. Some instrument software writes its text exports so.
+std::string fromUtf16(std::string_view bytes);
+
 // A binary export (an OLE compound file, or data with NUL or other control
 // bytes): the cause, else empty.
 std::string binaryCause(std::string_view bytes);

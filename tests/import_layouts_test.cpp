@@ -119,6 +119,29 @@ TEST_F(ImportLayouts, SemicolonsWithDecimalCommasAndTheWavelengthLast) {
     expectOnGrid(v.spectra[0], 290.0, 1.0, b);
 }
 
+TEST_F(ImportLayouts, ColumnsSavedAsUtf16) {
+    const KnownSpectrum a = sampleSpectrum("Intensit\xC3\xA4t", 300, 1.0, 101, corrected(), "%.0f", "%.3f");
+    const std::string utf8 = columnsText({a}, '\t');
+    std::string utf16 = "\xFF\xFE";
+    for (std::size_t i = 0; i < utf8.size(); ++i) {
+        const auto c = static_cast<unsigned char>(utf8[i]);
+        if (c == 0xC3) {  // the one two-byte character: U+00E4
+            utf16 += "\xE4";
+            utf16 += '\0';
+            ++i;
+            continue;
+        }
+        utf16 += static_cast<char>(c);
+        utf16 += '\0';
+    }
+    ImportOptions o;
+    o.inputs = {write("utf16.txt", utf16) + ":Intensit\xC3\xA4t"};
+    o.corrected = true;
+    const DataFileValues v = importAndRun(o, false);
+    ASSERT_EQ(v.spectra.size(), 1u);
+    expectOnGrid(v.spectra[0], 300.0, 1.0, a);
+}
+
 TEST_F(ImportLayouts, ColumnPairsWithUnitsTrailingDelimiterAndMethodLog) {
     // Two scans of different length at 0.7 nm: the grid needs interpolation.
     const KnownSpectrum a = sampleSpectrum("stn01_EX_280.00", 295.0, 0.7, 180, corrected(), "%.1f", "%.5f");
