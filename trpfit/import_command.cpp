@@ -37,7 +37,8 @@ void addImportCommand(CLI::App& app, CommandContext& context) {
     cmd->add_option("--conc", options->concentrations,
                     "quencher concentrations (M), one per spectrum in order, e.g. 0,0.1,0.2");
     cmd->add_option("--series", options->series,
-                    "CSV manifest with columns file, spectrum, concentration, in series order");
+                    "CSV manifest with columns file, spectrum, concentration, in series order (files "
+                    "relative to the manifest's folder; an empty spectrum takes the file's only one)");
     cmd->add_option("--program", options->program, "quenfit or monofit (default: from the count)")
         ->check(CLI::IsMember({"quenfit", "monofit"}));
     cmd->add_option("--title", options->title, "title line (default: from the input names)")
