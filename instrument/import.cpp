@@ -1,26 +1,18 @@
 #include "instrument/import.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <cmath>
-#include <cstdio>
-#include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <map>
 #include <memory>
 #include <ostream>
 
-#include <sys/stat.h>
-#include <unistd.h>
-
+#include "instrument/checked_output.h"
 #include "instrument/export.h"
 #include "instrument/grid.h"
 #include "instrument/read_back.h"
+#include "instrument/requests.h"
 #include "instrument/text_table.h"
 #include "prep/correction.h"
 #include "quench/quencher.h"
-#include "textio/data_file.h"
 #include "textio/failure.h"
 
 namespace qf::instrument {
@@ -37,61 +29,6 @@ public:
 
 [[noreturn]] void usage(const std::string& message) { throw UsageError(message); }
 
-// One spectrum asked for: FILE[:SPECTRUM] and, in a series, its concentration.
-struct Request {
-    std::string file;
-    std::string selector;
-    bool hasConcentration = false;
-    double concentration = 0.0;
-};
-
-// FILE[:SPECTRUM]: the part after the last colon selects, unless the whole
-// text names an existing file.
-Request splitRequest(const std::string& text) {
-    Request r;
-    r.file = text;
-    std::error_code ec;
-    if (fs::exists(text, ec)) return r;
-    const std::size_t colon = text.rfind(':');
-    if (colon != std::string::npos && colon > 0) {
-        r.file = text.substr(0, colon);
-        r.selector = text.substr(colon + 1);
-    }
-    return r;
-}
-
-std::vector<Request> readManifest(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) fail(path + ": cannot open the series manifest");
-    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    const fs::path folder = fs::path(path).parent_path();
-    std::vector<Request> requests;
-    for (const Line& line : splitLines(text)) {
-        const std::string_view t = trim(line.text);
-        if (t.empty() || t.front() == '#') continue;
-        const char delimiter = t.find('\t') != std::string_view::npos   ? '\t'
-                               : t.find(';') != std::string_view::npos  ? ';'
-                                                                         : ',';
-        const auto fields = splitFields(t, delimiter);
-        if (requests.empty() && !fields.empty() && lowerAscii(fields[0]) == "file") continue;
-        const std::string where = path + ", line " + std::to_string(line.number) + ": ";
-        if (fields.size() != 3) {
-            fail(where + "a series line needs three fields: file, spectrum, concentration");
-        }
-        Request r;
-        const fs::path file{std::string(fields[0])};
-        r.file = (file.is_relative() && !folder.empty() ? folder / file : file).string();
-        r.selector = std::string(fields[1]);
-        r.hasConcentration = true;
-        if (!parseNumber(fields[2], delimiter != ',', r.concentration)) {
-            fail(where + "the concentration \"" + readableText(fields[2]) + "\" is not a number");
-        }
-        requests.push_back(std::move(r));
-    }
-    if (requests.empty()) fail(path + ": the series manifest names no spectrum");
-    return requests;
-}
-
 std::vector<double> parseConcentrations(const std::string& text) {
     std::string spaced = text;
     std::replace(spaced.begin(), spaced.end(), ',', ' ');
@@ -105,59 +42,6 @@ std::vector<double> parseConcentrations(const std::string& text) {
         values.push_back(v);
     }
     return values;
-}
-
-// The exports, each read once however often it is named.
-class ExportCache {
-public:
-    explicit ExportCache(ReadOptions options) : options_(options) {}
-    const ExportFile& get(const std::string& path) {
-        auto it = files_.find(path);
-        if (it == files_.end()) it = files_.emplace(path, readExportFile(path, options_)).first;
-        return it->second;
-    }
-
-private:
-    ReadOptions options_;
-    std::map<std::string, ExportFile> files_;
-};
-
-std::string spectrumList(const ExportFile& file) {
-    std::string out;
-    int shown = 0;
-    for (const ExportSpectrum& s : file.spectra) {
-        if (++shown > 12) return out + ", ...";
-        out += (out.empty() ? "\"" : ", \"") + s.name + "\"";
-    }
-    return out;
-}
-
-// The spectra a request names: all taken by default, or one by name,
-// number or (in a matrix) excitation wavelength.
-std::vector<const ExportSpectrum*> selectSpectra(const ExportFile& file, const std::string& selector) {
-    std::vector<const ExportSpectrum*> defaults;
-    for (const ExportSpectrum& s : file.spectra) {
-        if (s.byDefault) defaults.push_back(&s);
-    }
-    if (selector.empty()) return defaults;
-    double value = 0.0;
-    const bool number = parseNumber(selector, false, value);
-    if (number) {
-        for (const ExportSpectrum& s : file.spectra) {
-            if (s.hasExcitation && std::fabs(s.excitation - value) <= kSameWavelength) return {&s};
-        }
-    }
-    for (const ExportSpectrum& s : file.spectra) {
-        if (s.name == selector) return {&s};
-    }
-    for (const ExportSpectrum& s : file.spectra) {
-        if (lowerAscii(s.name) == lowerAscii(selector)) return {&s};
-    }
-    if (number && value == std::floor(value) && value >= 1.0 &&
-        value <= static_cast<double>(defaults.size())) {
-        return {defaults[static_cast<std::size_t>(value) - 1]};
-    }
-    fail(file.name + ": no spectrum \"" + selector + "\"; the file holds " + spectrumList(file));
 }
 
 // With --corrected: the table value the programs read for each grid
@@ -198,60 +82,6 @@ void checkStandard(const OrderedSpectrum& s, const WavelengthGrid& g, const std:
              exactText(v[static_cast<std::size_t>(k)]) + " at " + exactText(lambda) +
              " nm; the correction divides by it");
     }
-}
-
-// A file next to the output that is removed unless it is put in place.
-class TempFile {
-public:
-    explicit TempFile(const std::string& output) {
-        std::string pattern = output + ".trpfit-XXXXXX";
-        const int fd = ::mkstemp(pattern.data());
-        if (fd < 0) fail(output + ": cannot create the file: " + std::strerror(errno));
-        // mkstemp makes the file private; a data file gets the usual mode.
-        const mode_t mask = ::umask(0);
-        ::umask(mask);
-        ::fchmod(fd, 0666 & ~mask);
-        ::close(fd);
-        path_ = pattern;
-    }
-    ~TempFile() {
-        if (!path_.empty()) ::unlink(path_.c_str());
-    }
-    TempFile(const TempFile&) = delete;
-    TempFile& operator=(const TempFile&) = delete;
-    const std::string& path() const { return path_; }
-    void release() { path_.clear(); }
-
-private:
-    std::string path_;
-};
-
-void writeText(const std::string& path, const std::string& shown, const std::string& text) {
-    std::FILE* f = std::fopen(path.c_str(), "wb");
-    if (f == nullptr) fail(shown + ": cannot write the file: " + std::strerror(errno));
-    const bool written = std::fwrite(text.data(), 1, text.size(), f) == text.size();
-    const bool closed = std::fclose(f) == 0;
-    if (!written || !closed) fail(shown + ": cannot write the file: " + std::strerror(errno));
-}
-
-// Puts the checked file in place; without `force` an existing file stays.
-void putInPlace(TempFile& temp, const std::string& output, bool force) {
-    if (force) {
-        if (std::rename(temp.path().c_str(), output.c_str()) != 0) {
-            fail(output + ": cannot write the file: " + std::strerror(errno));
-        }
-        temp.release();
-        return;
-    }
-    if (::link(temp.path().c_str(), output.c_str()) == 0) return;  // the temp file goes
-    if (errno == EEXIST) fail(output + ": the file exists; say --force to overwrite it");
-    // A file system without hard links.
-    std::error_code ec;
-    if (fs::exists(output, ec)) fail(output + ": the file exists; say --force to overwrite it");
-    if (std::rename(temp.path().c_str(), output.c_str()) != 0) {
-        fail(output + ": cannot write the file: " + std::strerror(errno));
-    }
-    temp.release();
 }
 
 void appendValues(std::string& out, const std::vector<double>& values) {
@@ -365,9 +195,9 @@ int importOrThrow(const ImportOptions& o, std::ostream& err) {
             fail(std::to_string(n) + " spectra but " + std::to_string(concentrations.size()) +
                  " concentrations: give one concentration per spectrum, in order");
         }
-        if (n > kSeriesLimits.spectra) {
+        if (n > seriesSpectraLimit()) {
             fail("the spectrum count " + std::to_string(n) + " is outside 1 to " +
-                 std::to_string(kSeriesLimits.spectra));
+                 std::to_string(seriesSpectraLimit()));
         }
         QuencherSeries q;
         q.type = o.quencher;
@@ -427,7 +257,7 @@ int importOrThrow(const ImportOptions& o, std::ostream& err) {
     std::vector<const OrderedSpectrum*> all;
     for (const OrderedSpectrum& s : ordered) all.push_back(&s);
     if (standard) all.push_back(standard.get());
-    const int maxPoints = series ? kSeriesLimits.gridPoints : kSingleLimits.gridPoints;
+    const int maxPoints = gridPointLimit(series);
     const WavelengthGrid grid = chooseGrid(all, maxPoints, gridGiven ? &requested : nullptr);
     bool interpolated = false;
     std::vector<std::vector<double>> values;
@@ -462,14 +292,13 @@ int importOrThrow(const ImportOptions& o, std::ostream& err) {
     for (const auto& v : values) appendValues(text, v);
     appendValues(text, standardValues);
 
-    TempFile temp(o.output);
-    writeText(temp.path(), o.output, text);
-    const DataFileValues back = checkWrittenFile(temp.path(), o.output, series);
-    if (back.spectra != values || back.standard != standardValues ||
-        (series && back.concentrations != concentrations)) {
-        fail(o.output + ": the written numbers do not read back to the same values");
-    }
-    putInPlace(temp, o.output, o.force);
+    writeCheckedFile(o.output, text, o.force, [&](const std::string& path) {
+        const DataFileValues back = checkWrittenFile(path, o.output, series);
+        if (back.spectra != values || back.standard != standardValues ||
+            (series && back.concentrations != concentrations)) {
+            fail(o.output + ": the written numbers do not read back to the same values");
+        }
+    });
 
     // What was done, in one line.
     double inputStep = 0.0;

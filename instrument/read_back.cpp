@@ -9,6 +9,12 @@
 
 namespace qf::instrument {
 
+int gridPointLimit(bool series) {
+    return series ? kSeriesLimits.gridPoints : kSingleLimits.gridPoints;
+}
+
+int seriesSpectraLimit() { return kSeriesLimits.spectra; }
+
 DataFileValues readBackDataFile(const std::string& path, bool series) {
     fp::clear();
     const DataLimits& limits = series ? kSeriesLimits : kSingleLimits;

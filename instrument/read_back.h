@@ -17,6 +17,10 @@ struct DataFileValues {
     std::vector<double> standard;
 };
 
+// The programs' limits: grid points of a data file, spectra of a series.
+int gridPointLimit(bool series);
+int seriesSpectraLimit();
+
 // Throws qf::RunFailure with the reader's own message.
 DataFileValues readBackDataFile(const std::string& path, bool series);
 
