@@ -55,10 +55,14 @@ OrderedSpectrum orderSpectrum(const std::string& file, const ExportSpectrum& spe
     for (std::size_t i = 1; i < s.size(); ++i) {
         const double d = down ? s[i - 1].x - s[i].x : s[i].x - s[i - 1].x;
         if (!(d > kSameWavelength)) {
+            const bool restart = std::fabs(s[i].x - s[0].x) <= kSameWavelength;
             refuseAt(file, s[i].line,
                      "the wavelengths of \"" + spectrum.name + "\" do not run strictly " +
                          (down ? "downward" : "upward") + " (" + nm(s[i].x) + " nm after " +
-                         nm(s[i - 1].x) + " nm)");
+                         nm(s[i - 1].x) + " nm)" +
+                         (restart ? "; if every return to the first wavelength begins the next "
+                                    "spectrum, say --format restarts"
+                                  : ""));
         }
     }
     if (down) std::reverse(s.begin(), s.end());

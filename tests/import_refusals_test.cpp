@@ -73,6 +73,20 @@ TEST_F(ImportRefusals, WavelengthsThatTurnBack) {
     o.corrected = true;
     expectRefused(o, "turn.csv, line 63: the wavelengths of \"Intensity\" do not run strictly downward "
                      "(341 nm after 340 nm)");
+    // Scans one after the other under one header: a hint, not a guess.
+    std::string scans = "Wavelength\tIntensity\n";
+    for (int scan = 0; scan < 2; ++scan) {
+        for (int l = 300; l <= 400; ++l) scans += std::to_string(l) + "\t" + printed("%.2f", knownEmission(l)) + "\n";
+    }
+    o.inputs = {write("scans.txt", scans)};
+    expectRefused(o, "scans.txt, line 103: the wavelengths of \"Intensity\" do not run strictly upward "
+                     "(300 nm after 400 nm); if every return to the first wavelength begins the next "
+                     "spectrum, say --format restarts");
+    o.format = "restarts";
+    o.output = dir.file("restarts.dat");
+    o.program = "monofit";
+    o.inputs = {dir.file("scans.txt") + ":2"};
+    EXPECT_EQ(runImport(o).status, 0);
 }
 
 TEST_F(ImportRefusals, SaturatedOrMissingValuesOnTheGrid) {
