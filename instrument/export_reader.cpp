@@ -184,8 +184,15 @@ std::vector<ExportSpectrum> readNamedRows(const Source& source) {
     // Header rows by key; each gives one cell per data column. The key
     // either stands in a column of its own (the longest header row has a
     // field more than the data) or above the first data column.
+    static const char* const kKeys[] = {"short name", "long name", "units",
+                                        "sourcename", "cyclenumber", "timestamp"};
+    auto isHeaderRow = [](std::string_view line) {
+        const std::string key = headerKey(line);
+        return std::find(std::begin(kKeys), std::end(kKeys), key) != std::end(kKeys);
+    };
     std::size_t widest = 0;
     for (std::size_t i = 0; i < data; ++i) {
+        if (!isHeaderRow(source.lines[i].text)) continue;
         widest = std::max(widest, splitFields(source.lines[i].text, table.delimiter).size());
     }
     const std::size_t shift = widest > columns ? 1 : 0;

@@ -201,12 +201,14 @@ TEST_F(ImportLayouts, NamedHeaderRowsOfRepeatedScans) {
     for (int i = 0; i < 3; ++i) {
         scans.push_back(sampleSpectrum("S1c", 300, 1.0, 91, corrected(conc[i]), "%.0f", "%.3f"));
     }
-    std::string text = "Short Name\tWavelength\tS1c\tS1c\tS1c\n"
-                       "Long Name\tWavelength\tCorrected signal\tCorrected signal\tCorrected signal\n"
-                       "Units\tnm\tCPS\tCPS\tCPS\n"
-                       "SourceName\t\tTrp\tTrp\n"  // the last cell left empty
-                       "CycleNumber\t\t1\t2\t3\n"
-                       "TimeStamp\t\t10:00\t10:05\t10:10\n";
+    // Here the keys stand above the wavelength column.
+    std::string text = "Experiment\tTrp titration\tday 2\tcuvette 1\tslits 5/5\t20 C\n"
+                       "Short Name\tS1c\tS1c\tS1c\n"
+                       "Long Name\tCorrected signal\tCorrected signal\tCorrected signal\n"
+                       "Units\tCPS\tCPS\tCPS\n"
+                       "SourceName\tTrp\tTrp\n"  // the last cell left empty
+                       "CycleNumber\t1\t2\t3\n"
+                       "TimeStamp\t10:00\t10:05\t10:10\n";
     for (std::size_t k = 0; k < scans[0].x.size(); ++k) {
         text += scans[0].xText[k];
         for (const KnownSpectrum& s : scans) text += "\t" + s.yText[k];
