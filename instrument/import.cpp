@@ -117,9 +117,8 @@ struct Chosen {
     double concentration;
 };
 
-int importOrThrow(const ImportOptions& o, std::ostream& err) {
-    // Options first: what contradicts itself is a usage error.
-    ReadOptions read;
+// Options that contradict each other or cannot be read: a usage error.
+void checkOptions(const ImportOptions& o, ReadOptions& read, WavelengthGrid& requested) {
     if (!layoutFromName(o.format, read.layout)) {
         usage("--format " + o.format + ": not one of " + layoutNames());
     }
@@ -142,11 +141,112 @@ int importOrThrow(const ImportOptions& o, std::ostream& err) {
     if (o.hasTitle && o.title.find_first_of("\r\n") != std::string::npos) {
         usage("--title: the title is one line");
     }
-    WavelengthGrid requested;
-    const bool gridGiven = !o.grid.empty();
-    if (gridGiven && !parseGridText(o.grid, requested)) {
+    if (!o.grid.empty() && !parseGridText(o.grid, requested)) {
         usage("--grid " + o.grid + ": say FIRST:LAST:STEP in nm, for example 300:399:1");
     }
+}
+
+// quenfit for a series, monofit for one spectrum; the counts and the
+// series checks of the programs, in their words.
+bool decideProgram(const ImportOptions& o, int n, const std::vector<double>& concentrations) {
+    const bool seriesAsked = !concentrations.empty() || o.quencher != 0;
+    const bool series = o.program.empty() ? seriesAsked || n > 1 : o.program == "quenfit";
+    if (series) {
+        if (concentrations.empty()) {
+            fail(std::to_string(n) + " spectra make a quenching series: say --conc LIST or "
+                 "--series MANIFEST with one concentration per spectrum (or --program monofit "
+                 "for one spectrum)");
+        }
+        if (o.quencher == 0) fail("a quenching series needs the quencher type: say --quencher 1 to 5");
+        if (static_cast<int>(concentrations.size()) != n) {
+            fail(std::to_string(n) + " spectra but " + std::to_string(concentrations.size()) +
+                 " concentrations: give one concentration per spectrum, in order");
+        }
+        if (n > seriesSpectraLimit()) {
+            fail("the spectrum count " + std::to_string(n) + " is outside 1 to " +
+                 std::to_string(seriesSpectraLimit()));
+        }
+        QuencherSeries q;
+        q.type = o.quencher;
+        q.concentration = concentrations;
+        setUpQuencher(q);
+        checkSeries(q);
+    } else {
+        if (n != 1) fail("monofit reads one spectrum; " + std::to_string(n) + " were named");
+        if (seriesAsked) fail("monofit reads no quencher series: drop --quencher and --conc");
+    }
+    return series;
+}
+
+// Whether the spectra are corrected: by --corrected, by --standard, or by
+// what the exports say. Returns how the summary names the standard.
+std::string standardSource(const ImportOptions& o, const std::vector<Chosen>& chosen) {
+    bool anyCorrected = false;
+    bool allCorrected = true;
+    const Chosen* correctedOne = nullptr;
+    const Chosen* rawOne = nullptr;
+    for (const Chosen& c : chosen) {
+        anyCorrected = anyCorrected || c.spectrum->corrected;
+        allCorrected = allCorrected && c.spectrum->corrected;
+        if (c.spectrum->corrected && correctedOne == nullptr) correctedOne = &c;
+        if (!c.spectrum->corrected && rawOne == nullptr) rawOne = &c;
+    }
+    std::string standardText = "built-in table (spectra corrected)";
+    if (!o.standard.empty() && anyCorrected) {
+        fail(correctedOne->file + ": \"" + correctedOne->spectrum->name + "\" is already corrected (" +
+             correctedOne->spectrum->correctedBecause +
+             "); a measured standard would correct it twice: say --corrected instead");
+    }
+    if (!o.corrected && o.standard.empty()) {
+        if (anyCorrected && !allCorrected) {
+            fail(rawOne->file + ": \"" + rawOne->spectrum->name + "\" is not corrected but \"" +
+                 correctedOne->spectrum->name + "\" is; import them separately");
+        }
+        if (!allCorrected) {
+            fail(chosen.front().file + ": the export does not say whether its spectra are corrected "
+                 "for the instrument: say --corrected or --standard FILE");
+        }
+        standardText = "built-in table (spectra corrected: " + correctedOne->file + ": " +
+                       correctedOne->spectrum->correctedBecause + ")";
+    }
+    return standardText;
+}
+
+// The data file: title, line 2, the concentrations (series), the spectra
+// and the standard, ten numbers a line, each reading back to its double.
+std::string dataFileText(const ImportOptions& o, const std::vector<std::string>& files, bool series,
+                         const std::vector<double>& concentrations, const WavelengthGrid& grid,
+                         const std::vector<std::vector<double>>& values,
+                         const std::vector<double>& standardValues) {
+    std::string title = o.title;
+    if (!o.hasTitle) {
+        title = "Imported from ";
+        for (std::size_t i = 0; i < files.size(); ++i) {
+            title += (i == 0 ? "" : ", ") + fs::path(files[i]).filename().string();
+        }
+    }
+    std::string text = printable(title) + "\n";
+    const std::string gridText = exactText(grid.first) + " " + exactText(grid.last) + " " +
+                                 exactText(grid.step);
+    if (series) {
+        text += std::to_string(o.quencher) + " " + std::to_string(values.size()) + " " + gridText +
+                "\n";
+        for (std::size_t j = 0; j < concentrations.size(); ++j) {
+            text += exactText(concentrations[j]) + (j + 1 == concentrations.size() ? "\n" : " ");
+        }
+    } else {
+        text += gridText + "\n";
+    }
+    for (const auto& v : values) appendValues(text, v);
+    appendValues(text, standardValues);
+    return text;
+}
+
+int importOrThrow(const ImportOptions& o, std::ostream& err) {
+    ReadOptions read;
+    WavelengthGrid requested;
+    checkOptions(o, read, requested);
+    const bool gridGiven = !o.grid.empty();
     std::error_code ec;
     if (!o.force && fs::exists(o.output, ec)) {
         fail(o.output + ": the file exists; say --force to overwrite it");
@@ -182,62 +282,10 @@ int importOrThrow(const ImportOptions& o, std::ostream& err) {
     if (!o.series.empty()) {
         for (const Chosen& c : chosen) concentrations.push_back(c.concentration);
     }
-    const bool seriesAsked = !concentrations.empty() || o.quencher != 0;
-    const bool series = o.program.empty() ? seriesAsked || n > 1 : o.program == "quenfit";
-    if (series) {
-        if (concentrations.empty()) {
-            fail(std::to_string(n) + " spectra make a quenching series: say --conc LIST or "
-                 "--series MANIFEST with one concentration per spectrum (or --program monofit "
-                 "for one spectrum)");
-        }
-        if (o.quencher == 0) fail("a quenching series needs the quencher type: say --quencher 1 to 5");
-        if (static_cast<int>(concentrations.size()) != n) {
-            fail(std::to_string(n) + " spectra but " + std::to_string(concentrations.size()) +
-                 " concentrations: give one concentration per spectrum, in order");
-        }
-        if (n > seriesSpectraLimit()) {
-            fail("the spectrum count " + std::to_string(n) + " is outside 1 to " +
-                 std::to_string(seriesSpectraLimit()));
-        }
-        QuencherSeries q;
-        q.type = o.quencher;
-        q.concentration = concentrations;
-        setUpQuencher(q);
-        checkSeries(q);
-    } else {
-        if (n != 1) fail("monofit reads one spectrum; " + std::to_string(n) + " were named");
-        if (seriesAsked) fail("monofit reads no quencher series: drop --quencher and --conc");
-    }
+    const bool series = decideProgram(o, n, concentrations);
 
     // The measured standard, or the table for corrected spectra.
-    bool anyCorrected = false;
-    bool allCorrected = true;
-    const Chosen* correctedOne = nullptr;
-    const Chosen* rawOne = nullptr;
-    for (const Chosen& c : chosen) {
-        anyCorrected = anyCorrected || c.spectrum->corrected;
-        allCorrected = allCorrected && c.spectrum->corrected;
-        if (c.spectrum->corrected && correctedOne == nullptr) correctedOne = &c;
-        if (!c.spectrum->corrected && rawOne == nullptr) rawOne = &c;
-    }
-    std::string standardText = "built-in table (spectra corrected)";
-    if (!o.standard.empty() && anyCorrected) {
-        fail(correctedOne->file + ": \"" + correctedOne->spectrum->name + "\" is already corrected (" +
-             correctedOne->spectrum->correctedBecause +
-             "); a measured standard would correct it twice: say --corrected instead");
-    }
-    if (!o.corrected && o.standard.empty()) {
-        if (anyCorrected && !allCorrected) {
-            fail(rawOne->file + ": \"" + rawOne->spectrum->name + "\" is not corrected but \"" +
-                 correctedOne->spectrum->name + "\" is; import them separately");
-        }
-        if (!allCorrected) {
-            fail(chosen.front().file + ": the export does not say whether its spectra are corrected "
-                 "for the instrument: say --corrected or --standard FILE");
-        }
-        standardText = "built-in table (spectra corrected: " + correctedOne->file + ": " +
-                       correctedOne->spectrum->correctedBecause + ")";
-    }
+    std::string standardText = standardSource(o, chosen);
     std::unique_ptr<OrderedSpectrum> standard;
     if (!o.standard.empty()) {
         const Request r = splitRequest(o.standard);
@@ -271,27 +319,8 @@ int importOrThrow(const ImportOptions& o, std::ostream& err) {
     }
 
     // The data file.
-    std::string title = o.title;
-    if (!o.hasTitle) {
-        title = "Imported from ";
-        for (std::size_t i = 0; i < files.size(); ++i) {
-            title += (i == 0 ? "" : ", ") + fs::path(files[i]).filename().string();
-        }
-    }
-    std::string text = printable(title) + "\n";
-    const std::string gridText = exactText(grid.first) + " " + exactText(grid.last) + " " +
-                                 exactText(grid.step);
-    if (series) {
-        text += std::to_string(o.quencher) + " " + std::to_string(n) + " " + gridText + "\n";
-        for (std::size_t j = 0; j < concentrations.size(); ++j) {
-            text += exactText(concentrations[j]) + (j + 1 == concentrations.size() ? "\n" : " ");
-        }
-    } else {
-        text += gridText + "\n";
-    }
-    for (const auto& v : values) appendValues(text, v);
-    appendValues(text, standardValues);
-
+    const std::string text = dataFileText(o, files, series, concentrations, grid, values,
+                                          standardValues);
     writeCheckedFile(o.output, text, o.force, [&](const std::string& path) {
         const DataFileValues back = checkWrittenFile(path, o.output, series);
         if (back.spectra != values || back.standard != standardValues ||
