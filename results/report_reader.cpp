@@ -832,6 +832,7 @@ void readSummaryBody(Cursor& in, Place& place, SummaryRead& s) {
             in.take();
             LineText built;
             SummaryBlock& b = s.blocks.back().first;
+            if (!b.absence.empty()) in.fail("a component line after an absence line");
             const SummaryComponent c = readComponent(in, line, 0, built);
             in.check(built, "a summary component line");
             if (c.component != static_cast<int>(b.rows.size()) + 1 || c.component > b.components) {
