@@ -7,6 +7,7 @@
 
 #include "trpfit/commands.h"
 #include "trpfit/import_command.h"
+#include "trpfit/report_command.h"
 #include "trpfit/version.h"
 
 int main(int argc, char** argv) {
@@ -18,6 +19,7 @@ int main(int argc, char** argv) {
     qf::trpfit::CommandContext context;
     // Subcommands register here.
     qf::trpfit::addImportCommand(app, context);
+    qf::trpfit::addReportCommand(app, context);
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
