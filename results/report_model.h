@@ -176,5 +176,11 @@ struct RunReports {
 // its heading stands for (TARNO fits two).
 std::string stageName(StageKind kind);
 int stageComponents(StageKind kind);
+// How tables and file names tell the stages apart: the heading name, with
+// " (2)" for a second heading of the same name ("VELA-MONO-II (2)"), and a
+// file-name form of it ("vela-mono-ii", "vela-mono-ii-2").
+std::string stageLabel(const Stage& stage);
+std::string stageId(const Stage& stage);
+std::string programName(Program program);  // "quenfit", "monofit", "unknown"
 
 }  // namespace qf::results
