@@ -2,7 +2,7 @@
 
 #include <cmath>
 #include <fstream>
-#include <stdexcept>
+#include <ostream>
 #include <system_error>
 
 #include "figures/number_text.h"
@@ -136,8 +136,9 @@ void appendSummary(std::string& out, const RunReports& run) {
     out += "</tbody>\n</table>\n";
     out += "<p class=\"notes\">Marked cells (bold, \"!\"): a contribution whose s.d. exceeds it, a component "
            "outside the fitted window 320-380 nm, a wrong component (above 355 nm)";
+    out += quenfit ? "" : ".";
     if (quenfit) out += ", or two components whose Stern-Volmer constants agree within their s.d.";
-    out += ".</p>\n</section>\n";
+    out += "</p>\n</section>\n";
 }
 
 void appendStageTable(std::string& out, const Stage& stage) {
@@ -172,7 +173,9 @@ void appendStage(std::string& out, const RunReports& run, const Stage& stage) {
     }
     out += "</h2>\n";
     std::string facts;
-    if (stage.components > 0) facts += std::to_string(stage.components) + " components";
+    if (stage.components > 0) {
+        facts += std::to_string(stage.components) + (stage.components == 1 ? " component" : " components");
+    }
     if (stage.discriminant) facts += (facts.empty() ? "" : ", ") + std::string("discriminant ") + num(*stage.discriminant);
     if (stage.summary) facts += ", Nsc " + std::to_string(stage.summary->nsc);
     if (!facts.empty()) out += "<p>" + esc(facts) + "</p>\n";
@@ -200,10 +203,10 @@ void appendEnds(std::string& out, const RunReports& run) {
 
 void writeFile(const std::filesystem::path& path, const std::string& text) {
     std::ofstream file(path, std::ios::binary | std::ios::trunc);
-    if (!file) throw std::runtime_error(path.string() + ": cannot create the file");
+    if (!file) throw results::ReportError(path.string(), 0, "cannot create the file");
     file.write(text.data(), static_cast<std::streamsize>(text.size()));
     file.close();
-    if (!file) throw std::runtime_error(path.string() + ": cannot write the file");
+    if (!file) throw results::ReportError(path.string(), 0, "cannot write the file");
 }
 
 }  // namespace
@@ -282,7 +285,7 @@ std::vector<std::filesystem::path> writeReportPage(const RunReports& run, const 
     }
     for (const RunFigure& f : figures) files.emplace_back(figureDir / (f.id + ".svg"), svgDocument(f.plot));
     if (options.tables) {
-        const std::string source = run.result.path.empty() ? "" : fileName(run.result.path);
+        const std::string source = options.fileLabel.empty() ? run.result.path : options.fileLabel;
         files.emplace_back(options.outDir / "components.csv", results::componentsCsv(run, source));
         files.emplace_back(options.outDir / "contributions.csv", results::contributionsCsv(run, source));
         files.emplace_back(options.outDir / "spectra.csv", results::spectraCsv(run));
@@ -292,19 +295,43 @@ std::vector<std::filesystem::path> writeReportPage(const RunReports& run, const 
         for (const auto& [path, text] : files) {
             std::error_code ec;
             if (fs::exists(path, ec)) {
-                throw std::runtime_error(path.string() + ": the file exists (--force replaces it)");
+                throw results::ReportError(path.string(), 0, "exists already; use --force to replace it");
             }
         }
     }
     std::error_code ec;
     fs::create_directories(figureDir, ec);
-    if (ec) throw std::runtime_error(figureDir.string() + ": cannot create the folder: " + ec.message());
+    if (ec) throw results::ReportError(figureDir.string(), 0, "cannot create the folder: " + ec.message());
     std::vector<fs::path> written;
     for (const auto& [path, text] : files) {
         writeFile(path, text);
         written.push_back(path);
     }
     return written;
+}
+
+int reportPageCommand(const results::ReportCommandOptions& options, std::ostream& out, std::ostream& err) {
+    try {
+        const results::ReportPaths paths = results::resolveReportPaths(options.inputs);
+        ReportPageOptions page;
+        page.outDir = options.outDir.empty() ? std::filesystem::path(paths.result).parent_path()
+                                             : std::filesystem::path(options.outDir);
+        if (page.outDir.empty()) page.outDir = ".";
+        page.force = options.force;
+        page.fileLabel = paths.result;
+        const results::RunReports run = results::readReportFiles(paths);
+        const std::vector<std::filesystem::path> written = writeReportPage(run, page);
+        if (!run.complete) {
+            err << "trpfit: the reports end early (a run that did not finish): " << run.result.path << " ends at "
+                << run.result.where << "; " << run.graph.path << " ends at " << run.graph.where << "; "
+                << run.summary.path << " ends at " << run.summary.where << "\n";
+        }
+        for (const auto& path : written) out << path.string() << "\n";
+        return 0;
+    } catch (const results::ReportError& e) {
+        err << "trpfit: " << e.what() << "\n";
+        return 1;
+    }
 }
 
 }  // namespace qf::figures

@@ -9,6 +9,9 @@
 #include <string>
 #include <vector>
 
+#include <iosfwd>
+
+#include "results/report_export.h"
 #include "results/report_model.h"
 
 namespace qf::figures {
@@ -28,12 +31,19 @@ struct ReportPageOptions {
     std::filesystem::path outDir;  // created when missing
     bool force = false;            // replace files that exist
     bool tables = true;            // also components.csv, contributions.csv, spectra.csv
+    std::string fileLabel;         // "file" column of the tables; empty: the results report's path
 };
 
 // Writes report.html, figures/<stage>-<kind>.svg and (with `tables`) the
 // three CSV tables into options.outDir; returns the files written, the page
 // first. Without `force` nothing is written when any of them exists.
-// Throws std::runtime_error "FILE: cause" on failure.
+// Throws results::ReportError naming the file on failure.
 std::vector<std::filesystem::path> writeReportPage(const results::RunReports& run, const ReportPageOptions& options);
+
+// `trpfit report`: reads the three reports named by options.inputs and
+// writes page, figures and tables into options.outDir (default: the folder
+// of the results report). The written paths go to `out`, the page first;
+// messages to `err` ("trpfit: FILE, line N: cause"). Returns 0 or 1.
+int reportPageCommand(const results::ReportCommandOptions& options, std::ostream& out, std::ostream& err);
 
 }  // namespace qf::figures

@@ -18,7 +18,8 @@ constexpr double kLegendRow = 18;
 constexpr double kLegendSample = 30;
 constexpr double kTickLength = 5;
 
-std::string num(double v) { return formatShort(v, 2); }
+// Coordinates to a tenth of a pixel: finer than any screen or print shows.
+std::string num(double v) { return formatShort(v, 1); }
 
 double textWidth(const std::string& text) {
     // Count characters, not bytes: a UTF-8 sequence is one glyph.
@@ -134,41 +135,45 @@ std::string dashAttribute(const Style& style) {
     return style.dash.empty() ? "" : " stroke-dasharray=\"" + style.dash + "\"";
 }
 
-// One marker centred at (cx, cy).
+// The paint of a style's markers, for a group that holds them.
+std::string markerPaint(const Style& style) {
+    if (style.marker == Marker::Cross || style.marker == Marker::Plus) {
+        return " fill=\"none\"" + strokeAttributes(style, 1.6);
+    }
+    return " fill=\"" + (style.filled ? style.colour : std::string("#ffffff")) + "\"" + strokeAttributes(style, 1.2);
+}
+
+// The shape of one marker centred at (cx, cy), painted by its group.
 void appendMarker(std::string& out, const Style& style, double cx, double cy) {
     const double r = style.markerSize;
-    const std::string fill = style.filled ? style.colour : "#ffffff";
-    const std::string paint = " fill=\"" + fill + "\"" + strokeAttributes(style, 1.2);
     auto pt = [](double x, double y) { return num(x) + "," + num(y); };
     switch (style.marker) {
         case Marker::None:
             return;
         case Marker::Circle:
-            out += "<circle cx=\"" + num(cx) + "\" cy=\"" + num(cy) + "\" r=\"" + num(r) + "\"" + paint + "/>";
+            out += "<circle cx=\"" + num(cx) + "\" cy=\"" + num(cy) + "\" r=\"" + num(r) + "\"/>";
             break;
         case Marker::Square:
             out += "<rect x=\"" + num(cx - r) + "\" y=\"" + num(cy - r) + "\" width=\"" + num(2 * r) +
-                   "\" height=\"" + num(2 * r) + "\"" + paint + "/>";
+                   "\" height=\"" + num(2 * r) + "\"/>";
             break;
         case Marker::TriangleUp:
-            out += "<polygon points=\"" + pt(cx, cy - r) + " " + pt(cx + r, cy + r) + " " + pt(cx - r, cy + r) +
-                   "\"" + paint + "/>";
+            out += "<polygon points=\"" + pt(cx, cy - r) + " " + pt(cx + r, cy + r) + " " + pt(cx - r, cy + r) + "\"/>";
             break;
         case Marker::TriangleDown:
-            out += "<polygon points=\"" + pt(cx, cy + r) + " " + pt(cx + r, cy - r) + " " + pt(cx - r, cy - r) +
-                   "\"" + paint + "/>";
+            out += "<polygon points=\"" + pt(cx, cy + r) + " " + pt(cx + r, cy - r) + " " + pt(cx - r, cy - r) + "\"/>";
             break;
         case Marker::Diamond:
             out += "<polygon points=\"" + pt(cx, cy - r) + " " + pt(cx + r, cy) + " " + pt(cx, cy + r) + " " +
-                   pt(cx - r, cy) + "\"" + paint + "/>";
+                   pt(cx - r, cy) + "\"/>";
             break;
         case Marker::Cross:
             out += "<path d=\"M" + pt(cx - r, cy - r) + "L" + pt(cx + r, cy + r) + "M" + pt(cx - r, cy + r) + "L" +
-                   pt(cx + r, cy - r) + "\" fill=\"none\"" + strokeAttributes(style, 1.6) + "/>";
+                   pt(cx + r, cy - r) + "\"/>";
             break;
         case Marker::Plus:
             out += "<path d=\"M" + pt(cx - r, cy) + "L" + pt(cx + r, cy) + "M" + pt(cx, cy - r) + "L" +
-                   pt(cx, cy + r) + "\" fill=\"none\"" + strokeAttributes(style, 1.6) + "/>";
+                   pt(cx, cy + r) + "\"/>";
             break;
     }
 }
@@ -230,11 +235,13 @@ void appendSeries(std::string& out, const Frame& f, const Series& s) {
         }
         flush();
     }
-    if (s.markers) {
+    if (s.markers && s.style.marker != Marker::None) {
+        out += "<g" + markerPaint(s.style) + ">";
         for (std::size_t i = 0; i < n; ++i) {
             if (!std::isfinite(s.x[i]) || !std::isfinite(s.y[i])) continue;
             appendMarker(out, s.style, f.x(s.x[i]), f.y(s.y[i]));
         }
+        out += "</g>";
     }
     out += "</g>\n";
 }
@@ -290,7 +297,9 @@ std::string svgElement(const Plot& plot) {
         const double c = f.x(std::max(b.from, b.to));
         out += "<rect x=\"" + num(a) + "\" y=\"" + num(top) + "\" width=\"" + num(c - a) + "\" height=\"" +
                num(L.areaHeight) + "\" fill=\"#ececec\"/>";
-        if (!b.label.empty()) appendText(out, a + 3, top + 12, "start", b.label, " fill=\"#555555\" font-size=\"10\"");
+        if (!b.label.empty()) {
+            appendText(out, a + 3, bottom - 5, "start", b.label, " fill=\"#555555\" font-size=\"10\"");
+        }
         out += "\n";
     }
     for (double r : plot.horizontalRules) {
@@ -324,7 +333,7 @@ std::string svgElement(const Plot& plot) {
     for (const Mark& m : plot.marks) {
         const double x = f.x(m.x);
         appendLine(out, x, top, x, bottom, strokeAttributes(m.style, 1) + dashAttribute(m.style));
-        if (!m.label.empty()) appendText(out, x + 2, top + 24, "start", m.label, " font-size=\"11\"");
+        if (!m.label.empty()) appendText(out, x + 2, top + 12, "start", m.label, " font-size=\"11\"");
         out += "\n";
     }
 
@@ -337,7 +346,11 @@ std::string svgElement(const Plot& plot) {
                 appendLine(out, x0, y, x0 + kLegendSample, y,
                            strokeAttributes(s->style, s->style.lineWidth) + dashAttribute(s->style));
             }
-            if (s->markers) appendMarker(out, s->style, x0 + kLegendSample / 2, y);
+            if (s->markers && s->style.marker != Marker::None) {
+                out += "<g" + markerPaint(s->style) + ">";
+                appendMarker(out, s->style, x0 + kLegendSample / 2, y);
+                out += "</g>";
+            }
             appendText(out, x0 + kLegendSample + 6, y + 4, "start", s->label);
             y += kLegendRow;
         }

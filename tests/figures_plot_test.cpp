@@ -187,9 +187,9 @@ TEST(SvgPlot, PointsLandWhereTheAxesSay) {
     plot.plotHeight = 200;
     const PlotLayout layout = layoutOf(plot);
     const std::string svg = svgElement(plot);
-    const std::string expected = "points=\"" + formatShort(layout.areaX, 2) + "," +
-                                 formatShort(layout.areaY + 200, 2) + " " + formatShort(layout.areaX + 400, 2) +
-                                 "," + formatShort(layout.areaY, 2) + "\"";
+    const std::string expected = "points=\"" + formatShort(layout.areaX, 1) + "," +
+                                 formatShort(layout.areaY + 200, 1) + " " + formatShort(layout.areaX + 400, 1) +
+                                 "," + formatShort(layout.areaY, 1) + "\"";
     EXPECT_NE(svg.find(expected), std::string::npos) << svg;
     EXPECT_GE(layout.width, layout.areaX + 400);
     EXPECT_GE(layout.height, layout.areaY + 200);
