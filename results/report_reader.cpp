@@ -54,6 +54,8 @@ bool isRule(std::string_view line, char c, std::size_t length) {
     return line.size() == length && line.find_first_not_of(c) == std::string_view::npos;
 }
 
+struct CutShort {};
+
 // A report split into lines, CR LF or LF.
 class Cursor {
 public:
@@ -83,7 +85,12 @@ public:
     int lineCount() const { return static_cast<int>(lines_.size()); }
     const std::string& path() const { return path_; }
 
-    [[noreturn]] void fail(const std::string& cause) const { throw ReportError(path_, lineNumber(), cause); }
+    // A line that cannot be placed is an error, except the last line of a
+    // report cut inside it: that one ends the reading like the report's end.
+    [[noreturn]] void fail(const std::string& cause) const {
+        if (takenCut()) throw CutShort{};
+        throw ReportError(path_, lineNumber(), cause);
+    }
 
     // Takes the next line, which must be `expected`; false at the end.
     bool expect(std::string_view expected, std::string_view what) {
@@ -284,12 +291,14 @@ void readCorrectionHeading(Cursor& in, FirstPass& fp) {
     in.fail("the line does not have the layout of the correction curve heading");
 }
 
-GraphRead readGraph(Cursor& in, Place& place) {
-    GraphRead g;
-    if (in.atEnd()) return g;
+void readGraphBody(Cursor& in, Place& place, GraphRead& g) {
+    // A title or date line cut short is not compared with the other reports'.
+    if (in.atEnd()) return;
     g.title = in.take();
-    if (in.atEnd()) return g;
+    if (in.takenCut()) g.title.clear();
+    if (in.atEnd()) return;
     g.date = in.take();
+    if (in.takenCut()) g.date.clear();
     place.enter("the first pass");
     while (!in.atEnd()) {
         const std::string& line = in.peek();
@@ -422,6 +431,15 @@ GraphRead readGraph(Cursor& in, Place& place) {
         if (looksLikeRow(line)) in.fail("a row of values outside any section");
         in.fail("cannot place this line in the graph report");
     nextLine:;
+    }
+}
+
+GraphRead readGraph(Cursor& in, Place& place) {
+    GraphRead g;
+    try {
+        readGraphBody(in, place, g);
+    } catch (const CutShort&) {
+        place.enter(place.where + " (its last line cut short)");
     }
     return g;
 }
@@ -580,12 +598,14 @@ bool expectLines(Cursor& in, std::initializer_list<std::string> lines) {
     return true;
 }
 
-ResultRead readResult(Cursor& in, Place& place) {
-    ResultRead r;
-    if (in.atEnd()) return r;
+void readResultBody(Cursor& in, Place& place, ResultRead& r) {
+    // A title or date line cut short is not compared with the other reports'.
+    if (in.atEnd()) return;
     r.title = in.take();
-    if (in.atEnd()) return r;
+    if (in.takenCut()) r.title.clear();
+    if (in.atEnd()) return;
     r.date = in.take();
+    if (in.takenCut()) r.date.clear();
     place.enter("the title");
     while (!in.atEnd()) {
         const std::string& line = in.peek();
@@ -660,6 +680,11 @@ ResultRead readResult(Cursor& in, Place& place) {
             in.take();
             Stage& s = current(in, r.stages, "a closing rule");
             if (!s.discriminant && s.absence.empty()) in.fail("a closing rule without a discriminant before it");
+            // A decomposition stage ends with an empty line after its rule.
+            if (s.discriminant && s.kind != StageKind::Tarno) {
+                place.enter("the closing rule of " + s.name);
+                if (!in.expect("", "an empty line after the closing rule")) break;
+            }
             place.close("the end of " + s.name);
             continue;
         }
@@ -673,6 +698,15 @@ ResultRead readResult(Cursor& in, Place& place) {
         }
         in.take();
         in.fail("cannot place this line in the results report");
+    }
+}
+
+ResultRead readResult(Cursor& in, Place& place) {
+    ResultRead r;
+    try {
+        readResultBody(in, place, r);
+    } catch (const CutShort&) {
+        place.enter(place.where + " (its last line cut short)");
     }
     return r;
 }
@@ -726,14 +760,16 @@ SummaryComponent readComponent(Cursor& in, const std::string& line, std::size_t 
     return c;
 }
 
-SummaryRead readSummary(Cursor& in, Place& place) {
-    SummaryRead s;
-    if (in.atEnd()) return s;
+void readSummaryBody(Cursor& in, Place& place, SummaryRead& s) {
+    // A title or date line cut short is not compared with the other reports'.
+    if (in.atEnd()) return;
     s.title = in.take();
-    if (in.atEnd()) return s;
+    if (in.takenCut()) s.title.clear();
+    if (in.atEnd()) return;
     s.date = in.take();
+    if (in.takenCut()) s.date.clear();
     place.enter("the title");
-    if (!in.expect("", "an empty line after the date")) return s;
+    if (!in.expect("", "an empty line after the date")) return;
     place.close("the title");
     const std::string componentIndent(25, ' ');
     while (!in.atEnd()) {
@@ -828,6 +864,15 @@ SummaryRead readSummary(Cursor& in, Place& place) {
         in.take();
         in.fail("cannot place this line in the summary report");
     }
+}
+
+SummaryRead readSummary(Cursor& in, Place& place) {
+    SummaryRead s;
+    try {
+        readSummaryBody(in, place, s);
+    } catch (const CutShort&) {
+        place.enter(place.where + " (its last line cut short)");
+    }
     return s;
 }
 
@@ -890,27 +935,25 @@ StageKind kindOfBlock(const SummaryBlock& b, Program program) {
 }
 
 // Each summary block belongs to the next stage that reported the same
-// number of components (or wrote the same absence line).
-bool attachSummary(RunReports& run, const SummaryRead& s, const ReportPaths& paths, bool resultRead) {
+// number of components or wrote the same absence line; a block of the
+// stage at which the results report is cut belongs to that stage. A block
+// with no such stage (the results report ends before it) gets a stage of
+// its own, and the run is not complete.
+bool attachSummary(RunReports& run, const SummaryRead& s) {
     std::size_t next = 0;
     bool allMatched = true;
-    for (const auto& [block, line] : s.blocks) {
+    for (const auto& entry : s.blocks) {
+        const SummaryBlock& block = entry.first;
         std::size_t i = next;
         for (; i < run.stages.size(); ++i) {
             const Stage& st = run.stages[i];
+            const bool last = i + 1 == run.stages.size();
             const bool match = block.absence.empty() ? st.reported && st.components == block.components
                                                      : st.absence == block.absence;
-            if (match) break;
+            const bool cutHere = last && !st.reported && st.absence.empty() && !run.result.complete;
+            if (match || cutHere) break;
         }
         if (i == run.stages.size()) {
-            // The results report has no such stage: it ends before it, or
-            // it was never given.
-            const bool stagesEnded = !resultRead || run.stages.empty() || next >= run.stages.size() ||
-                                     !run.result.complete;
-            if (!stagesEnded) {
-                throw ReportError(paths.summary, line,
-                                  "this block has no stage in the results report that it could belong to");
-            }
             Stage st;
             st.kind = kindOfBlock(block, run.program);
             st.name = stageName(st.kind);
@@ -972,12 +1015,20 @@ RunReports readReports(const ReportTexts& texts) {
     run.result = endOf(resultIn, resultPlace);
     run.graph = endOf(graphIn, graphPlace);
     run.summary = endOf(summaryIn, summaryPlace);
-    const bool matched = attachSummary(run, s, texts.paths, !r.title.empty());
+    const bool matched = attachSummary(run, s);
 
     // A finished run has the legend, every report ends where a section ends,
     // and the results and graph reports hold the same stages.
+    bool stagesWhole = r.stages.size() == g.stages.size();
+    for (const Stage& st : run.stages) {
+        // A reported stage is in all three reports; a stage without a
+        // solution has its absence line in the summary too, except the last
+        // three-component search of monofit, which writes only the results.
+        if (st.reported && (!st.discriminant || !st.graphDiscriminant || !st.summary)) stagesWhole = false;
+        if (!st.absence.empty() && !st.summary && !isMonoKind(st.kind)) stagesWhole = false;
+    }
     run.complete = s.legend && run.result.complete && run.graph.complete && run.summary.complete && matched &&
-                   r.stages.size() == g.stages.size();
+                   stagesWhole;
     if (!run.complete) {
         run.result.complete = run.graph.complete = run.summary.complete = false;
         if (!s.legend) run.summary.where += " (the run did not reach the legend)";
