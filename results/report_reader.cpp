@@ -194,6 +194,9 @@ bool isMonoKind(StageKind k) {
 struct StageLines {
     Stage stage;
     int headingLine = 0;
+    // quenfit prints a stage's heading in the reporting pass of the stage
+    // before; after a stage without a solution the next one has none.
+    bool headingless = false;
 };
 
 void newStage(Cursor& in, std::vector<StageLines>& stages, StageKind kind) {
@@ -634,7 +637,12 @@ void readResultBody(Cursor& in, Place& place, ResultRead& r) {
         }
         if (line == "T A B L E  1" || line == "T A B L E 1") {
             in.take();
-            Stage& s = current(in, r.stages, "Table 1");
+            Stage& before = current(in, r.stages, "Table 1");
+            if (!before.absence.empty() && (before.kind == StageKind::Vela1 || before.kind == StageKind::Vela2)) {
+                newStage(in, r.stages, before.kind == StageKind::Vela1 ? StageKind::Vela2 : StageKind::Vela3);
+                r.stages.back().headingless = true;
+            }
+            Stage& s = r.stages.back().stage;
             if (s.reported) in.fail("a second Table 1 in " + s.name);
             s.reported = true;
             place.enter("Table 1 of " + s.name);
@@ -895,32 +903,46 @@ ReportEnd endOf(const Cursor& in, const Place& place) {
     return e;
 }
 
-// Result and graph stages are the same headings in the same order; the
-// longer list (a report cut later) gives the stages past the other's end.
+void takeGraphPart(Stage& s, const Stage& gs) {
+    s.smoothed = gs.smoothed;
+    s.smoothedDifference = gs.smoothedDifference;
+    s.sternVolmer = gs.sternVolmer;
+    s.residuals = gs.residuals;
+    s.theoretical = gs.theoretical;
+    s.firstSpectrumComponents = gs.firstSpectrumComponents;
+    s.graphDiscriminant = gs.graphDiscriminant;
+}
+
+// Result and graph stages have the same headings in the same order. A
+// stage without its own heading (after a stage without a solution) takes
+// the graph sections written under the heading of the absent stage, which
+// itself writes nothing to the graph report. The longer list (a report cut
+// later) gives the stages past the other's end.
 std::vector<Stage> mergeStages(const ResultRead& r, const GraphRead& g, const ReportPaths& paths) {
     std::vector<Stage> out;
-    const std::size_t n = std::max(r.stages.size(), g.stages.size());
-    for (std::size_t i = 0; i < n; ++i) {
-        const bool inResult = i < r.stages.size();
-        const bool inGraph = i < g.stages.size();
-        if (inResult && inGraph && r.stages[i].stage.kind != g.stages[i].stage.kind) {
-            throw ReportError(paths.graph, g.stages[i].headingLine,
-                              "the heading of " + g.stages[i].stage.name + " stands where the results report has " +
-                                  r.stages[i].stage.name);
-        }
-        Stage s = inResult ? r.stages[i].stage : g.stages[i].stage;
-        if (inResult && inGraph) {
-            const Stage& gs = g.stages[i].stage;
-            s.smoothed = gs.smoothed;
-            s.smoothedDifference = gs.smoothedDifference;
-            s.sternVolmer = gs.sternVolmer;
-            s.residuals = gs.residuals;
-            s.theoretical = gs.theoretical;
-            s.firstSpectrumComponents = gs.firstSpectrumComponents;
-            s.graphDiscriminant = gs.graphDiscriminant;
+    std::size_t gi = 0;
+    const StageLines* pending = nullptr;  // the graph heading of an absent stage
+    for (const StageLines& rs : r.stages) {
+        Stage s = rs.stage;
+        if (rs.headingless) {
+            if (pending != nullptr) takeGraphPart(s, pending->stage);
+            pending = nullptr;
+        } else if (gi < g.stages.size()) {
+            const StageLines& gs = g.stages[gi++];
+            if (gs.stage.kind != s.kind) {
+                throw ReportError(paths.graph, gs.headingLine,
+                                  "the heading of " + gs.stage.name + " stands where the results report has " +
+                                      s.name);
+            }
+            if (s.absence.empty()) {
+                takeGraphPart(s, gs.stage);
+            } else {
+                pending = &gs;
+            }
         }
         out.push_back(std::move(s));
     }
+    for (; gi < g.stages.size(); ++gi) out.push_back(g.stages[gi].stage);
     return out;
 }
 
@@ -1019,7 +1041,9 @@ RunReports readReports(const ReportTexts& texts) {
 
     // A finished run has the legend, every report ends where a section ends,
     // and the results and graph reports hold the same stages.
-    bool stagesWhole = r.stages.size() == g.stages.size();
+    std::size_t headed = 0;
+    for (const StageLines& st : r.stages) headed += st.headingless ? 0 : 1;
+    bool stagesWhole = headed == g.stages.size();
     for (const Stage& st : run.stages) {
         // A reported stage is in all three reports; a stage without a
         // solution has its absence line in the summary too, except the last

@@ -228,6 +228,38 @@ TEST(ResultsReader, ALineThatCannotBePlacedNamesFileAndLine) {
     }
 }
 
+// quenfit prints a stage's heading at the end of the stage before; when
+// VELA-I finds no solution, VELA-II has no heading of its own, and its graph
+// sections stand under the heading of VELA-I.
+TEST(ResultsReader, StageAfterAnAbsentOneHasNoHeadingOfItsOwn) {
+    ReportTexts t = goldenTexts("series");
+    const auto cut = [](std::string& text, const std::string& from, const std::string& through,
+                        const std::string& by) {
+        const std::size_t a = text.find(from);
+        const std::size_t b = text.find(through, a) + through.size();
+        text.replace(a, b - a, by);
+    };
+    const std::string rule77(77, '-');
+    cut(t.result, "\r\nT A B L E 1", "SUBPROGRAMM VELA-II\r\n",
+        "MONOCOMPONENT SOLUTION IS ABSENT!\r\n" + rule77 + "\r\n");
+    cut(t.graph, "SMOOTHED NORMALIZED CORRECTED EXPERIMENTAL SPECTRA, from 320 to 380 Step",
+        "SUBPROGRAMM VELA-II\r\n", "");
+    cut(t.summary, "VELA- 1", std::string(79, '-') + "\r\n",
+        "MONOCOMPONENT SOLUTION IS ABSENT!\r\n" + std::string(79, '-') + "\r\n");
+    const RunReports run = readReports(t);
+    EXPECT_TRUE(run.complete) << run.result.where << " / " << run.graph.where;
+    ASSERT_EQ(run.stages.size(), 4u);
+    EXPECT_EQ(run.stages[1].absence, "MONOCOMPONENT SOLUTION IS ABSENT!");
+    EXPECT_EQ(run.stages[1].summary->absence, "MONOCOMPONENT SOLUTION IS ABSENT!");
+    EXPECT_TRUE(run.stages[1].theoretical.values.empty());
+    const Stage& vela2 = run.stages[2];
+    EXPECT_EQ(vela2.name, "VELA-II");
+    EXPECT_EQ(vela2.components, 2);
+    EXPECT_EQ(vela2.firstSpectrumComponents.values.size(), 2u);
+    EXPECT_DOUBLE_EQ(*vela2.graphDiscriminant, 0.08);
+    EXPECT_EQ(vela2.summary->components, 2);
+}
+
 TEST(ResultsReader, ReportsOfTwoDifferentRunsAreRefused) {
     ReportTexts t = goldenTexts("series");
     t.summary = goldenTexts("single").summary;
