@@ -296,8 +296,9 @@ TEST(ReportPage, FailedRunOfQuenfit) {
     EXPECT_NE(page.find("<h2>VELA-III</h2>\n<p class=\"absent\">Absent"), std::string::npos);
 }
 
-// The command as users run it: paths of the page first, exit 1 with the
-// file named when asked to overwrite without --force.
+// The command as users run it: tables, page and figures, their paths listed;
+// exit 1 with the file named when asked to overwrite without --force, also
+// when only the page is there from before.
 TEST(ReportPage, TrpfitReportWritesThePage) {
     ScratchDir dir;
     const std::string reports = sourcePath("tests/golden/").string();
@@ -305,12 +306,24 @@ TEST(ReportPage, TrpfitReportWritesThePage) {
                                 "series_Result.txt " + reports + "series_Graph.txt " + reports +
                                 "series_Summary.txt >" + dir.file("out.txt") + " 2>" + dir.file("err.txt");
     ASSERT_EQ(std::system(command.c_str()), 0) << readFile(dir.file("err.txt"));
-    EXPECT_EQ(readFile(dir.file("out.txt")).rfind(dir.file("page/report.html") + "\n", 0), 0u);
+    const std::string out = readFile(dir.file("out.txt"));
+    EXPECT_NE(out.find(dir.file("page/report.html") + "\n"), std::string::npos) << out;
+    EXPECT_NE(out.find(dir.file("page/components.csv") + "\n"), std::string::npos) << out;
     EXPECT_TRUE(fs::exists(dir.path() / "page" / "figures" / "tarno-stern-volmer.svg"));
     const int again = std::system(command.c_str());
     ASSERT_TRUE(WIFEXITED(again));
     EXPECT_EQ(WEXITSTATUS(again), 1);
+    EXPECT_NE(readFile(dir.file("err.txt")).find("exists already"), std::string::npos);
+    for (const char* table : {"components.csv", "contributions.csv", "spectra.csv"}) {
+        fs::remove(dir.path() / "page" / table);
+    }
+    writeFile(dir.path() / "page" / "report.html", "kept");
+    const int third = std::system(command.c_str());
+    ASSERT_TRUE(WIFEXITED(third));
+    EXPECT_EQ(WEXITSTATUS(third), 1);
     EXPECT_NE(readFile(dir.file("err.txt")).find("report.html"), std::string::npos);
+    EXPECT_EQ(readFile(dir.path() / "page" / "report.html"), "kept");
+    EXPECT_FALSE(fs::exists(dir.path() / "page" / "components.csv"));  // nothing written on refusal
 }
 
 }  // namespace
