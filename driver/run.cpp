@@ -106,7 +106,11 @@ void runSeries(RunState& run) {
     for (;;) {
         analysisRead(run);
         if (stage.velaFlag == 0) {
-            runTarnoStage(run);
+            if (runTarnoStage(run) == TarnoEnd::Absent) {
+                // Absent like accepted: the next read goes to VELA-I.
+                stage.velaFlag = 1;
+                stage.tarnoFlag = 1;
+            }
             // Leave the phase-plane stage.
             stage.runIndex = 1;
             stage.finalPass[1] = 0;
@@ -202,6 +206,7 @@ int runProgram(Program program, const std::vector<std::string>& args, const std:
     RunState run;
     run.program = program;
     run.date = date;
+    run.warningStream = &err;
     run.files = fileNamesFromCommandLine(program, args);
     try {
         runAnalysis(run);

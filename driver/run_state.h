@@ -4,6 +4,7 @@
 // the stages. One RunState lives for one run and is passed explicitly to
 // every stage.
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -39,6 +40,20 @@ struct RunState {
     FitResiduals fit;
     VelaBest vela;
     TarnoState tarno;
+
+    // Conditions that did not end the run ("phase-plane stage: ...; the
+    // component fits follow"), in order; each is also written to
+    // `warningStream` as "quenfit: warning: ..." when one is set.
+    std::vector<std::string> warnings;
+    std::ostream* warningStream = nullptr;
+
+    void warn(const std::string& text) {
+        warnings.push_back(text);
+        if (warningStream != nullptr) {
+            *warningStream << (program == Program::Quenfit ? "quenfit" : "monofit") << ": warning: " << text
+                           << "\n";
+        }
+    }
 };
 
 }  // namespace qf

@@ -2,14 +2,31 @@
 // The stages the run driver sequences. Each works on the run's state; the
 // driver reads the data file at the head of every stage and moves on.
 
+#include <functional>
+
 #include "driver/run_state.h"
 
 namespace qf {
 
+enum class TarnoEnd {
+    Reported,  // the reporting pass wrote the stage and the heading of VELA-I
+    Absent,    // the stage failed: its absence lines and the heading of VELA-I
+               // are written, the cause is a warning of the run
+};
+
 // Phase-plane stage: silent passes alternating with smoothing cycles until
 // the acceptance rule ends it, then its reporting pass (which writes the
-// heading of the first VELA stage). Returns when the stage is left.
-void runTarnoStage(RunState& run);
+// heading of the first VELA stage). The reporting pass holds its lines until
+// it has finished. A series the method cannot take (capacities) is refused
+// with RunFailure before the first pass; any failure after that (a data
+// condition of the method or an arithmetic failure) makes the stage absent.
+// `afterReportingPass` runs when the reporting pass has computed and held
+// its lines (a test seam for a failure at that point).
+TarnoEnd runTarnoStage(RunState& run, const std::function<void()>& afterReportingPass = {});
+
+// The lines of an absent phase-plane stage in the three reports, with the
+// heading of VELA-I.
+void writeTarnoAbsence(Reports& reports);
 
 enum class StageEnd {
     NextStage,  // the stage reported (or found no solution): go on with runIndex + 1

@@ -39,6 +39,18 @@ void ReportWriter::openInMemory(std::string role) {
     column_ = 1;
 }
 
+void ReportWriter::holdFor(const ReportWriter& target) {
+    role_ = target.role_;
+    inMemory_ = true;
+    memory_.clear();
+    column_ = target.column_;
+}
+
+void ReportWriter::append(const ReportWriter& held) {
+    guard();
+    emit(held.memory_);
+}
+
 void ReportWriter::guard() const {
     if (fp::raised()) fp::check("");
 }

@@ -32,6 +32,11 @@ public:
     void create(const std::string& path, std::string role);
     // A writer that keeps its text in memory (tests, the discarded trace).
     void openInMemory(std::string role);
+    // A writer that holds lines for `target` in memory, starting at the
+    // column `target` stands at, until they are appended to it (or dropped).
+    void holdFor(const ReportWriter& target);
+    // Writes the lines `held` kept; a failed write ends the run as usual.
+    void append(const ReportWriter& held);
 
     void printText(std::string_view text, Sep sep);
     void printNumber(double value, Sep sep);
