@@ -13,11 +13,10 @@
 #include "../tests/phase_series.h"
 #include "driver/run_state.h"
 #include "driver/stages.h"
+#include "driver/tarno_pass.h"
 #include "phase/contributions.h"
 #include "phase/parallel.h"
 #include "phase/position_search.h"
-#include "phase/tarno_pass.h"
-#include "prep/smoothing.h"
 #include "textio/fpcheck.h"
 
 namespace {
@@ -47,9 +46,8 @@ const Series& series() {
 void silentPass(const Spectra& s, const QuencherSeries& q, TarnoState& tarno, int threads,
                 TarnoMethod method) {
     FitResiduals fit;
-    StageState stage;
     tarno.haveWavenumberSpectra = false;
-    tarnoPass({s, q, fit, stage, tarno, nullptr, threads, method});
+    tarnoPass({s, q, fit, 0, tarno, nullptr, threads, method});
 }
 
 bool identical(const TarnoState& a, const TarnoState& b) {
@@ -85,14 +83,11 @@ int runStage(const Series& s, TarnoMethod method, int threads, std::string& grap
     RunState run;
     startRun(run, s);
     for (;;) {
-        const bool reporting = run.stage.tarnoFlag == 1;
-        tarnoPass({run.spectra, run.quencher, run.fit, run.stage, run.tarno,
+        const bool reporting = run.stage.reportingPassDue();
+        tarnoPass({run.spectra, run.quencher, run.fit, run.stage.smoothingCycles(), run.tarno,
                    reporting ? &run.reports : nullptr, threads, method});
         if (reporting) break;
-        smoothingCycle(Program::Quenfit, run.spectra, run.fit, run.stage);
-        if (run.stage.tarnoFlag == 0 && run.stage.velaFlag == 0) continue;
-        if (run.stage.tarnoFlag == 1 && run.stage.velaFlag == 1) continue;
-        break;
+        runSmoothingCycle(run);
     }
     graph = run.reports.graph.memory();
     return run.tarno.passes;

@@ -74,8 +74,7 @@ void velaStage(benchmark::State& state) {
         auto run = newRun();
         qf::fp::clear();
         readSeries(*run);
-        run->stage.runIndex = n;
-        run->stage.threeCompStep = 8.1;
+        run->stage.enterStage(static_cast<qf::Stage>(n));
         state.ResumeTiming();
         benchmark::DoNotOptimize(qf::runVelaStage(*run));
     }

@@ -11,7 +11,7 @@
 #include "decomp/vela_state.h"
 #include "decomp/vela_variant.h"
 #include "prep/spectra.h"
-#include "prep/stage_state.h"
+#include "prep/fit_residuals.h"
 #include "textio/report_writer.h"
 
 namespace qf {

@@ -7,7 +7,7 @@
 
 #include <array>
 
-#include "prep/stage_state.h"
+#include "textio/program.h"
 
 namespace qf {
 

@@ -67,7 +67,7 @@ void firstPass(RunState& run) {
 void analysisRead(RunState& run) {
     DataReader reader = DataReader::open(run.dataPath);
     Reports& reports = run.reports;
-    const int runIndex = run.stage.runIndex;
+    const int runIndex = run.stage.components();
     const std::string title = reader.readLine("the title line");
     const bool titleBlock = isSeries(run) ? runIndex == 0 : runIndex <= 1;
     if (titleBlock) {

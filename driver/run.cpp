@@ -100,62 +100,15 @@ void closeReports(RunState& run) {
 }
 
 void runSeries(RunState& run) {
-    StageState& stage = run.stage;
-    stage.runIndex = 0;
+    run.stage = StageState(Program::Quenfit);
     firstPass(run);
-    for (;;) {
-        analysisRead(run);
-        if (stage.velaFlag == 0) {
-            if (runTarnoStage(run) == TarnoEnd::Absent) {
-                // Absent like accepted: the next read goes to VELA-I.
-                stage.velaFlag = 1;
-                stage.tarnoFlag = 1;
-            }
-            // Leave the phase-plane stage.
-            stage.runIndex = 1;
-            stage.finalPass[1] = 0;
-            stage.stageClean[1] = 0;
-            stage.threeCompStep = 8.1;
-            stage.smoothingCycles = 0;
-            continue;
-        }
-        const StageEnd end = runVelaStage(run);
-        if (end == StageEnd::EndRun) break;
-        stage.runIndex += 1;
-        stage.smoothingCycles = 0;
-        if (stage.runIndex > 3) break;
-    }
-    writeSummaryLegend(run);
+    runSeriesStages(run, analysisRead);
 }
 
 void runSingleSpectrum(RunState& run) {
-    StageState& stage = run.stage;
-    stage.runIndex = 1;
+    run.stage = StageState(Program::Monofit);
     firstPass(run);
-    for (;;) {
-        analysisRead(run);
-        stage.stageClean[1] = 0;
-        stage.finalPass[1] = 0;
-        stage.threeCompStep = 8.1;
-        stage.smoothingCycles = 0;
-        const StageEnd end = runMonoVelaStage(run);
-        if (end == StageEnd::EndRun) break;
-        if (end == StageEnd::FallBack) {
-            // No third component: fit two components again, and switch to
-            // three after the third smoothing cycle of that stage.
-            stage.runIndex = 2;
-            stage.fallbackActive = true;
-            stage.fallbackUsed = true;
-            stage.stageClean[2] = 0;
-            stage.finalPass[2] = 0;
-            stage.smoothingCycles = 0;
-            continue;
-        }
-        stage.runIndex += 1;
-        stage.smoothingCycles = 0;
-        if (stage.runIndex > 3) break;
-    }
-    writeSummaryLegend(run);
+    runSpectrumStages(run, analysisRead);
 }
 
 void printUsage(Program program, std::ostream& out) {

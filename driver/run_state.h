@@ -9,10 +9,12 @@
 #include <vector>
 
 #include "decomp/vela_state.h"
+#include "driver/stage_state.h"
 #include "phase/tarno_state.h"
+#include "prep/fit_residuals.h"
 #include "prep/spectra.h"
-#include "prep/stage_state.h"
 #include "quench/quencher.h"
+#include "textio/program.h"
 #include "textio/report_writer.h"
 
 namespace qf {

@@ -3,10 +3,9 @@
 
 #include "classify/summary_report.h"
 #include "driver/stages.h"
+#include "driver/tarno_pass.h"
 #include "phase/parallel.h"
-#include "phase/tarno_pass.h"
 #include "phase/tarno_report.h"
-#include "prep/smoothing.h"
 #include "textio/failure.h"
 #include "textio/fpcheck.h"
 
@@ -37,18 +36,15 @@ void computeStage(RunState& run, Reports& held, const std::function<void()>& aft
     run.tarno = TarnoState{};
     const int threads = phaseThreads();
     for (;;) {
-        const bool reporting = run.stage.tarnoFlag == 1;
-        tarnoPass({run.spectra, run.quencher, run.fit, run.stage, run.tarno,
+        const bool reporting = run.stage.reportingPassDue();
+        tarnoPass({run.spectra, run.quencher, run.fit, run.stage.smoothingCycles(), run.tarno,
                    reporting ? &held : nullptr, threads});
         if (reporting) {
             if (afterReportingPass) afterReportingPass();
             fp::check("phase-plane stage");
             return;
         }
-        smoothingCycle(Program::Quenfit, run.spectra, run.fit, run.stage);
-        const bool accepted = run.stage.velaFlag == 1 && run.stage.tarnoFlag == 1;
-        const bool open = run.stage.velaFlag == 0 && run.stage.tarnoFlag == 0;
-        if (!accepted && !open) return;
+        runSmoothingCycle(run);
     }
 }
 

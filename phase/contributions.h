@@ -14,7 +14,7 @@
 #include "phase/pairs.h"
 #include "phase/tarno_state.h"
 #include "prep/spectra.h"
-#include "prep/stage_state.h"
+#include "prep/fit_residuals.h"
 #include "textio/matrix.h"
 
 namespace qf {

@@ -70,8 +70,7 @@ inline std::unique_ptr<RunState> seriesRun(const std::vector<Band>& bands,
     run->quencher.concentration = concentrations;
     run->quencher.activity = concentrations;
     run->quencher.ksvTrp = 16.8;
-    run->stage.runIndex = 1;
-    run->stage.threeCompStep = 8.1;
+    run->stage.enterStage(Stage::OneComponent);
     fillSpectra(*run, bands, concentrations, step);
     fp::clear();
     return run;
@@ -80,6 +79,7 @@ inline std::unique_ptr<RunState> seriesRun(const std::vector<Band>& bands,
 inline std::unique_ptr<RunState> spectrumRun(const std::vector<Band>& bands, double step = 1.0) {
     auto run = seriesRun(bands, {0.0}, step);
     run->program = Program::Monofit;
+    run->stage = StageState(Program::Monofit);
     run->quencher = QuencherSeries{};
     return run;
 }

@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
+#include <string>
+#include <vector>
 
 #include "driver/stages.h"
 #include "textio/failure.h"
@@ -9,31 +12,23 @@
 namespace qf::testing {
 namespace {
 
-// The single-spectrum stages 1..3 as its driver runs them.
-std::vector<StageEnd> runMonoStages(RunState& run, const std::vector<Band>& bands, double step) {
-    std::vector<StageEnd> ends;
-    for (;;) {
-        fillSpectra(run, bands, {0.0}, step);
-        run.stage.stageClean[1] = 0;
-        run.stage.finalPass[1] = 0;
-        run.stage.threeCompStep = 8.1;
-        run.stage.smoothingCycles = 0;
-        const StageEnd end = runMonoVelaStage(run);
-        ends.push_back(end);
-        if (end == StageEnd::EndRun) break;
-        if (end == StageEnd::FallBack) {
-            run.stage.runIndex = 2;
-            run.stage.fallbackActive = true;
-            run.stage.fallbackUsed = true;
-            run.stage.stageClean[2] = 0;
-            run.stage.finalPass[2] = 0;
-            run.stage.smoothingCycles = 0;
-            continue;
-        }
-        run.stage.runIndex += 1;
-        if (run.stage.runIndex > 3) break;
-    }
-    return ends;
+// The single-spectrum stages from the stage in run.stage to the end, as the
+// driver runs them; `prepare` fills the spectra at the head of each stage.
+// Returns the stage of every head: a fall-back shows as a second 2.
+std::vector<int> runMonoStages(RunState& run, const std::function<void(RunState&)>& prepare) {
+    std::vector<int> heads;
+    runSpectrumStages(run, [&](RunState& r) {
+        heads.push_back(r.stage.components());
+        prepare(r);
+    });
+    return heads;
+}
+
+// The summary row of the stage with `label` ("VELA - 3 "): Nsc, the cycles
+// of the stage less one, stands in columns 21 to 23.
+std::string nscOf(const std::string& summary, const std::string& label) {
+    const std::size_t row = summary.find(label);
+    return row == std::string::npos ? "" : summary.substr(row + 20, 3);
 }
 
 void expectNear(const VelaBest& v, const std::vector<Band>& truth, double tolerance) {
@@ -48,14 +43,13 @@ TEST(MonofitRecovery, OneAndTwoBandsAtOneAndHalfNanometre) {
     for (double step : {1.0, 0.5}) {
         const std::vector<Band> one{{331.0, 8000.0, 0.0}};
         auto run = spectrumRun(one, step);
-        run->stage.runIndex = 1;
         fillSpectra(*run, one, {0.0}, step);
         EXPECT_EQ(runMonoVelaStage(*run), StageEnd::NextStage);
         EXPECT_LE(std::fabs(run->vela.bestMaxima[0] - 331.0), run->vela.maxPositionError[0]) << step;
 
         const std::vector<Band> two{{331.0, 6000.0, 0.0}, {350.0, 5000.0, 0.0}};
         auto run2 = spectrumRun(two, step);
-        run2->stage.runIndex = 2;
+        run2->stage.enterStage(Stage::TwoComponents);
         EXPECT_EQ(runMonoVelaStage(*run2), StageEnd::NextStage);
         for (int k = 0; k < 2; ++k) {
             EXPECT_LE(std::fabs(run2->vela.bestMaxima[static_cast<std::size_t>(k)] - two[static_cast<std::size_t>(k)].lambdaM),
@@ -72,8 +66,8 @@ TEST(MonofitRecovery, OneAndTwoBandsAtOneAndHalfNanometre) {
 TEST(MonofitRecovery, ThreeBandsFitTheSpectrum) {
     const std::vector<Band> three{{316.0, 3000.0, 0.0}, {331.0, 6000.0, 0.0}, {350.0, 5000.0, 0.0}};
     auto run = spectrumRun(three, 1.0);
-    const std::vector<StageEnd> ends = runMonoStages(*run, three, 1.0);
-    EXPECT_EQ(ends, (std::vector<StageEnd>{StageEnd::NextStage, StageEnd::NextStage, StageEnd::NextStage}));
+    const std::vector<int> heads = runMonoStages(*run, [&](RunState& r) { fillSpectra(r, three, {0.0}, 1.0); });
+    EXPECT_EQ(heads, (std::vector<int>{1, 2, 3}));
     expectNear(run->vela, three, 10.0);
     EXPECT_LT(run->fit.fitRms, 0.05);
     const std::string& summary = run->reports.summary.memory();
@@ -88,7 +82,6 @@ TEST(MonofitRecovery, ThreeBandsFitTheSpectrum) {
 TEST(MonofitFallBack, TwoComponentsThenThreeAtTheThirdCycle) {
     const std::vector<Band> one{{340.0, 8000.0, 0.0}};
     auto run = spectrumRun(one, 1.0);
-    std::vector<StageEnd> ends;
     // Outliers of three sizes keep the cycles correcting for three cycles.
     auto addOutliers = [](RunState& r) {
         r.spectra.workSpectra(0, 30) += 4000.0;
@@ -96,36 +89,17 @@ TEST(MonofitFallBack, TwoComponentsThenThreeAtTheThirdCycle) {
         r.spectra.workSpectra(0, 25) += 250.0;
         for (int j = 0; j < r.spectra.nPoints; ++j) r.spectra.expSpectra(0, j) = r.spectra.workSpectra(0, j);
     };
-    for (;;) {
-        fillSpectra(*run, one, {0.0}, 1.0);
-        addOutliers(*run);
-        run->stage.stageClean[1] = 0;
-        run->stage.finalPass[1] = 0;
-        run->stage.threeCompStep = 8.1;
-        run->stage.smoothingCycles = 0;
-        const StageEnd end = runMonoVelaStage(*run);
-        ends.push_back(end);
-        if (end == StageEnd::EndRun) break;
-        if (end == StageEnd::FallBack) {
-            EXPECT_EQ(run->stage.runIndex, 3);
-            run->stage.runIndex = 2;
-            run->stage.fallbackActive = true;
-            run->stage.fallbackUsed = true;
-            run->stage.stageClean[2] = 0;
-            run->stage.finalPass[2] = 0;
-            run->stage.smoothingCycles = 0;
-            continue;
-        }
-        run->stage.runIndex += 1;
-        if (run->stage.runIndex > 3) break;
-    }
+    const std::vector<int> heads = runMonoStages(*run, [&](RunState& r) {
+        fillSpectra(r, one, {0.0}, 1.0);
+        addOutliers(r);
+    });
     // The second two-component stage turned into a three-component one at
     // its third cycle; its smoothed spectrum has a three-component solution,
-    // reported as stage 3 after one more cycle.
-    EXPECT_EQ(ends, (std::vector<StageEnd>{StageEnd::NextStage, StageEnd::NextStage, StageEnd::FallBack,
-                                           StageEnd::NextStage}));
-    EXPECT_EQ(run->stage.runIndex, 4);
-    EXPECT_EQ(run->stage.smoothingCycles, 4);
+    // reported as stage 3 after one more cycle (Nsc 4 - 1).
+    EXPECT_EQ(heads, (std::vector<int>{1, 2, 3, 2}));
+    EXPECT_TRUE(run->stage.done());
+    EXPECT_TRUE(run->stage.fallbackUsed());
+    EXPECT_EQ(nscOf(run->reports.summary.memory(), "VELA - 3 "), " 3 ");
     const std::string& summary = run->reports.summary.memory();
     EXPECT_EQ(summary.find("VELA - 2 "), summary.rfind("VELA - 2 "));  // one two-component block
     EXPECT_NE(summary.find("VELA - 3 ", summary.find("VELA - 2 ")), std::string::npos);
@@ -133,32 +107,27 @@ TEST(MonofitFallBack, TwoComponentsThenThreeAtTheThirdCycle) {
 }
 
 // Nothing to fit: the absence lines of stages 1 and 2, the summary heading
-// first; stage 3 falls back once, then ends.
+// first; stage 3 falls back once to two components (absent again), then ends.
 TEST(MonofitAbsence, EmptySpectrum) {
     auto run = spectrumRun({{340.0, 8000.0, 0.0}}, 1.0);
-    run->stage.runIndex = 1;
-    run->spectra.workSpectra.resize(1, 61, 0.0);
-    run->spectra.expSpectra.resize(1, 61, 0.0);
-    EXPECT_EQ(runMonoVelaStage(*run), StageEnd::NextStage);
-    run->stage.runIndex = 2;
-    EXPECT_EQ(runMonoVelaStage(*run), StageEnd::NextStage);
-    run->stage.runIndex = 3;
-    EXPECT_EQ(runMonoVelaStage(*run), StageEnd::FallBack);
-    run->stage.fallbackUsed = true;
-    EXPECT_EQ(runMonoVelaStage(*run), StageEnd::EndRun);
+    const std::vector<int> heads = runMonoStages(*run, [](RunState& r) {
+        r.spectra.workSpectra.resize(1, 61, 0.0);
+        r.spectra.expSpectra.resize(1, 61, 0.0);
+    });
+    EXPECT_EQ(heads, (std::vector<int>{1, 2, 3, 2, 3}));
     const std::string rule79(79, '-');
-    EXPECT_EQ(run->reports.summary.memory().substr(run->reports.summary.memory().find(rule79) + 81),
-              "MONOCOMPONENT SOLUTION IS ABSENT!\r\n" + rule79 + "\r\nTWO-COMPONENT SOLUTION IS ABSENT!\r\n" +
-                  std::string(75, '-') + "\r\n");
-    EXPECT_EQ(run->reports.result.memory(),
-              "MONOCOMPONENT SOLUTION IS ABSENT!\r\n" + std::string(77, '-') +
-                  "\r\nTWO-COMPONENT SOLUTION IS ABSENT!\r\n" + std::string(77, '-') +
-                  "\r\nTHREE-COMPONENT SOLUTION IS ABSENT!\r\n");
+    const std::string& summary = run->reports.summary.memory();
+    const std::string two = "TWO-COMPONENT SOLUTION IS ABSENT!\r\n" + std::string(75, '-') + "\r\n";
+    const std::size_t body = summary.find(rule79) + 81;
+    EXPECT_EQ(summary.substr(body, summary.find("DISCR. - ") - body),
+              "MONOCOMPONENT SOLUTION IS ABSENT!\r\n" + rule79 + "\r\n" + two + two);
+    const std::string two77 = "TWO-COMPONENT SOLUTION IS ABSENT!\r\n" + std::string(77, '-') + "\r\n";
+    EXPECT_EQ(run->reports.result.memory(), "MONOCOMPONENT SOLUTION IS ABSENT!\r\n" + std::string(77, '-') +
+                                                "\r\n" + two77 + two77 + "THREE-COMPONENT SOLUTION IS ABSENT!\r\n");
 }
 
 TEST(MonofitCapacity, HundredFiftyWindowPointsAtMost) {
     auto run = spectrumRun({{340.0, 8000.0, 0.0}}, 1.0);
-    run->stage.runIndex = 1;
     run->spectra.nPoints = 151;
     run->spectra.workSpectra.resize(1, 151, 100.0);
     run->spectra.expSpectra.resize(1, 151, 100.0);

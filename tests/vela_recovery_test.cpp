@@ -9,13 +9,12 @@
 namespace qf::testing {
 namespace {
 
-// Runs stages 1..last as the driver does: fresh spectra for every stage.
+// Runs stages 1..last through the stage transitions: fresh spectra for
+// every stage.
 void runStages(RunState& run, const std::vector<Band>& bands, int last, double step = 1.0) {
-    for (int n = 1; n <= last; ++n) {
+    for (run.stage.enterStage(Stage::OneComponent); run.stage.components() <= last; run.stage.nextStage()) {
         fillSpectra(run, bands, run.quencher.concentration, step);
-        run.stage.runIndex = n;
-        run.stage.smoothingCycles = 0;
-        ASSERT_EQ(runVelaStage(run), StageEnd::NextStage) << "stage " << n;
+        ASSERT_EQ(runVelaStage(run), StageEnd::NextStage) << "stage " << run.stage.components();
     }
 }
 

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "decomp/grid_search.h"
 #include "driver/stages.h"
 #include "vela_fixture.h"
 
@@ -17,14 +18,13 @@ std::unique_ptr<RunState> emptySeries() {
 // and 2 go on, stage 3 ends the run.
 TEST(VelaStage, AbsenceMessages) {
     auto run = emptySeries();
-    run->stage.runIndex = 1;
     EXPECT_EQ(runVelaStage(*run), StageEnd::NextStage);
-    run->stage.runIndex = 2;
+    run->stage.nextStage();
     EXPECT_EQ(runVelaStage(*run), StageEnd::NextStage);
-    run->stage.runIndex = 3;
+    run->stage.nextStage();
     EXPECT_EQ(runVelaStage(*run), StageEnd::EndRun);
-    EXPECT_EQ(run->stage.smoothingCycles, 0);
-    EXPECT_EQ(run->stage.threeCompStep, 2.7);
+    EXPECT_EQ(run->stage.smoothingCycles(), 0);
+    EXPECT_EQ(run->stage.threeCompStep(), kThreeComponentRetryStep);
     const std::string r77(77, '-');
     EXPECT_EQ(run->reports.result.memory(), "MONOCOMPONENT SOLUTION IS ABSENT!\r\n" + r77 +
                                                 "\r\nTWO-COMPONENT SOLUTION IS ABSENT!\r\n" + r77 +
@@ -72,14 +72,14 @@ TEST(VelaStage, ReportLayoutOfOneComponent) {
 }
 
 // After a cycle of the three-component stage whose third position is set,
-// the coarse step goes back to 8.1.
+// the coarse step goes back to 8.1 from the retry's 2.7.
 TEST(VelaStage, ThreeComponentStepIsResetAfterACycle) {
     const std::vector<Band> truth{{316.0, 3000.0, 1.0}, {331.0, 6000.0, 4.0}, {350.0, 5000.0, 15.0}};
     auto run = seriesRun(truth, tenConcentrations());
-    run->stage.runIndex = 3;
-    run->stage.threeCompStep = 2.7;
+    run->stage.enterStage(Stage::ThreeComponents);
+    run->stage.threeCompStep() = 2.7;
     ASSERT_EQ(runVelaStage(*run), StageEnd::NextStage);
-    EXPECT_EQ(run->stage.threeCompStep, 8.1);
+    EXPECT_EQ(run->stage.threeCompStep(), 8.1);
     EXPECT_EQ(run->reports.result.memory().find("SUBPROGRAMM"), std::string::npos);  // no heading after stage 3
 }
 

@@ -1,4 +1,4 @@
-#include "decomp/vela_pass.h"
+#include "driver/vela_pass.h"
 
 #include <string>
 
@@ -93,7 +93,7 @@ void writeSeriesReports(VelaRun& run, const Decomposition& d, int n) {
     const double term = fitTerm(run.fit.fitRms, v.bestSvPenalty);
     const double discriminant = seriesDiscriminant(term, run.fit.smoothingRms, n);
     writeGoodnessOfFit(out.result, roundSym(static_cast<double>(n) * (term + run.fit.smoothingRms), 3));
-    writeSummaryBlock(out.summary, v, n, discriminant, run.stage.smoothingCycles, false);
+    writeSummaryBlock(out.summary, v, n, discriminant, run.stage.smoothingCycles(), false);
     writeRule(out.result, '-', 77);
     out.result.endLine();
     writeGraphDiscriminant(out.graph, discriminant, 77);
@@ -112,7 +112,7 @@ void writeSpectrumReports(VelaRun& run, const Decomposition& d, int n) {
     writeRule(out.result, '=', 69);
     out.result.endLine();
     if (n == 1) writeSummaryHeading(out.summary);
-    writeSummaryBlock(out.summary, v, n, discriminant, run.stage.smoothingCycles, true);
+    writeSummaryBlock(out.summary, v, n, discriminant, run.stage.smoothingCycles(), true);
     writeGraphDiscriminant(out.graph, discriminant, 79);
 }
 
@@ -128,7 +128,7 @@ const char* velaStageName(int n) {
 }
 
 SearchResult runVelaPass(VelaRun& run, PassKind kind) {
-    const int n = run.stage.runIndex;
+    const int n = run.stage.components();
     checkCapacity(run, n);
     const bool reporting = kind == PassKind::Reporting;
     if (!reporting) {
@@ -139,7 +139,7 @@ SearchResult runVelaPass(VelaRun& run, PassKind kind) {
     }
     const FitProblem problem = fitProblem(run);
     if (!(reporting && run.variant.mono())) {
-        const SearchResult found = gridSearch(problem, run.variant.plan(n), n, run.vela, run.stage.threeCompStep);
+        const SearchResult found = gridSearch(problem, run.variant.plan(n), n, run.vela, run.stage.threeCompStep());
         fp::check(passName(n));
         if (found == SearchResult::Absent) return found;
     }
@@ -169,7 +169,7 @@ void writeAbsence(Reports& reports, int n) {
 }
 
 void resetThreeCompStep(StageState& stage, const VelaBest& vela) {
-    if (stage.runIndex == 3 && vela.bestMaxima[2] > 0.0) stage.threeCompStep = 8.1;
+    if (vela.bestMaxima[2] > 0.0) stage.thirdPositionKept();
 }
 
 }  // namespace qf

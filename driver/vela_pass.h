@@ -11,8 +11,9 @@
 #include "decomp/grid_search.h"
 #include "decomp/vela_state.h"
 #include "decomp/vela_variant.h"
+#include "driver/stage_state.h"
+#include "prep/fit_residuals.h"
 #include "prep/spectra.h"
-#include "prep/stage_state.h"
 #include "quench/quencher.h"
 #include "textio/report_writer.h"
 
@@ -31,7 +32,7 @@ struct VelaRun {
 
 enum class PassKind { Silent, Reporting };
 
-// Runs one pass for N = run.stage.runIndex components. Returns Absent when
+// Runs one pass for N = run.stage.components() components. Returns Absent when
 // the search keeps no solution; nothing is written then (see writeAbsence).
 SearchResult runVelaPass(VelaRun& run, PassKind kind);
 
@@ -39,7 +40,7 @@ SearchResult runVelaPass(VelaRun& run, PassKind kind);
 void writeAbsence(Reports& reports, int n);
 
 // After a smoothing cycle of the three-component stage whose best third
-// position is set, the three-component search starts again at step 8.1.
+// position is set, the three-component search starts again at its coarse step.
 void resetThreeCompStep(StageState& stage, const VelaBest& vela);
 
 // "VELA-I", "VELA-II", "VELA-III": names a stage in failure messages.

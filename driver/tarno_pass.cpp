@@ -1,4 +1,4 @@
-#include "phase/tarno_pass.h"
+#include "driver/tarno_pass.h"
 
 #include <optional>
 #include <string>
@@ -139,7 +139,7 @@ void tarnoPass(const TarnoPassContext& pass) {
     if (report) {
         report->curves(tarno.curves);
         report->summary(tarno.positions, tarno.shares[0], tarno.tarnoDiscriminant,
-                        pass.stage.smoothingCycles);
+                        pass.smoothingCycles);
         report->discriminant(tarno.tarnoDiscriminant);
         report->nextStageHeadings();
     }

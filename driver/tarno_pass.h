@@ -3,8 +3,8 @@
 // and fit quality, and in the reporting pass every report line of the stage.
 
 #include "phase/tarno_state.h"
+#include "prep/fit_residuals.h"
 #include "prep/spectra.h"
-#include "prep/stage_state.h"
 #include "quench/quencher.h"
 #include "textio/report_writer.h"
 
@@ -20,7 +20,7 @@ struct TarnoPassContext {
     const Spectra& spectra;
     const QuencherSeries& quencher;
     FitResiduals& fit;        // residuals, fitRms, tarnoMeanR; smoothingRms in the reporting pass
-    const StageState& stage;  // smoothingCycles for the summary row
+    int smoothingCycles;  // for the summary row
     TarnoState& tarno;
     Reports* reports;  // nullptr: a silent pass
     int threads;
