@@ -7,7 +7,7 @@
 #include <cmath>
 #include <memory>
 
-#include "decomp/band.h"
+#include "band/band.h"
 #include "driver/run_state.h"
 #include "driver/stages.h"
 #include "textio/fpcheck.h"

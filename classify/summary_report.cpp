@@ -6,10 +6,6 @@
 
 namespace qf {
 
-void writeRule(ReportWriter& writer, char c, int count) {
-    writer.line(std::string(static_cast<std::size_t>(count), c));
-}
-
 void writeSummaryHeading(ReportWriter& summary) {
     summary.printText("PROGRAMM", Sep::Join);
     summary.tab(13);

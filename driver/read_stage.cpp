@@ -7,6 +7,7 @@
 #include "textio/data_file.h"
 #include "textio/data_reader.h"
 #include "textio/fpcheck.h"
+#include "textio/report_blocks.h"
 
 namespace qf {
 
@@ -29,13 +30,8 @@ void writeExperimentalHeading(const Grid& g, ReportWriter& graph) {
 }
 
 void writeSingleSpectrumHeading(int runIndex, Reports& reports) {
-    const char* heading = runIndex == 1   ? "SUBPROGRAMM VELA-MONO-I"
-                          : runIndex == 2 ? "SUBPROGRAMM VELA-MONO-II"
-                                          : "SUBPROGRAMM VELA-MONO-III";
-    reports.graph.tab(40);
-    reports.graph.printText(heading, Sep::End);
-    reports.result.tab(40);
-    reports.result.printText(heading, Sep::End);
+    const char* name = runIndex == 1 ? "VELA-MONO-I" : runIndex == 2 ? "VELA-MONO-II" : "VELA-MONO-III";
+    writeStageHeading(reports, name, false);
 }
 
 }  // namespace

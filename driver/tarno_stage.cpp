@@ -5,9 +5,9 @@
 #include "driver/stages.h"
 #include "driver/tarno_pass.h"
 #include "phase/parallel.h"
-#include "phase/tarno_report.h"
 #include "textio/failure.h"
 #include "textio/fpcheck.h"
+#include "textio/report_blocks.h"
 
 namespace qf {
 
@@ -61,8 +61,7 @@ std::string_view causeOf(std::string_view message) {
 }  // namespace
 
 void writeTarnoAbsence(Reports& reports) {
-    TarnoReport report(reports);
-    report.stageHeadings();
+    writeStageHeading(reports, "TARNO", true);
     reports.result.line("TWO-COMPONENT SOLUTION IS ABSENT!");
     writeRule(reports.result, '-', 77);
     writeSummaryHeading(reports.summary);
@@ -70,7 +69,7 @@ void writeTarnoAbsence(Reports& reports) {
     reports.summary.tab(12);
     reports.summary.printText("TWO-COMPONENT SOLUTION IS ABSENT!", Sep::End);
     writeRule(reports.summary, '-', 79);
-    report.nextStageHeadings();
+    writeStageHeading(reports, "VELA-I", true);
 }
 
 TarnoEnd runTarnoStage(RunState& run, const std::function<void()>& afterReportingPass) {

@@ -72,11 +72,7 @@ void writeSummaryBlock(ReportWriter& summary, const VelaBest& vela, int n, doubl
 
 void writeNextStageHeading(Reports& reports, int n) {
     if (n >= 3) return;
-    const char* heading = n == 1 ? "SUBPROGRAMM VELA-II" : "SUBPROGRAMM VELA-III";
-    reports.graph.tab(40);
-    reports.graph.printText(heading, Sep::End);
-    reports.result.tab(40);
-    reports.result.printText(heading, Sep::End);
+    writeStageHeading(reports, velaStageName(n + 1), false);
 }
 
 void writeSeriesReports(VelaRun& run, const Decomposition& d, int n) {

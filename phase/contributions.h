@@ -10,7 +10,7 @@
 #include <span>
 #include <vector>
 
-#include "decomp/band.h"
+#include "band/band.h"
 #include "phase/pairs.h"
 #include "phase/tarno_state.h"
 #include "prep/spectra.h"

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <string>
 
-#include "decomp/band.h"
+#include "band/band.h"
 #include "phase/parallel.h"
 #include "phase/trial_bands.h"
 #include "textio/failure.h"

@@ -3,20 +3,14 @@
 #include <cmath>
 
 #include "classify/summary_report.h"
-#include "decomp/decomp_report.h"
 #include "prep/smoothed_report.h"
 #include "quench/sv_report.h"
+#include "textio/report_blocks.h"
 #include "textio/rounding.h"
 
 namespace qf {
 
-void TarnoReport::stageHeadings() {
-    r_.graph.tab(40);
-    r_.graph.printText("SUBPROGRAMM TARNO", Sep::End);
-    r_.result.endLine();
-    r_.result.tab(40);
-    r_.result.printText("SUBPROGRAMM TARNO", Sep::End);
-}
+void TarnoReport::stageHeadings() { writeStageHeading(r_, "TARNO", true); }
 
 double TarnoReport::smoothedSpectra(const Spectra& s) {
     return writeSmoothedSpectra(r_.graph, s, 0, Program::Quenfit);
@@ -187,12 +181,6 @@ void TarnoReport::discriminant(double value) {
     writeRule(g, '-', 77);
 }
 
-void TarnoReport::nextStageHeadings() {
-    r_.graph.tab(40);
-    r_.graph.printText("SUBPROGRAMM VELA-I", Sep::End);
-    r_.result.endLine();
-    r_.result.tab(40);
-    r_.result.printText("SUBPROGRAMM VELA-I", Sep::End);
-}
+void TarnoReport::nextStageHeadings() { writeStageHeading(r_, "VELA-I", true); }
 
 }  // namespace qf

@@ -22,7 +22,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "decomp/band.h"
+#include "band/band.h"
 
 namespace qf {
 

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "decomp/band.h"
+#include "band/band.h"
 #include "decomp/error_estimate.h"
 #include "decomp/grid_search.h"
 #include "decomp/vela_variant.h"

@@ -6,7 +6,7 @@
 #include <cmath>
 #include <vector>
 
-#include "decomp/band.h"
+#include "band/band.h"
 #include "prep/spectra.h"
 #include "quench/quencher.h"
 

@@ -8,7 +8,7 @@
 #include <memory>
 #include <vector>
 
-#include "decomp/band.h"
+#include "band/band.h"
 #include "driver/run_state.h"
 #include "textio/fpcheck.h"
 #include "textio/rounding.h"

@@ -13,8 +13,8 @@
 
 #include <vector>
 
-#include "prep/spectra.h"
 #include "textio/data_reader.h"
+#include "textio/grid.h"
 #include "textio/matrix.h"
 #include "textio/report_writer.h"
 

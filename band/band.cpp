@@ -1,4 +1,4 @@
-#include "decomp/band.h"
+#include "band/band.h"
 
 #include <cmath>
 
