@@ -46,7 +46,7 @@ void firstPass(RunState& run) {
         reports.result.line(title);
         reports.result.line(run.date);
     }
-    const ParameterLine params = readParameterLine(reader, isSeries(run), limitsOf(run), true);
+    const ParameterLine params = readParameterLine(reader, isSeries(run), limitsOf(run));
     if (isSeries(run)) {
         const int line = reader.lineNumber();
         const std::string concentrations = reader.readLine("the quencher concentrations");
@@ -76,7 +76,7 @@ void analysisRead(RunState& run) {
             reports.result.endLine();
         }
     }
-    const ParameterLine params = readParameterLine(reader, isSeries(run), limitsOf(run), true);
+    const ParameterLine params = readParameterLine(reader, isSeries(run), limitsOf(run));
     run.grid = params.grid;
     if (isSeries(run)) {
         QuencherSeries& q = run.quencher;

@@ -10,7 +10,6 @@ namespace qf {
 struct SternVolmerSums {
     double sx = 0.0, sy = 0.0, sxy = 0.0, sxx = 0.0, syy = 0.0;
 
-    void reset() { *this = SternVolmerSums{}; }
     void accumulate(double x, double y) {
         sy += y;
         sx += x;

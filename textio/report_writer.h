@@ -56,7 +56,6 @@ public:
     int column() const { return column_; }
     const std::string& memory() const { return memory_; }
     const std::string& role() const { return role_; }
-    bool isOpen() const { return file_ != nullptr || inMemory_; }
 
 private:
     void guard() const;
