@@ -10,7 +10,7 @@ const double kLn2 = std::log(2.0);
 
 BandShape bandShape(double lambdaM) {
     BandShape b{};
-    b.nuMax = 10000000.0 / lambdaM;
+    b.nuMax = wavenumber(lambdaM);
     b.nuPlus = 0.8308 * b.nuMax + 7071.0;
     b.nuMinus = 1.1768 * b.nuMax - 7781.0;
     b.rho = (b.nuMax - b.nuMinus) / (b.nuPlus - b.nuMax);
@@ -36,13 +36,13 @@ double coefficientOf(const BandShape& band) {
 
 bool bandDefinedAt(const BandShape& band, double lambda) {
     if (!(band.rho > 0.0) || band.lnRho == 0.0) return false;
-    const double nu = 10000000.0 / lambda;
+    const double nu = wavenumber(lambda);
     const double q = (band.nuLimit - nu) / (band.nuLimit - band.nuMax);
     return q > 0.0;
 }
 
 double lognormalShape(const BandShape& band, double lambda) {
-    const double nu = 10000000.0 / lambda;
+    const double nu = wavenumber(lambda);
     const double q = (band.nuLimit - nu) / (band.nuLimit - band.nuMax);
     const double lnQ = std::log(q);
     return std::exp(-coefficientOf(band) * (lnQ * lnQ));
@@ -53,8 +53,8 @@ double lognormalShape(double lambdaM, double lambda) {
 }
 
 double shapeRatio(const BandShape& band, double lambda1, double lambda2) {
-    const double nu1 = 10000000.0 / lambda1;
-    const double nu2 = 10000000.0 / lambda2;
+    const double nu1 = wavenumber(lambda1);
+    const double nu2 = wavenumber(lambda2);
     const double d1 = band.nuLimit - nu1;
     const double d2 = band.nuLimit - nu2;
     const double d0 = band.nuLimit - band.nuMax;

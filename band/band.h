@@ -5,6 +5,10 @@
 
 namespace qf {
 
+// Wavenumber (1/cm) of a wavelength (nm): 10^7 nm make a centimetre.
+inline constexpr double kNanometresPerCentimetre = 10000000.0;
+inline double wavenumber(double lambdaNm) { return kNanometresPerCentimetre / lambdaNm; }
+
 struct BandShape {
     double nuMax;    // 1/cm
     double nuPlus;   // high-wavenumber half-maximum point

@@ -13,7 +13,7 @@
 
 namespace qf {
 
-inline constexpr int kMaxFitPoints = 150;
+inline constexpr int kMaxFitPoints = kMaxSpectrumPoints;
 
 // What the evaluation reads: the window wavelengths, the spectra on the
 // wavenumber scale, and the quencher activities (empty: no Stern-Volmer part).

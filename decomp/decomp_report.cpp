@@ -39,7 +39,7 @@ void computePeaks(const VelaBest& best, Decomposition& d) {
         const auto kk = static_cast<std::size_t>(k);
         const double lambdaM = best.bestMaxima[kk];
         d.peakNm[kk] = 0.1 * fix(10.0 * peakWavelength(lambdaM, lambdaM - 5.0) + 0.5);
-        d.peakWavenumber[kk] = fix(10000000.0 / lambdaM + 0.5);
+        d.peakWavenumber[kk] = fix(wavenumber(lambdaM) + 0.5);
         d.peakWavenumberError[kk] =
             fix(d.peakWavenumber[kk] * best.maxPositionError[kk] / lambdaM + 0.5);
     }

@@ -7,12 +7,15 @@
 
 #include <array>
 
+#include "textio/capacities.h"
 #include "textio/matrix.h"
 
 namespace qf {
 
 inline constexpr int kMaxComponents = 3;
-inline constexpr int kMaxVelaSpectra = 30;
+inline constexpr int kMaxVelaSpectra = kMaxSeriesSpectra;
+// Best criterion before a search has kept anything: 10^8, above any score.
+inline constexpr double kNoCriterion = 100000000.0;
 
 using ComponentValues = std::array<double, kMaxComponents>;
 
@@ -40,7 +43,7 @@ struct VelaBest {
     ComponentValues bestKsvSd{};
     ComponentValues bestSvIntercept{};
     ComponentValues bestSvR{};
-    double bestCriterion = 100000000.0;
+    double bestCriterion = kNoCriterion;
     double bestSvPenalty = 0.0;
 
     // Error estimate of the last pass.

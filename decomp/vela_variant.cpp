@@ -1,5 +1,7 @@
 #include "decomp/vela_variant.h"
 
+#include "textio/capacities.h"
+
 namespace qf {
 
 namespace {
@@ -9,8 +11,8 @@ VelaVariant makeQuenfit() {
     v.program = Program::Quenfit;
     v.sternVolmer = true;
     v.areaScale = 1.0;
-    v.maxSpectra = 30;
-    v.maxPoints = 100;
+    v.maxSpectra = kMaxSeriesSpectra;
+    v.maxPoints = kMaxSeriesPoints;
     v.plans[1] = SearchPlan{{{{305.0, 370.0, false}, {}, {}}}, 2.7, 3.0, 0.1, RefineWidth::Step, false};
     v.plans[2] = SearchPlan{{{{300.0, 350.0, false}, {310.0, 370.0, false}, {}}},
                             8.1, 3.0, 0.3, RefineWidth::FourThirds, false};
@@ -25,7 +27,7 @@ VelaVariant makeMonofit() {
     v.sternVolmer = false;
     v.areaScale = 0.01;
     v.maxSpectra = 1;
-    v.maxPoints = 150;
+    v.maxPoints = kMaxSpectrumPoints;
     v.plans[1] = SearchPlan{{{{300.0, 370.0, false}, {}, {}}}, 2.5, 5.0, 0.2,
                             RefineWidth::SevenFifths, false};
     v.plans[2] = SearchPlan{{{{300.0, 350.0, false}, {310.0, 370.0, true}, {}}},

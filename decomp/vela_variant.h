@@ -41,8 +41,8 @@ struct VelaVariant {
     Program program = Program::Quenfit;
     bool sternVolmer = true;   // candidate score carries the Stern-Volmer penalty
     double areaScale = 1.0;    // leading factor of the area factor
-    int maxSpectra = 30;
-    int maxPoints = 100;
+    int maxSpectra = 0;
+    int maxPoints = 0;
     std::array<SearchPlan, 4> plans{};  // [1..3]
 
     bool mono() const { return program == Program::Monofit; }

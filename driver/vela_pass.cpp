@@ -36,16 +36,6 @@ void checkCapacity(const VelaRun& run, int n) {
     }
 }
 
-void rescaleToWavenumbers(const Spectra& s, Matrix& w) {
-    w.resize(s.nSpec, s.nPoints);
-    for (int i = 0; i < s.nSpec; ++i) {
-        for (int j = 0; j < s.nPoints; ++j) {
-            const double r = s.wavelength(j) / s.lambdaMax;
-            w(i, j) = s.workSpectra(i, j) * (r * r);
-        }
-    }
-}
-
 FitProblem fitProblem(const VelaRun& run) {
     FitProblem p;
     p.nSpec = run.spectra.nSpec;
@@ -128,8 +118,8 @@ SearchResult runVelaPass(VelaRun& run, PassKind kind) {
     checkCapacity(run, n);
     const bool reporting = kind == PassKind::Reporting;
     if (!reporting) {
-        rescaleToWavenumbers(run.spectra, run.vela.wavenumberSpectra);
-        run.vela.bestCriterion = 100000000.0;
+        run.vela.wavenumberSpectra = wavenumberSpectra(run.spectra);
+        run.vela.bestCriterion = kNoCriterion;
     } else {
         run.fit.smoothingRms = writeSmoothedSpectra(run.reports.graph, run.spectra, n, run.variant.program);
     }

@@ -209,17 +209,6 @@ ReferenceVotes referencePointFast(const Matrix& F, const std::vector<double>& wl
 
 }  // namespace
 
-Matrix wavenumberSpectra(const Spectra& spectra) {
-    Matrix F(spectra.nSpec, spectra.nPoints);
-    for (int i = 0; i < spectra.nSpec; ++i) {
-        for (int j = 0; j < spectra.nPoints; ++j) {
-            const double t = spectra.wavelength(j) / spectra.lambdaMax;
-            F(i, j) = spectra.workSpectra(i, j) * (t * t);
-        }
-    }
-    return F;
-}
-
 CoordinateSums coordinateSums(std::span<const double> v) {
     CoordinateSums s;
     for (double x : v) {
@@ -301,7 +290,7 @@ PhasePositions combineVotes(std::span<const ReferenceVotes> votes) {
             fail("phase-plane stage: no wavelength triple voted for component " +
                  std::to_string(c + 1));
         }
-        pc.V = fix(10000000.0 / pc.lambdaM + 0.5);
+        pc.V = fix(wavenumber(pc.lambdaM) + 0.5);
         pc.DV = fix(pc.DL * pc.V / pc.lambdaM + 0.5);
         pc.L = 0.1 * fix(10.0 * peakWavelength(pc.lambdaM, pc.lambdaM - 6.0) + 0.5);
     }

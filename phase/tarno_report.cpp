@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "classify/discriminant.h"
 #include "classify/summary_report.h"
 #include "prep/smoothed_report.h"
 #include "quench/sv_report.h"
@@ -107,22 +108,10 @@ void TarnoReport::table3(const std::array<PhaseSternVolmer, 2>& sv) {
     w.endLine();
     w.endLine();
     writeTable3Heading(w);
+    // The phase-plane table prints the component number as bare text.
     const char* labels[2] = {"1", "2"};
     for (std::size_t c = 0; c < 2; ++c) {
-        w.tab(5);
-        w.printText(labels[c], Sep::Join);
-        w.tab(12);
-        w.printNumber(sv[c].ksv, Sep::Join);
-        w.tab(24);
-        w.printNumber(sv[c].sd, Sep::Join);
-        w.tab(36);
-        w.printNumber(sv[c].relKsv, Sep::Join);
-        w.tab(52);
-        w.printNumber(sv[c].relSd, Sep::Join);
-        w.tab(64);
-        w.printNumber(0.01 * fix(100.0 * sv[c].intercept + 0.5), Sep::Join);
-        w.tab(74);
-        w.printNumber(sv[c].r, Sep::End);
+        writeTable3Row(w, labels[c], {sv[c].ksv, sv[c].sd, sv[c].relKsv, sv[c].relSd, sv[c].intercept, sv[c].r});
     }
 }
 
@@ -166,19 +155,9 @@ void TarnoReport::summary(const PhasePositions& positions, const SpectrumShare& 
 }
 
 void TarnoReport::discriminant(double value) {
-    ReportWriter& w = r_.result;
-    w.endLine();
-    w.endLine();
-    w.printText("  GOODNESS-of-FIT CRITERIA, DISCRIMINANT: ", Sep::Join);
-    w.printNumber(value, Sep::End);
-    w.endLine();
-    writeRule(w, '-', 77);
-    ReportWriter& g = r_.graph;
-    g.endLine();
-    g.printText("DISCRIMINANT = ", Sep::Join);
-    g.printNumber(value, Sep::End);
-    g.endLine();
-    writeRule(g, '-', 77);
+    writeGoodnessOfFit(r_.result, value);
+    writeRule(r_.result, '-', 77);
+    writeGraphDiscriminant(r_.graph, value, 77);
 }
 
 void TarnoReport::nextStageHeadings() { writeStageHeading(r_, "VELA-I", true); }

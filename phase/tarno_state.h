@@ -6,12 +6,13 @@
 #include <array>
 #include <vector>
 
+#include "textio/capacities.h"
 #include "textio/matrix.h"
 
 namespace qf {
 
-inline constexpr int kMaxTarnoSpectra = 30;
-inline constexpr int kMaxTarnoPoints = 100;
+inline constexpr int kMaxTarnoSpectra = kMaxSeriesSpectra;
+inline constexpr int kMaxTarnoPoints = kMaxSeriesPoints;
 inline constexpr int kTarnoCurvePoints = 96;  // 305..400 nm, 1 nm
 
 // One of the two phase-plane components.

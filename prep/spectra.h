@@ -21,4 +21,8 @@ struct Spectra {
     double wavelength(int index) const { return 320.0 + static_cast<double>(index) * step; }
 };
 
+// The working spectra on the wavenumber scale:
+// workSpectra * (lambda / lambdaMax)^2.
+Matrix wavenumberSpectra(const Spectra& spectra);
+
 }  // namespace qf

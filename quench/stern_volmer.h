@@ -19,6 +19,9 @@ struct SternVolmerSums {
     }
 };
 
+// Ksv in % of Ksv(Trp), to 0.1.
+double ksvRelative(double ksv, double ksvTrp);
+
 struct SternVolmerLine {
     double ksv = 0.0;        // 1/M, kept to 0.01
     double ksvSd = 0.0;      // 1/M, kept to 0.01

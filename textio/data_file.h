@@ -13,6 +13,7 @@
 
 #include <vector>
 
+#include "textio/capacities.h"
 #include "textio/data_reader.h"
 #include "textio/grid.h"
 #include "textio/matrix.h"
@@ -26,8 +27,8 @@ struct DataLimits {
     int spectra;       // n in the first pass
 };
 
-inline constexpr DataLimits kSeriesLimits{100, 100, 30};
-inline constexpr DataLimits kSingleLimits{150, 150, 1};
+inline constexpr DataLimits kSeriesLimits{kMaxSeriesPoints, kMaxSeriesPoints, kMaxSeriesSpectra};
+inline constexpr DataLimits kSingleLimits{kMaxSpectrumPoints, kMaxSpectrumPoints, 1};
 
 struct ParameterLine {
     int quencherType = 0;  // series only
