@@ -11,7 +11,8 @@
 //    CR LF.
 //
 // Before every operation the floating-point failure flags are tested, so an
-// arithmetic failure ends the run before anything after it is written.
+// arithmetic failure ends the run before anything after it is written; the
+// message names the report and the item that was to be written.
 
 #include <cstdio>
 #include <string>
@@ -58,7 +59,10 @@ public:
     const std::string& role() const { return role_; }
 
 private:
-    void guard() const;
+    // Called when an arithmetic failure flag is raised: ends the run, naming
+    // this report and the item that was to be written.
+    void failBefore(std::string_view item) const;
+    void guardNumber(double value) const;
     void emit(std::string_view chars);
     void applySeparator(Sep sep);
 
