@@ -54,85 +54,120 @@ struct SeriesRun {
     }
 };
 
-TEST(TarnoStage, ReportsOfAnAcceptedSeries) {
-    SeriesRun r(6, 2.0);
-    runTarnoStage(r.run);
-    const RunState& run = r.run;
-    EXPECT_TRUE(run.stage.reportingPassDue());
-    EXPECT_EQ(run.stage.smoothingCycles(), 1);
-    EXPECT_EQ(run.tarno.passes, 2);
-    EXPECT_GT(run.fit.tarnoMeanR, 0.99);
-    EXPECT_EQ(run.fit.residuals.rows(), 6);
-    EXPECT_EQ(run.fit.residuals.cols(), 31);
+// The stage run once on a six-spectrum series; one test per report block.
+class AcceptedSeries : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        series_ = new SeriesRun(6, 2.0);
+        runTarnoStage(series_->run);
+    }
+    static void TearDownTestSuite() {
+        delete series_;
+        series_ = nullptr;
+    }
+    static const RunState& run() { return series_->run; }
+    static std::vector<std::string> result() { return lines(run().reports.result.memory()); }
+    static std::vector<std::string> graph() { return lines(run().reports.graph.memory()); }
+    static const PhaseComponent& first() { return run().tarno.positions.component[0]; }
+    static inline SeriesRun* series_ = nullptr;
+    const std::string heading_ = std::string(39, ' ') + "SUBPROGRAMM TARNO";
+};
 
-    const auto res = lines(run.reports.result.memory());
-    const std::string heading = std::string(39, ' ') + "SUBPROGRAMM TARNO";
+TEST_F(AcceptedSeries, StageEndsAfterOneCycleAndTheReportingPass) {
+    EXPECT_TRUE(run().stage.reportingPassDue());
+    EXPECT_EQ(run().stage.smoothingCycles(), 1);
+    EXPECT_EQ(run().tarno.passes, 2);
+    EXPECT_GT(run().fit.tarnoMeanR, 0.99);
+    EXPECT_EQ(run().fit.residuals.rows(), 6);
+    EXPECT_EQ(run().fit.residuals.cols(), 31);
+}
+
+TEST_F(AcceptedSeries, ResultHeadingAndTable1) {
+    const auto res = result();
     ASSERT_GE(res.size(), 3u);
     EXPECT_EQ(res[0], "");
-    EXPECT_EQ(res[1], heading);
-    EXPECT_EQ(res[2], "T A B L E  1");
+    EXPECT_EQ(res[1], heading_);
+    EXPECT_EQ(res[2], "T A B L E  1");  // two blanks in the phase-plane tables
     const std::size_t t1 = indexOf(res, "N comp.");
     EXPECT_EQ(res[t1], "N comp." + pad(8, 19) + "L (nm)" + pad(25, 29) + "DL" + pad(31, 44) + "V (1/cm)" +
                            pad(52, 54) + "DV");
-    const PhaseComponent& c1 = run.tarno.positions.component[0];
-    EXPECT_EQ(res[t1 + 1].substr(0, 17 + numberText(c1.L).size() + 2),
-              " 1 " + pad(4, 18) + " " + numberText(c1.L) + " ");
+    EXPECT_EQ(res[t1 + 1].substr(0, 17 + numberText(first().L).size() + 2),
+              " 1 " + pad(4, 18) + " " + numberText(first().L) + " ");
     EXPECT_EQ(res[t1 + 3], "");
+}
+
+TEST_F(AcceptedSeries, Table2RowsOfBothComponents) {
+    const auto res = result();
     const std::size_t t2 = indexOf(res, "T A B L E  2");
     const std::size_t body = indexOf(res, "Cq", t2) + 1;
     for (int i = 0; i < 6; ++i) {
         const std::string& row1 = res[body + 3 * static_cast<std::size_t>(i)];
         const std::string& row2 = res[body + 3 * static_cast<std::size_t>(i) + 1];
         EXPECT_EQ(row1.substr(8, 1), "1") << row1;
-        const std::string s2 = numberText(run.tarno.shares[static_cast<std::size_t>(i)].percent[1]);
+        const std::string s2 = numberText(run().tarno.shares[static_cast<std::size_t>(i)].percent[1]);
         EXPECT_EQ(row2.substr(0, 19 + s2.size() + 2), pad(1, 9) + "2" + pad(10, 20) + " " + s2 + " ");
         EXPECT_EQ(res[body + 3 * static_cast<std::size_t>(i) + 2], "");
     }
     const std::size_t t3 = indexOf(res, "T A B L E 3");
     EXPECT_GT(t3, body);
-    EXPECT_EQ(res[t3 + 5].substr(0, 5), pad(1, 5) + "1");
+    EXPECT_EQ(res[t3 + 5].substr(0, 5), pad(1, 5) + "1");  // the label is bare text
+}
+
+TEST_F(AcceptedSeries, ResultEndsWithTheDiscriminantAndTheNextHeading) {
+    const auto res = result();
     const std::size_t gof = indexOf(res, "  GOODNESS-of-FIT CRITERIA, DISCRIMINANT: ");
-    EXPECT_EQ(res[gof], "  GOODNESS-of-FIT CRITERIA, DISCRIMINANT:  " + numberText(run.tarno.tarnoDiscriminant) + " ");
+    EXPECT_EQ(res[gof], "  GOODNESS-of-FIT CRITERIA, DISCRIMINANT:  " + numberText(run().tarno.tarnoDiscriminant) + " ");
     EXPECT_EQ(res[gof + 2], std::string(77, '-'));
     EXPECT_EQ(res[gof + 3], "");
     EXPECT_EQ(res[gof + 4], std::string(39, ' ') + "SUBPROGRAMM VELA-I");
     EXPECT_EQ(res.size(), gof + 5);
+}
 
-    const auto graph = lines(run.reports.graph.memory());
-    EXPECT_EQ(graph[0], heading);
-    EXPECT_EQ(graph[1], "SMOOTHED NORMALIZED CORRECTED EXPERIMENTAL SPECTRA, from 320 to 380, Step  2 ");
-    const std::size_t diff = indexOf(graph, "DIFERENCE BETWEEN");
+TEST_F(AcceptedSeries, GraphSmoothedSpectraAndTheirDifferences) {
+    const auto g = graph();
+    EXPECT_EQ(g[0], heading_);
+    EXPECT_EQ(g[1], "SMOOTHED NORMALIZED CORRECTED EXPERIMENTAL SPECTRA, from 320 to 380, Step  2 ");
+    const std::size_t diff = indexOf(g, "DIFERENCE BETWEEN");
     EXPECT_EQ(diff, 2u + 6u + 1u);
-    EXPECT_EQ(graph[diff + 1], [] {
-        std::string zeros;
-        for (int j = 0; j < 31; ++j) zeros += "0,";
-        return zeros;
-    }());
-    const std::size_t sv = indexOf(graph, "DATA for STERN-VOLMER PLOT");
-    EXPECT_EQ(graph[sv + 3], "0,.05,.1,.15,.2,.25,");  // activities to 0.001
-    EXPECT_EQ(graph[sv + 4].substr(0, 2), "1,");       // F0/F of the first spectrum
-    const std::size_t resid = indexOf(graph, "RESIDUALS, % (Diference");
+    std::string zeros;
+    for (int j = 0; j < 31; ++j) zeros += "0,";
+    EXPECT_EQ(g[diff + 1], zeros);
+}
+
+TEST_F(AcceptedSeries, GraphSternVolmerResidualsAndCurves) {
+    const auto g = graph();
+    const std::size_t sv = indexOf(g, "DATA for STERN-VOLMER PLOT");
+    EXPECT_EQ(g[sv + 3], "0,.05,.1,.15,.2,.25,");  // activities to 0.001
+    EXPECT_EQ(g[sv + 4].substr(0, 2), "1,");       // F0/F of the first spectrum
+    const std::size_t resid = indexOf(g, "RESIDUALS, % (Diference");
     EXPECT_EQ(resid, sv + 3 + 5 + 1);  // abscissa, 2 points and 2 lines, an empty line
-    const std::size_t theo = indexOf(graph, "THEORETICAL SPECTRA, from 305 to 400, Step 1nm");
+    const std::size_t theo = indexOf(g, "THEORETICAL SPECTRA, from 305 to 400, Step 1nm");
     EXPECT_EQ(theo, resid + 1 + 6 + 1);
-    const std::size_t comps = indexOf(graph, "COMPONENTS FOR THE FIRST THEORETICAL SPECTRUM");
+    const std::size_t comps = indexOf(g, "COMPONENTS FOR THE FIRST THEORETICAL SPECTRUM");
     EXPECT_EQ(comps, theo + 1 + 6 + 1);
     for (std::size_t c = 1; c <= 2; ++c) {
-        EXPECT_EQ(std::count(graph[comps + c].begin(), graph[comps + c].end(), ','), 96);
+        EXPECT_EQ(std::count(g[comps + c].begin(), g[comps + c].end(), ','), 96);
     }
-    EXPECT_EQ(graph[comps + 3], "");
-    EXPECT_EQ(graph[comps + 4], "DISCRIMINANT =  " + numberText(run.tarno.tarnoDiscriminant) + " ");
-    EXPECT_EQ(graph[comps + 6], std::string(77, '-'));
-    EXPECT_EQ(graph[comps + 7], std::string(39, ' ') + "SUBPROGRAMM VELA-I");
-    EXPECT_EQ(graph.size(), comps + 8);
+}
 
-    const auto sum = lines(run.reports.summary.memory());
+TEST_F(AcceptedSeries, GraphEndsWithTheDiscriminantAndTheNextHeading) {
+    const auto g = graph();
+    const std::size_t comps = indexOf(g, "COMPONENTS FOR THE FIRST THEORETICAL SPECTRUM");
+    EXPECT_EQ(g[comps + 3], "");
+    EXPECT_EQ(g[comps + 4], "DISCRIMINANT =  " + numberText(run().tarno.tarnoDiscriminant) + " ");
+    EXPECT_EQ(g[comps + 6], std::string(77, '-'));
+    EXPECT_EQ(g[comps + 7], std::string(39, ' ') + "SUBPROGRAMM VELA-I");
+    EXPECT_EQ(g.size(), comps + 8);
+}
+
+TEST_F(AcceptedSeries, SummaryBlock) {
+    const auto sum = lines(run().reports.summary.memory());
     ASSERT_EQ(sum.size(), 5u);
     EXPECT_EQ(sum[0].substr(0, 8), "PROGRAMM");
     EXPECT_EQ(sum[1], std::string(79, '-'));
     EXPECT_EQ(sum[2].substr(0, 5), "TARNO");
     EXPECT_EQ(sum[2].substr(20, 3), " 0 ");  // Nsc - 1
-    EXPECT_NE(sum[2].find(" " + numberText(c1.L) + " +/- " + numberText(c1.DL) + " "), std::string::npos);
+    EXPECT_NE(sum[2].find(" " + numberText(first().L) + " +/- " + numberText(first().DL) + " "), std::string::npos);
     EXPECT_EQ(sum[3].substr(0, 27), std::string(25, ' ') + " 2");
     EXPECT_EQ(sum[4], std::string(79, '-'));
 }

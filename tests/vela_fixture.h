@@ -8,54 +8,18 @@
 #include <memory>
 #include <vector>
 
-#include "band/band.h"
+#include "band_series.h"
 #include "driver/run_state.h"
 #include "textio/fpcheck.h"
 #include "textio/rounding.h"
 
 namespace qf::testing {
 
-struct Band {
-    double lambdaM;    // nm
-    double amplitude;  // unquenched height on the wavenumber scale
-    double ksv;        // 1/M
-};
-
 // Fills the window spectra of `run` from the bands; one spectrum per
 // concentration (type 1 quencher: activity = concentration).
 inline void fillSpectra(RunState& run, const std::vector<Band>& bands,
                         const std::vector<double>& concentrations, double step) {
-    Spectra& s = run.spectra;
-    s.nSpec = static_cast<int>(concentrations.size());
-    s.step = step;
-    s.nPoints = static_cast<int>(60.0 / step) + 1;
-    s.workSpectra.resize(s.nSpec, s.nPoints);
-    s.expSpectra.resize(s.nSpec, s.nPoints);
-    Matrix raw(s.nSpec, s.nPoints);
-    double g = 0.0;
-    for (int i = 0; i < s.nSpec; ++i) {
-        for (int j = 0; j < s.nPoints; ++j) {
-            const double lambda = s.wavelength(j);
-            double v = 0.0;
-            for (const Band& b : bands) {
-                const double a = b.amplitude / (1.0 + b.ksv * concentrations[static_cast<std::size_t>(i)]);
-                v += a * lognormalShape(b.lambdaM, lambda);
-            }
-            const double r = 340.0 / lambda;
-            raw(i, j) = v * r * r;
-            if (raw(i, j) > g) {
-                g = raw(i, j);
-                s.lambdaMax = lambda;
-            }
-        }
-    }
-    s.spectrumMax = g;
-    for (int i = 0; i < s.nSpec; ++i) {
-        for (int j = 0; j < s.nPoints; ++j) {
-            s.workSpectra(i, j) = fix(raw(i, j) * 10000.0 / g + 0.5);
-            s.expSpectra(i, j) = s.workSpectra(i, j);
-        }
-    }
+    run.spectra = bandSpectra(bands, concentrations, step);
 }
 
 inline std::unique_ptr<RunState> seriesRun(const std::vector<Band>& bands,
