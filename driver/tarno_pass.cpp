@@ -1,5 +1,6 @@
 #include "driver/tarno_pass.h"
 
+#include <cassert>
 #include <optional>
 #include <string>
 
@@ -27,10 +28,9 @@ void requireTarnoSeries(const Spectra& spectra, const QuencherSeries& quencher) 
         fail("phase-plane stage: the window has " + std::to_string(spectra.nPoints) +
              " points, the phase-plane method takes at most " + std::to_string(kMaxTarnoPoints));
     }
-    if (spectra.workSpectra.rows() < n || spectra.workSpectra.cols() < spectra.nPoints ||
-        spectra.expSpectra.rows() < n || spectra.expSpectra.cols() < spectra.nPoints) {
-        fail("phase-plane stage: the spectra matrices are smaller than the series");
-    }
+    // The analysis read sizes the matrices to the series.
+    assert(spectra.workSpectra.rows() >= n && spectra.workSpectra.cols() >= spectra.nPoints &&
+           spectra.expSpectra.rows() >= n && spectra.expSpectra.cols() >= spectra.nPoints);
     if (static_cast<int>(quencher.activity.size()) < n ||
         static_cast<int>(quencher.concentration.size()) < n) {
         fail("phase-plane stage: the quencher series has fewer concentrations than spectra");

@@ -1,5 +1,6 @@
 #include "driver/vela_pass.h"
 
+#include <cassert>
 #include <string>
 
 #include "classify/discriminant.h"
@@ -20,7 +21,7 @@ std::string passName(int n) { return std::string(velaStageName(n)) + " pass"; }
 
 void checkCapacity(const VelaRun& run, int n) {
     const std::string stage = velaStageName(n);
-    if (n < 1 || n > kMaxComponents) fail("component fits: component count " + std::to_string(n) + " out of 1 to 3");
+    assert(n >= 1 && n <= kMaxComponents);
     const Spectra& s = run.spectra;
     if (s.nSpec < 1 || s.nSpec > run.variant.maxSpectra) {
         fail(stage + ": " + std::to_string(s.nSpec) + " spectra, the component fits hold 1 to " +
