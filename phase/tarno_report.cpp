@@ -37,14 +37,7 @@ void TarnoReport::table1(const PhasePositions& positions) {
     for (std::size_t c = 0; c < 2; ++c) {
         const PhaseComponent& pc = positions.component[c];
         w.printText(labels[c], Sep::Join);
-        w.tab(18);
-        w.printNumber(pc.L, Sep::Join);
-        w.tab(28);
-        w.printNumber(pc.DL, Sep::Join);
-        w.tab(43);
-        w.printNumber(pc.V, Sep::Join);
-        w.tab(53);
-        w.printNumber(pc.DV, Sep::End);
+        writeNumberCells(w, {{18, pc.L}, {28, pc.DL}, {43, pc.V}, {53, pc.DV}}, Sep::End);
     }
     w.endLine();
 }
@@ -64,22 +57,10 @@ void TarnoReport::table2Rows(double concentration, const SpectrumShare& s) {
     w.printNumber(concentration, Sep::Join);
     w.tab(9);
     w.printText("1", Sep::Join);
-    w.tab(20);
-    w.printNumber(s.percent[0], Sep::Join);
-    w.tab(34);
-    w.printNumber(s.sd[0], Sep::Join);
-    w.tab(47);
-    w.printNumber(s.area[0], Sep::Join);
-    w.tab(64);
-    w.printNumber(s.area[0] + s.area[1], Sep::End);
+    writeNumberCells(w, {{20, s.percent[0]}, {34, s.sd[0]}, {47, s.area[0]}, {64, s.area[0] + s.area[1]}}, Sep::End);
     w.tab(9);
     w.printText("2", Sep::Join);
-    w.tab(20);
-    w.printNumber(s.percent[1], Sep::Join);
-    w.tab(34);
-    w.printNumber(s.sd[1], Sep::Join);
-    w.tab(47);
-    w.printNumber(s.area[1], Sep::End);
+    writeNumberCells(w, {{20, s.percent[1]}, {34, s.sd[1]}, {47, s.area[1]}}, Sep::End);
     w.endLine();
 }
 

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "quench/stern_volmer.h"
+#include "textio/report_blocks.h"
 #include "textio/rounding.h"
 
 namespace qf {
@@ -38,20 +39,8 @@ void writeTable3Heading(ReportWriter& result) {
     result.line("Free term in Stern-Volmer equation (Bi), in ideal case should equal 1; Linear correlation "
                 "coefficients for Stern-Volmer plots (R)");
     result.endLine();
-    result.tab(2);
-    result.printText("N comp.", Sep::Join);
-    result.tab(13);
-    result.printText("Ksv, 1/M", Sep::Join);
-    result.tab(25);
-    result.printText("s.d.", Sep::Join);
-    result.tab(37);
-    result.printText("Ksv/Ksv(TRP),%", Sep::Join);
-    result.tab(53);
-    result.printText("s.d.", Sep::Join);
-    result.tab(65);
-    result.printText("Bi", Sep::Join);
-    result.tab(75);
-    result.printText("R", Sep::End);
+    writeTextCells(result, {{2, "N comp."}, {13, "Ksv, 1/M"}, {25, "s.d."}, {37, "Ksv/Ksv(TRP),%"}, {53, "s.d."},
+                            {65, "Bi"}, {75, "R"}});
 }
 
 void writeTable3(ReportWriter& result, const SternVolmerBest& best, double ksvTrp) {
@@ -69,18 +58,10 @@ void writeTable3(ReportWriter& result, const SternVolmerBest& best, double ksvTr
 void writeTable3Row(ReportWriter& result, std::string_view label, const Table3Row& row) {
     result.tab(5);
     result.printText(label, Sep::Join);
-    result.tab(12);
-    result.printNumber(row.ksv, Sep::Join);
-    result.tab(24);
-    result.printNumber(row.ksvSd, Sep::Join);
-    result.tab(36);
-    result.printNumber(row.relKsv, Sep::Join);
-    result.tab(52);
-    result.printNumber(row.relKsvSd, Sep::Join);
-    result.tab(64);
-    result.printNumber(0.01 * fix(100.0 * row.intercept + 0.5), Sep::Join);
-    result.tab(74);
-    result.printNumber(row.r, Sep::End);
+    writeNumberCells(result,
+                     {{12, row.ksv}, {24, row.ksvSd}, {36, row.relKsv}, {52, row.relKsvSd},
+                      {64, 0.01 * fix(100.0 * row.intercept + 0.5)}, {74, row.r}},
+                     Sep::End);
 }
 
 }  // namespace qf

@@ -4,6 +4,22 @@
 
 namespace qf {
 
+void writeTextCells(ReportWriter& writer, std::initializer_list<TextCell> cells) {
+    std::size_t k = 0;
+    for (const TextCell& cell : cells) {
+        if (cell.column > 0) writer.tab(cell.column);
+        writer.printText(cell.text, ++k == cells.size() ? Sep::End : Sep::Join);
+    }
+}
+
+void writeNumberCells(ReportWriter& writer, std::initializer_list<NumberCell> cells, Sep last) {
+    std::size_t k = 0;
+    for (const NumberCell& cell : cells) {
+        if (cell.column > 0) writer.tab(cell.column);
+        writer.printNumber(cell.value, ++k == cells.size() ? last : Sep::Join);
+    }
+}
+
 void writeRule(ReportWriter& writer, char c, int count) {
     writer.line(std::string(static_cast<std::size_t>(count), c));
 }
@@ -18,29 +34,12 @@ void writeStageHeading(Reports& reports, std::string_view name, bool emptyLineIn
 }
 
 void writeTable1ColumnHeading(ReportWriter& result) {
-    result.printText("N comp.", Sep::Join);
-    result.tab(19);
-    result.printText("L (nm)", Sep::Join);
-    result.tab(29);
-    result.printText("DL", Sep::Join);
-    result.tab(44);
-    result.printText("V (1/cm)", Sep::Join);
-    result.tab(54);
-    result.printText("DV", Sep::End);
+    writeTextCells(result, {{0, "N comp."}, {19, "L (nm)"}, {29, "DL"}, {44, "V (1/cm)"}, {54, "DV"}});
 }
 
 void writeTable2ColumnHeading(ReportWriter& result, bool withConcentration) {
     if (withConcentration) result.printText("Cq", Sep::Join);
-    result.tab(7);
-    result.printText("N comp.", Sep::Join);
-    result.tab(21);
-    result.printText("Si, %", Sep::Join);
-    result.tab(35);
-    result.printText("s.d., %", Sep::Join);
-    result.tab(48);
-    result.printText("Ai", Sep::Join);
-    result.tab(65);
-    result.printText("Atotal", Sep::End);
+    writeTextCells(result, {{7, "N comp."}, {21, "Si, %"}, {35, "s.d., %"}, {48, "Ai"}, {65, "Atotal"}});
 }
 
 }  // namespace qf

@@ -3,11 +3,28 @@
 // and the column headings that the phase-plane tables share with those of
 // the component fits.
 
+#include <initializer_list>
 #include <string_view>
 
 #include "textio/report_writer.h"
 
 namespace qf {
+
+// Items of a table line at fixed columns: Tab(column) (none for column 0),
+// then the item followed by ";".
+struct TextCell {
+    int column;
+    std::string_view text;
+};
+struct NumberCell {
+    int column;
+    double value;
+};
+
+// Text cells ending the line (column headings).
+void writeTextCells(ReportWriter& writer, std::initializer_list<TextCell> cells);
+// Number cells; the last is followed by `last` (Sep::End ends the line).
+void writeNumberCells(ReportWriter& writer, std::initializer_list<NumberCell> cells, Sep last);
 
 // A line of `count` copies of `c`.
 void writeRule(ReportWriter& writer, char c, int count);
