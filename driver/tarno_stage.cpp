@@ -30,8 +30,8 @@ struct HeldReports {
 };
 
 // Silent passes alternate with smoothing cycles until the acceptance rule
-// sets the stage flags; then the reporting pass runs on the wavenumber-scale
-// spectra of the pass before it and writes into `held`.
+// calls the reporting pass, which runs on the wavenumber-scale spectra of the
+// pass before it and writes into `held`.
 void computeStage(RunState& run, Reports& held, const std::function<void()>& afterReportingPass) {
     run.tarno = TarnoState{};
     const int threads = phaseThreads();
