@@ -8,7 +8,7 @@
 #include <span>
 #include <vector>
 
-#include "decomp/vela_state.h"
+#include "decomp/decomp_state.h"
 #include "textio/matrix.h"
 
 namespace qf {

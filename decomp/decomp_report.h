@@ -8,8 +8,8 @@
 #include <array>
 #include <span>
 
-#include "decomp/vela_state.h"
-#include "decomp/vela_variant.h"
+#include "decomp/decomp_state.h"
+#include "decomp/decomp_variant.h"
 #include "prep/spectra.h"
 #include "prep/fit_residuals.h"
 #include "textio/report_blocks.h"

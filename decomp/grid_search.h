@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "decomp/candidate.h"
-#include "decomp/vela_variant.h"
+#include "decomp/decomp_variant.h"
 
 namespace qf {
 

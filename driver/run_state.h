@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "decomp/vela_state.h"
+#include "decomp/decomp_state.h"
 #include "driver/stage_state.h"
-#include "phase/tarno_state.h"
+#include "phase/phase_state.h"
 #include "prep/fit_residuals.h"
 #include "prep/spectra.h"
 #include "quench/quencher.h"

@@ -12,7 +12,7 @@
 
 #include "band/band.h"
 #include "phase/pairs.h"
-#include "phase/tarno_state.h"
+#include "phase/phase_state.h"
 #include "prep/spectra.h"
 #include "prep/fit_residuals.h"
 #include "textio/matrix.h"

@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "phase/pairs.h"
-#include "phase/tarno_state.h"
+#include "phase/phase_state.h"
 #include "phase/trial_bands.h"
 #include "prep/spectra.h"
 #include "textio/matrix.h"

@@ -2,7 +2,7 @@
 
 #include "decomp/grid_search.h"
 #include "driver/stages.h"
-#include "vela_fixture.h"
+#include "decomp_fixture.h"
 
 namespace qf::testing {
 namespace {

@@ -2,7 +2,7 @@
 // One pass of the phase-plane stage: the position search, the contributions
 // and fit quality, and in the reporting pass every report line of the stage.
 
-#include "phase/tarno_state.h"
+#include "phase/phase_state.h"
 #include "prep/fit_residuals.h"
 #include "prep/spectra.h"
 #include "quench/quencher.h"

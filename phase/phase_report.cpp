@@ -1,4 +1,4 @@
-#include "phase/tarno_report.h"
+#include "phase/phase_report.h"
 
 #include <cmath>
 

@@ -13,7 +13,7 @@
 #include "../tests/phase_series.h"
 #include "driver/run_state.h"
 #include "driver/stages.h"
-#include "driver/tarno_pass.h"
+#include "driver/phase_pass.h"
 #include "phase/contributions.h"
 #include "phase/parallel.h"
 #include "phase/position_search.h"

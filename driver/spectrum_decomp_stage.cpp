@@ -1,6 +1,6 @@
 #include "classify/summary_report.h"
 #include "driver/stages.h"
-#include "driver/vela_run.h"
+#include "driver/decomp_run.h"
 
 namespace qf {
 

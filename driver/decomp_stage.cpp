@@ -1,5 +1,5 @@
 #include "driver/stages.h"
-#include "driver/vela_run.h"
+#include "driver/decomp_run.h"
 
 namespace qf {
 

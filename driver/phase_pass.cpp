@@ -1,4 +1,4 @@
-#include "driver/tarno_pass.h"
+#include "driver/phase_pass.h"
 
 #include <cassert>
 #include <optional>
@@ -8,7 +8,7 @@
 #include "phase/pairs.h"
 #include "phase/parallel.h"
 #include "phase/position_search.h"
-#include "phase/tarno_report.h"
+#include "phase/phase_report.h"
 #include "textio/failure.h"
 #include "textio/fpcheck.h"
 

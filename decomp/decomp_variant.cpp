@@ -1,4 +1,4 @@
-#include "decomp/vela_variant.h"
+#include "decomp/decomp_variant.h"
 
 #include "textio/capacities.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 // The view of a run that the VELA passes work on.
 
-#include "driver/vela_pass.h"
+#include "driver/decomp_pass.h"
 #include "driver/run_state.h"
 
 namespace qf {

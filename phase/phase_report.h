@@ -5,7 +5,7 @@
 #include <array>
 #include <span>
 
-#include "phase/tarno_state.h"
+#include "phase/phase_state.h"
 #include "prep/spectra.h"
 #include "textio/report_writer.h"
 

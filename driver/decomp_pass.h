@@ -9,8 +9,8 @@
 // report of the stage.
 
 #include "decomp/grid_search.h"
-#include "decomp/vela_state.h"
-#include "decomp/vela_variant.h"
+#include "decomp/decomp_state.h"
+#include "decomp/decomp_variant.h"
 #include "driver/stage_state.h"
 #include "prep/fit_residuals.h"
 #include "prep/spectra.h"

@@ -8,7 +8,7 @@
 #include "driver/run_state.h"
 #include "driver/stages.h"
 #include "phase/position_search.h"
-#include "driver/tarno_pass.h"
+#include "driver/phase_pass.h"
 #include "phase_series.h"
 #include "textio/failure.h"
 #include "textio/fpcheck.h"

@@ -1,4 +1,4 @@
-#include "driver/vela_pass.h"
+#include "driver/decomp_pass.h"
 
 #include <cassert>
 #include <string>

@@ -4,7 +4,7 @@
 
 #include "driver/stages.h"
 #include "textio/failure.h"
-#include "vela_fixture.h"
+#include "decomp_fixture.h"
 
 namespace qf::testing {
 namespace {

@@ -3,7 +3,7 @@
 
 #include "classify/summary_report.h"
 #include "driver/stages.h"
-#include "driver/tarno_pass.h"
+#include "driver/phase_pass.h"
 #include "phase/parallel.h"
 #include "textio/failure.h"
 #include "textio/fpcheck.h"
