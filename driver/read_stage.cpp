@@ -29,8 +29,8 @@ void writeExperimentalHeading(const Grid& g, ReportWriter& graph) {
     graph.printNumber(g.step, Sep::End);
 }
 
-void writeSingleSpectrumHeading(int runIndex, Reports& reports) {
-    const char* name = runIndex == 1 ? "VELA-MONO-I" : runIndex == 2 ? "VELA-MONO-II" : "VELA-MONO-III";
+void writeSingleSpectrumHeading(int components, Reports& reports) {
+    const char* name = components == 1 ? "VELA-MONO-I" : components == 2 ? "VELA-MONO-II" : "VELA-MONO-III";
     writeStageHeading(reports, name, false);
 }
 
@@ -63,9 +63,9 @@ void firstPass(RunState& run) {
 void analysisRead(RunState& run) {
     DataReader reader = DataReader::open(run.dataPath);
     Reports& reports = run.reports;
-    const int runIndex = run.stage.components();
+    const int components = run.stage.components();  // 0 in the phase-plane stage
     const std::string title = reader.readLine("the title line");
-    const bool titleBlock = isSeries(run) ? runIndex == 0 : runIndex <= 1;
+    const bool titleBlock = isSeries(run) ? components == 0 : components <= 1;
     if (titleBlock) {
         reports.summary.line(title);
         reports.summary.line(run.date);
@@ -94,9 +94,9 @@ void analysisRead(RunState& run) {
     correctWindow(params.grid, run.standardMax, window.spectra, window.standard, run.spectra);
     fp::check("correcting the spectra");
     if (isSeries(run)) {
-        if (runIndex == 0) writeQuencherLines(run.quencher, reports.result, reports.graph);
+        if (components == 0) writeQuencherLines(run.quencher, reports.result, reports.graph);
     } else {
-        writeSingleSpectrumHeading(runIndex, reports);
+        writeSingleSpectrumHeading(components, reports);
     }
     normalizeWindow(run.spectra);
     fp::check("normalizing the spectra");
