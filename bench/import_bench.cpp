@@ -15,7 +15,7 @@
 
 #include <unistd.h>
 
-#include "decomp/band.h"
+#include "band/band.h"
 #include "instrument/export.h"
 #include "instrument/grid.h"
 #include "instrument/import.h"

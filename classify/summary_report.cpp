@@ -6,24 +6,9 @@
 
 namespace qf {
 
-void writeRule(ReportWriter& writer, char c, int count) {
-    writer.line(std::string(static_cast<std::size_t>(count), c));
-}
-
 void writeSummaryHeading(ReportWriter& summary) {
-    summary.printText("PROGRAMM", Sep::Join);
-    summary.tab(13);
-    summary.printText("DISCR.", Sep::Join);
-    summary.tab(21);
-    summary.printText("Nsc", Sep::Join);
-    summary.tab(27);
-    summary.printText("N", Sep::Join);
-    summary.tab(37);
-    summary.printText("Lm,nm", Sep::Join);
-    summary.tab(55);
-    summary.printText("S,%", Sep::Join);
-    summary.tab(66);
-    summary.printText("CLASS", Sep::End);
+    writeTextCells(summary, {{0, "PROGRAMM"}, {13, "DISCR."}, {21, "Nsc"}, {27, "N"}, {37, "Lm,nm"},
+                             {55, "S,%"}, {66, "CLASS"}});
     writeRule(summary, '-', 79);
 }
 

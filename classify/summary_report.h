@@ -5,6 +5,7 @@
 
 #include <string_view>
 
+#include "textio/report_blocks.h"
 #include "textio/report_writer.h"
 
 namespace qf {
@@ -21,9 +22,6 @@ void writeSummaryStageRow(ReportWriter& summary, std::string_view label, int com
 // One component: number, peak +/- its error, contribution +/- its s.d., class.
 void writeSummaryComponent(ReportWriter& summary, int component, double peakNm, double peakError,
                            double contribution, double contributionSd);
-
-// A line of `count` copies of `c`.
-void writeRule(ReportWriter& writer, char c, int count);
 
 // The legend and the empty line that close the summary report.
 void writeSummaryLegendLines(ReportWriter& summary);

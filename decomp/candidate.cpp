@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "decomp/band.h"
+#include "band/band.h"
 #include "quench/stern_volmer.h"
 
 namespace qf {

@@ -8,12 +8,12 @@
 #include <span>
 #include <vector>
 
-#include "decomp/vela_state.h"
+#include "decomp/decomp_state.h"
 #include "textio/matrix.h"
 
 namespace qf {
 
-inline constexpr int kMaxFitPoints = 150;
+inline constexpr int kMaxFitPoints = kMaxSpectrumPoints;
 
 // What the evaluation reads: the window wavelengths, the spectra on the
 // wavenumber scale, and the quencher activities (empty: no Stern-Volmer part).

@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "decomp/band.h"
+#include "band/band.h"
 #include "textio/rounding.h"
 
 namespace qf {
@@ -39,7 +39,7 @@ void computePeaks(const VelaBest& best, Decomposition& d) {
         const auto kk = static_cast<std::size_t>(k);
         const double lambdaM = best.bestMaxima[kk];
         d.peakNm[kk] = 0.1 * fix(10.0 * peakWavelength(lambdaM, lambdaM - 5.0) + 0.5);
-        d.peakWavenumber[kk] = fix(10000000.0 / lambdaM + 0.5);
+        d.peakWavenumber[kk] = fix(wavenumber(lambdaM) + 0.5);
         d.peakWavenumberError[kk] =
             fix(d.peakWavenumber[kk] * best.maxPositionError[kk] / lambdaM + 0.5);
     }
@@ -140,32 +140,6 @@ void refreshSummaryCopies(const Decomposition& d, VelaBest& best) {
         best.summaryContribution[kk] = d.contribution(k, 0);
         best.summaryContributionSd[kk] = best.amplitudeError(k, 0);
     }
-}
-
-void writeTable1ColumnHeading(ReportWriter& result) {
-    result.printText("N comp.", Sep::Join);
-    result.tab(19);
-    result.printText("L (nm)", Sep::Join);
-    result.tab(29);
-    result.printText("DL", Sep::Join);
-    result.tab(44);
-    result.printText("V (1/cm)", Sep::Join);
-    result.tab(54);
-    result.printText("DV", Sep::End);
-}
-
-void writeTable2ColumnHeading(ReportWriter& result, bool withConcentration) {
-    if (withConcentration) result.printText("Cq", Sep::Join);
-    result.tab(7);
-    result.printText("N comp.", Sep::Join);
-    result.tab(21);
-    result.printText("Si, %", Sep::Join);
-    result.tab(35);
-    result.printText("s.d., %", Sep::Join);
-    result.tab(48);
-    result.printText("Ai", Sep::Join);
-    result.tab(65);
-    result.printText("Atotal", Sep::End);
 }
 
 void writeTable1(ReportWriter& result, const Decomposition& d, const VelaBest& best) {

@@ -8,10 +8,11 @@
 #include <array>
 #include <span>
 
-#include "decomp/vela_state.h"
-#include "decomp/vela_variant.h"
+#include "decomp/decomp_state.h"
+#include "decomp/decomp_variant.h"
 #include "prep/spectra.h"
-#include "prep/stage_state.h"
+#include "prep/fit_residuals.h"
+#include "textio/report_blocks.h"
 #include "textio/report_writer.h"
 
 namespace qf {
@@ -41,8 +42,6 @@ Decomposition computeDecomposition(const VelaVariant& variant, const Spectra& sp
 void refreshSummaryCopies(const Decomposition& d, VelaBest& best);
 
 // Column headings of Tables 1 and 2, shared with the phase-plane tables.
-void writeTable1ColumnHeading(ReportWriter& result);
-void writeTable2ColumnHeading(ReportWriter& result, bool withConcentration);
 
 // Results report: Tables 1 and 2. `concentration` is empty for a single spectrum.
 void writeTable1(ReportWriter& result, const Decomposition& d, const VelaBest& best);

@@ -100,8 +100,8 @@ SearchResult gridSearch(const FitProblem& problem, const SearchPlan& plan, int n
     Axes axes = plan.axes;
     runPass(axes, s);
     const auto lastIndex = static_cast<std::size_t>(n - 1);
-    if (plan.retryAtFinerStep && best.bestMaxima[lastIndex] == 0.0 && threeCompStep == 8.1) {
-        threeCompStep = 2.7;
+    if (plan.retryAtFinerStep && best.bestMaxima[lastIndex] == 0.0 && threeCompStep == kThreeComponentStep) {
+        threeCompStep = kThreeComponentRetryStep;
         s = threeCompStep;
         runPass(axes, s);
     }

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "decomp/candidate.h"
-#include "decomp/vela_variant.h"
+#include "decomp/decomp_variant.h"
 
 namespace qf {
 
@@ -15,6 +15,11 @@ enum class SearchResult {
     Found,   // the best solution holds n components
     Absent,  // no candidate kept in the first pass (after the retry for three)
 };
+
+// Coarse step of the three-component search, and the finer coarse step it is
+// repeated at when the first finds no third component.
+inline constexpr double kThreeComponentStep = 8.1;
+inline constexpr double kThreeComponentRetryStep = 2.7;
 
 // One pass of a search, as a test or benchmark sees it.
 struct SearchPassRecord {
@@ -24,7 +29,7 @@ struct SearchPassRecord {
 
 // Runs the search for n components on `problem` and offers every accepted
 // candidate to the best solution. `threeCompStep` is the coarse step of the
-// three-component search; its retry sets it to 2.7. When `passes` is given,
+// three-component search; its retry sets it to kThreeComponentRetryStep. When `passes` is given,
 // every pass is recorded there.
 SearchResult gridSearch(const FitProblem& problem, const SearchPlan& plan, int n, VelaBest& best,
                         double& threeCompStep, std::vector<SearchPassRecord>* passes = nullptr);

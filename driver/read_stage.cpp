@@ -7,10 +7,23 @@
 #include "textio/data_file.h"
 #include "textio/data_reader.h"
 #include "textio/fpcheck.h"
+#include "textio/report_blocks.h"
 
 namespace qf {
 
 namespace {
+
+// Numbers after the measured standard: the grid or the spectrum count does
+// not fit the file, or the file uses decimal commas. The reports stay as
+// they are; the user is told.
+void warnAboutNumbersLeft(RunState& run, const DataReader::NumbersLeft& left) {
+    if (left.count == 0) return;
+    run.warn(run.dataPath + ": " + std::to_string(left.count) +
+             (left.count == 1 ? " more number" : " more numbers") +
+             " after the measured standard (from line " + std::to_string(left.firstLine) +
+             "); check the grid and the number of spectra, and that the file uses decimal "
+             "points, not decimal commas");
+}
 
 bool isSeries(const RunState& run) { return run.program == Program::Quenfit; }
 
@@ -28,14 +41,9 @@ void writeExperimentalHeading(const Grid& g, ReportWriter& graph) {
     graph.printNumber(g.step, Sep::End);
 }
 
-void writeSingleSpectrumHeading(int runIndex, Reports& reports) {
-    const char* heading = runIndex == 1   ? "SUBPROGRAMM VELA-MONO-I"
-                          : runIndex == 2 ? "SUBPROGRAMM VELA-MONO-II"
-                                          : "SUBPROGRAMM VELA-MONO-III";
-    reports.graph.tab(40);
-    reports.graph.printText(heading, Sep::End);
-    reports.result.tab(40);
-    reports.result.printText(heading, Sep::End);
+void writeSingleSpectrumHeading(int components, Reports& reports) {
+    const char* name = components == 1 ? "VELA-MONO-I" : components == 2 ? "VELA-MONO-II" : "VELA-MONO-III";
+    writeStageHeading(reports, name, false);
 }
 
 }  // namespace
@@ -50,7 +58,7 @@ void firstPass(RunState& run) {
         reports.result.line(title);
         reports.result.line(run.date);
     }
-    const ParameterLine params = readParameterLine(reader, isSeries(run), limitsOf(run), true);
+    const ParameterLine params = readParameterLine(reader, isSeries(run), limitsOf(run));
     if (isSeries(run)) {
         const int line = reader.lineNumber();
         const std::string concentrations = reader.readLine("the quencher concentrations");
@@ -59,7 +67,7 @@ void firstPass(RunState& run) {
     run.grid = params.grid;
     writeExperimentalHeading(params.grid, reports.graph);
     const FirstPassData data = readFirstPassSpectra(reader, params, reports.graph);
-    run.afterStandard = reader.numbersLeft();
+    warnAboutNumbersLeft(run, reader.numbersLeft());
     run.standardMax = firstPassCorrection(params.grid, data.spectra, data.standard, reports.graph);
     if (!isSeries(run)) reports.graph.endLine();
     fp::check("correcting the spectra");
@@ -68,9 +76,9 @@ void firstPass(RunState& run) {
 void analysisRead(RunState& run) {
     DataReader reader = DataReader::open(run.dataPath);
     Reports& reports = run.reports;
-    const int runIndex = run.stage.runIndex;
+    const int components = run.stage.components();  // 0 in the phase-plane stage
     const std::string title = reader.readLine("the title line");
-    const bool titleBlock = isSeries(run) ? runIndex == 0 : runIndex <= 1;
+    const bool titleBlock = isSeries(run) ? components == 0 : components <= 1;
     if (titleBlock) {
         reports.summary.line(title);
         reports.summary.line(run.date);
@@ -81,7 +89,7 @@ void analysisRead(RunState& run) {
             reports.result.endLine();
         }
     }
-    const ParameterLine params = readParameterLine(reader, isSeries(run), limitsOf(run), true);
+    const ParameterLine params = readParameterLine(reader, isSeries(run), limitsOf(run));
     run.grid = params.grid;
     if (isSeries(run)) {
         QuencherSeries& q = run.quencher;
@@ -99,9 +107,9 @@ void analysisRead(RunState& run) {
     correctWindow(params.grid, run.standardMax, window.spectra, window.standard, run.spectra);
     fp::check("correcting the spectra");
     if (isSeries(run)) {
-        if (runIndex == 0) writeQuencherLines(run.quencher, reports.result, reports.graph);
+        if (components == 0) writeQuencherLines(run.quencher, reports.result, reports.graph);
     } else {
-        writeSingleSpectrumHeading(runIndex, reports);
+        writeSingleSpectrumHeading(components, reports);
     }
     normalizeWindow(run.spectra);
     fp::check("normalizing the spectra");

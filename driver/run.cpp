@@ -101,58 +101,15 @@ void closeReports(RunState& run) {
 }
 
 void runSeries(RunState& run) {
-    StageState& stage = run.stage;
-    stage.runIndex = 0;
+    run.stage = StageState(Program::Quenfit);
     firstPass(run);
-    for (;;) {
-        analysisRead(run);
-        if (stage.velaFlag == 0) {
-            runTarnoStage(run);
-            // Leave the phase-plane stage.
-            stage.runIndex = 1;
-            stage.finalPass[1] = 0;
-            stage.stageClean[1] = 0;
-            stage.threeCompStep = 8.1;
-            stage.smoothingCycles = 0;
-            continue;
-        }
-        const StageEnd end = runVelaStage(run);
-        if (end == StageEnd::EndRun) break;
-        stage.runIndex += 1;
-        stage.smoothingCycles = 0;
-        if (stage.runIndex > 3) break;
-    }
-    writeSummaryLegend(run);
+    runSeriesStages(run, analysisRead);
 }
 
 void runSingleSpectrum(RunState& run) {
-    StageState& stage = run.stage;
-    stage.runIndex = 1;
+    run.stage = StageState(Program::Monofit);
     firstPass(run);
-    for (;;) {
-        analysisRead(run);
-        stage.stageClean[1] = 0;
-        stage.finalPass[1] = 0;
-        stage.threeCompStep = 8.1;
-        stage.smoothingCycles = 0;
-        const StageEnd end = runMonoVelaStage(run);
-        if (end == StageEnd::EndRun) break;
-        if (end == StageEnd::FallBack) {
-            // No third component: fit two components again, and switch to
-            // three after the third smoothing cycle of that stage.
-            stage.runIndex = 2;
-            stage.fallbackActive = true;
-            stage.fallbackUsed = true;
-            stage.stageClean[2] = 0;
-            stage.finalPass[2] = 0;
-            stage.smoothingCycles = 0;
-            continue;
-        }
-        stage.runIndex += 1;
-        stage.smoothingCycles = 0;
-        if (stage.runIndex > 3) break;
-    }
-    writeSummaryLegend(run);
+    runSpectrumStages(run, analysisRead);
 }
 
 void printUsage(Program program, std::ostream& out) {
@@ -172,18 +129,6 @@ void printUsage(Program program, std::ostream& out) {
 void printUsageError(Program program, std::ostream& err) {
     const char* name = programName(program);
     err << name << ": usage: " << name << " [DATA REPORT GRAPH SUMMARY]\n";
-}
-
-// Numbers after the measured standard: the grid or the spectrum count does
-// not fit the file, or the file uses decimal commas.
-void warnAboutNumbersLeft(const RunState& run, std::ostream& err) {
-    const DataReader::NumbersLeft& left = run.afterStandard;
-    if (left.count == 0) return;
-    err << programName(run.program) << ": warning: " << run.dataPath << ": " << left.count
-        << (left.count == 1 ? " more number" : " more numbers")
-        << " after the measured standard (from line " << left.firstLine
-        << "); check the grid and the number of spectra, and that the file uses decimal "
-           "points, not decimal commas\n";
 }
 
 }  // namespace
@@ -239,6 +184,7 @@ int runProgram(Program program, const std::vector<std::string>& args, const std:
     RunState run;
     run.program = program;
     run.date = date;
+    run.warningStream = &err;
     run.files = *names;
     try {
         runAnalysis(run);
@@ -250,15 +196,12 @@ int runProgram(Program program, const std::vector<std::string>& args, const std:
             run.reports.graph.close();
         } catch (const RunFailure&) {
         }
-        warnAboutNumbersLeft(run, err);
         err << programName(program) << ": " << failure.what() << "\n";
         return 1;
     } catch (const std::bad_alloc&) {
-        warnAboutNumbersLeft(run, err);
         err << programName(program) << ": out of memory\n";
         return 1;
     }
-    warnAboutNumbersLeft(run, err);
     return 0;
 }
 

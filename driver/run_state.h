@@ -4,15 +4,17 @@
 // the stages. One RunState lives for one run and is passed explicitly to
 // every stage.
 
+#include <ostream>
 #include <string>
 #include <vector>
 
-#include "decomp/vela_state.h"
-#include "phase/tarno_state.h"
+#include "decomp/decomp_state.h"
+#include "driver/stage_state.h"
+#include "phase/phase_state.h"
+#include "prep/fit_residuals.h"
 #include "prep/spectra.h"
-#include "prep/stage_state.h"
 #include "quench/quencher.h"
-#include "textio/data_reader.h"
+#include "textio/program.h"
 #include "textio/report_writer.h"
 
 namespace qf {
@@ -33,9 +35,6 @@ struct RunState {
 
     Grid grid;
     double standardMax = 0.0;  // largest value of the measured standard (first pass)
-    // Fields that read as numbers after the measured standard (first pass);
-    // the driver warns about them.
-    DataReader::NumbersLeft afterStandard;
     Spectra spectra;
     QuencherSeries quencher;
 
@@ -43,6 +42,20 @@ struct RunState {
     FitResiduals fit;
     VelaBest vela;
     TarnoState tarno;
+
+    // Conditions that did not end the run (numbers after the measured
+    // standard; "phase-plane stage: ...; the component fits follow"), in order; each is also written to
+    // `warningStream` as "quenfit: warning: ..." when one is set.
+    std::vector<std::string> warnings;
+    std::ostream* warningStream = nullptr;
+
+    void warn(const std::string& text) {
+        warnings.push_back(text);
+        if (warningStream != nullptr) {
+            *warningStream << (program == Program::Quenfit ? "quenfit" : "monofit") << ": warning: " << text
+                           << "\n";
+        }
+    }
 };
 
 }  // namespace qf

@@ -70,12 +70,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
                                        (folder() / "graph.txt").string(),
                                        (folder() / "summary.txt").string()},
                                       "12-07-2026", out, err);
+    // A run may warn (numbers after the measured standard; the phase-plane
+    // stage absent, the fits following): lines "quenfit: warning: ..." before
+    // anything else.
     std::string message = err.str();
     const std::string warning = std::string(kPrefix) + "warning: ";
-    if (message.rfind(warning, 0) == 0) {
+    while (message.rfind(warning, 0) == 0) {
         const std::size_t end = message.find('\n');
-        if (end == std::string::npos) finding("warning not ended by a line end", message);
-        if (message.find(" more number", warning.size()) > end) finding("unexpected warning", message);
+        if (end == std::string::npos) finding("warning not ended", message);
         message.erase(0, end + 1);
     }
     if (status == 0) {

@@ -25,7 +25,7 @@ DataFileValues readBackDataFile(const std::string& path, bool series) {
     // The first pass: the whole grid.
     DataReader reader = DataReader::open(path);
     reader.readLine("the title line");
-    const ParameterLine params = readParameterLine(reader, series, limits, true);
+    const ParameterLine params = readParameterLine(reader, series, limits);
     if (series) {
         const int line = reader.lineNumber();
         const std::string text = reader.readLine("the quencher concentrations");
@@ -38,7 +38,7 @@ DataFileValues readBackDataFile(const std::string& path, bool series) {
     // The analysis read: the concentrations and the 320-380 nm window.
     DataReader again = DataReader::open(path);
     again.readLine("the title line");
-    readParameterLine(again, series, limits, true);
+    readParameterLine(again, series, limits);
     QuencherSeries quencher;
     if (series) {
         quencher.type = params.quencherType;

@@ -136,7 +136,7 @@ SpectrumShare leverRuleDirect(const Matrix& F, int i, const Spectra& spectra,
 SpectrumShare leverRule(const Matrix& F, int i, const PairTable& pairs, const LeverTables& tables,
                         const ComponentBands& bands) {
     const int P = F.cols();
-    if (P > kMaxTarnoPoints) fail("phase-plane stage: more than 100 window points");
+    if (P > kMaxTarnoPoints) fail("phase-plane stage: more than " + std::to_string(kMaxTarnoPoints) + " window points");
     std::array<double, kMaxTarnoPoints> ratio{};
     Amplitudes sums;
     for (int j = 0; j < P; ++j) {
@@ -172,8 +172,8 @@ PhaseSternVolmer componentSternVolmer(std::span<const SpectrumShare> shares, int
     sv.sd = line.ksvSd;
     sv.intercept = line.intercept;
     sv.r = line.r;
-    sv.relKsv = 0.1 * fix(1000.0 * sv.ksv / ksvTrp + 0.5);
-    sv.relSd = 0.1 * fix(1000.0 * sv.sd / ksvTrp + 0.5);
+    sv.relKsv = ksvRelative(sv.ksv, ksvTrp);
+    sv.relSd = ksvRelative(sv.sd, ksvTrp);
     if (fp::raised()) {
         fp::clear();
         fail("phase-plane stage: the Stern-Volmer line of component " + std::to_string(component + 1) +

@@ -10,11 +10,11 @@
 #include <span>
 #include <vector>
 
-#include "decomp/band.h"
+#include "band/band.h"
 #include "phase/pairs.h"
-#include "phase/tarno_state.h"
+#include "phase/phase_state.h"
 #include "prep/spectra.h"
-#include "prep/stage_state.h"
+#include "prep/fit_residuals.h"
 #include "textio/matrix.h"
 
 namespace qf {

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <string>
 
-#include "decomp/band.h"
+#include "band/band.h"
 #include "phase/parallel.h"
 #include "phase/trial_bands.h"
 #include "textio/failure.h"
@@ -209,17 +209,6 @@ ReferenceVotes referencePointFast(const Matrix& F, const std::vector<double>& wl
 
 }  // namespace
 
-Matrix wavenumberSpectra(const Spectra& spectra) {
-    Matrix F(spectra.nSpec, spectra.nPoints);
-    for (int i = 0; i < spectra.nSpec; ++i) {
-        for (int j = 0; j < spectra.nPoints; ++j) {
-            const double t = spectra.wavelength(j) / spectra.lambdaMax;
-            F(i, j) = spectra.workSpectra(i, j) * (t * t);
-        }
-    }
-    return F;
-}
-
 CoordinateSums coordinateSums(std::span<const double> v) {
     CoordinateSums s;
     for (double x : v) {
@@ -278,30 +267,33 @@ double votedPosition(const ReferenceVotes& votes, int component) {
 }
 
 PhasePositions combineVotes(std::span<const ReferenceVotes> votes) {
-    std::array<double, 2> S{0.0, 0.0};
-    std::array<double, 2> Q{0.0, 0.0};
-    std::array<double, 2> H{0.001, 0.001};
+    // Per component: the sum of the voted positions, of their squares, and
+    // the number of reference points that voted (starting at 0.001, so that
+    // a component nobody voted for gives position 0).
+    std::array<double, 2> positionSum{0.0, 0.0};
+    std::array<double, 2> squareSum{0.0, 0.0};
+    std::array<double, 2> voters{0.001, 0.001};
     double rSum = 0.0;
     for (const ReferenceVotes& v : votes) {
         if (v.pairCount == 0) fail("phase-plane stage: a reference point has no wavelength pair");
         for (std::size_t c = 0; c < 2; ++c) {
             const double m = votedPosition(v, static_cast<int>(c));
-            S[c] = S[c] + m;
-            Q[c] = Q[c] + m * m;
-            H[c] = H[c] + sgn(fix(v.count[c]));
+            positionSum[c] = positionSum[c] + m;
+            squareSum[c] = squareSum[c] + m * m;
+            voters[c] = voters[c] + sgn(fix(v.count[c]));
         }
         rSum = rSum + 0.001 * fix(1000.0 * v.sumR / static_cast<double>(v.pairCount) + 0.5);
     }
     PhasePositions result;
     for (std::size_t c = 0; c < 2; ++c) {
         PhaseComponent& pc = result.component[c];
-        pc.lambdaM = S[c] / H[c];
-        pc.DL = 0.1 * fix(10.0 * std::sqrt(std::fabs(pc.lambdaM * pc.lambdaM - Q[c] / H[c])) + 0.5);
+        pc.lambdaM = positionSum[c] / voters[c];
+        pc.DL = 0.1 * fix(10.0 * std::sqrt(std::fabs(pc.lambdaM * pc.lambdaM - squareSum[c] / voters[c])) + 0.5);
         if (pc.lambdaM == 0.0) {
             fail("phase-plane stage: no wavelength triple voted for component " +
                  std::to_string(c + 1));
         }
-        pc.V = fix(10000000.0 / pc.lambdaM + 0.5);
+        pc.V = fix(wavenumber(pc.lambdaM) + 0.5);
         pc.DV = fix(pc.DL * pc.V / pc.lambdaM + 0.5);
         pc.L = 0.1 * fix(10.0 * peakWavelength(pc.lambdaM, pc.lambdaM - 6.0) + 0.5);
     }

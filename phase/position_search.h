@@ -14,14 +14,12 @@
 #include <vector>
 
 #include "phase/pairs.h"
-#include "phase/tarno_state.h"
+#include "phase/phase_state.h"
+#include "phase/trial_bands.h"
 #include "prep/spectra.h"
 #include "textio/matrix.h"
 
 namespace qf {
-
-// workSpectra * ((320 + step * j) / lambdaMax)^2.
-Matrix wavenumberSpectra(const Spectra& spectra);
 
 // Least-squares line y = a + b x of one pair, with the standard errors of
 // slope and intercept and the absolute correlation coefficient.
@@ -77,7 +75,8 @@ class RootWalk {
 public:
     static constexpr int kFirstMove = -1;       // the first position of a search
     static constexpr int kSecondRootMove = 12;  // 1 nm above the first root
-    static constexpr int kMoves = 13;           // step moves 0..11, then the one above
+    static constexpr int kMoves = TrialBands::kMoves;  // step moves 0..11, then the one above
+    static_assert(kMoves == kSecondRootMove + 1, "the move above the first root is the last move");
 
     RootWalk() { start(); }
 

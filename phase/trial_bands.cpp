@@ -31,7 +31,7 @@ TrialBands::TrialBands(std::vector<double> wl)
     : wl_(std::move(wl)), points_(wl_.size()), keys_(kInitialCapacity, 0),
       slots_(kInitialCapacity, -1) {
     nu_.reserve(points_);
-    for (double lambda : wl_) nu_.push_back(10000000.0 / lambda);
+    for (double lambda : wl_) nu_.push_back(wavenumber(lambda));
 }
 
 int TrialBands::slotOf(double lambdaM) {

@@ -22,7 +22,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "decomp/band.h"
+#include "band/band.h"
 
 namespace qf {
 
@@ -103,7 +103,7 @@ private:
     void growHeights();
 
     std::vector<double> wl_;
-    std::vector<double> nu_;  // 1e7 / wl
+    std::vector<double> nu_;  // wavenumbers of wl
     std::size_t points_;
 
     std::vector<BandShape> bands_;

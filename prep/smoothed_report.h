@@ -4,7 +4,7 @@
 // experimental spectra, whose root-mean-square is the smoothing error.
 
 #include "prep/spectra.h"
-#include "prep/stage_state.h"
+#include "textio/program.h"
 #include "textio/report_writer.h"
 
 namespace qf {

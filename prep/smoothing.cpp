@@ -11,16 +11,17 @@ namespace {
 
 // Outlier correction: a point whose residual is at least 1.5 x fitRms and
 // above 2 % is moved onto the theoretical value rounded to a whole number.
-// The maximum search keeps the later point of equal values.
-void correctOutliers(Spectra& spectra, const FitResiduals& fit, StageState& stage) {
+// The maximum search keeps the later point of equal values. Returns true
+// when nothing was corrected.
+bool correctOutliers(Spectra& spectra, const FitResiduals& fit) {
     double m = 0.0;
-    stage.cycleClean = 1;
+    bool clean = true;
     for (int i = 0; i < spectra.nSpec; ++i) {
         for (int j = 0; j < spectra.nPoints; ++j) {
             const double r = fit.residuals(i, j);
             if (std::fabs(r) >= 1.5 * fit.fitRms && std::fabs(r) > 2.0) {
                 spectra.workSpectra(i, j) += sgn(r) * fix(std::fabs(100.0 * r) + 0.5);
-                stage.cycleClean = 0;
+                clean = false;
             }
             const double v = spectra.workSpectra(i, j);
             if (v >= m) {
@@ -30,66 +31,30 @@ void correctOutliers(Spectra& spectra, const FitResiduals& fit, StageState& stag
         }
     }
     spectra.spectrumMax = m;
+    return clean;
 }
 
-// Accepts a VELA stage: finalPass(N) := stageClean(N) := cycleClean for the
-// current stage. Returns true when the rule ends at this stage's test.
-bool acceptStage(int n, int current, StageState& stage) {
-    if (current == n) stage.stageClean[static_cast<std::size_t>(n)] = stage.cycleClean;
-    if (stage.stageClean[static_cast<std::size_t>(n)] == 1) {
-        stage.finalPass[static_cast<std::size_t>(n)] = 1;
+bool accepted(AcceptanceRule rule, bool clean, const FitResiduals& fit, int cycle) {
+    if (clean) return true;
+    switch (rule) {
+        case AcceptanceRule::PhasePlane:
+            return fit.tarnoMeanR > kAcceptedMeanR || cycle > kPhasePlaneCycleCap;
+        case AcceptanceRule::SeriesFits:
+            return cycle > kSeriesCycleLimit || fit.expRms < kAcceptedExpRms;
+        case AcceptanceRule::SpectrumFits:
+            return cycle > kSpectrumCycleLimit || fit.expRms < kAcceptedExpRms;
     }
-    return current == n && stage.stageClean[static_cast<std::size_t>(n)] == 1;
+    return false;
 }
 
 }  // namespace
 
-void smoothingCycle(Program program, Spectra& spectra, const FitResiduals& fit, StageState& stage) {
-    const bool mono = program == Program::Monofit;
-    stage.smoothingCycles += 1;
-    stage.finalPass[1] = stage.finalPass[2] = stage.finalPass[3] = 0;
-    correctOutliers(spectra, fit, stage);
-
-    const int n = stage.runIndex;
-    if (!mono && n == 0) {
-        stage.velaFlag = stage.cycleClean;
-        if (fit.tarnoMeanR > 0.99) {
-            stage.velaFlag = 1;
-        } else if (stage.smoothingCycles > 3) {
-            stage.velaFlag = 1;
-        }
-    }
-    const int cycleLimit = mono ? 10 : 5;
-    if (stage.cycleClean == 0 && n > 0 && stage.smoothingCycles > cycleLimit) stage.cycleClean = 1;
-    if (stage.cycleClean == 0 && n > 0 && fit.expRms < 0.2) stage.cycleClean = 1;
-    if (!mono) {
-        if (stage.velaFlag == 1) stage.tarnoFlag = 1;
-        if (n == 0 && stage.velaFlag == 1) {
-            fp::check("smoothing cycle");
-            return;
-        }
-    }
-    if (acceptStage(1, n, stage)) {
-        fp::check("smoothing cycle");
-        return;
-    }
-    if (n == 2) {
-        stage.stageClean[2] = stage.cycleClean;
-        // Fall-back of the single-spectrum analyser: at its third cycle the
-        // two-component stage turns into a three-component one. The cycle ends
-        // with the switch, so the next pass searches three components.
-        if (mono && stage.fallbackActive && stage.smoothingCycles == 3) {
-            stage.runIndex = 3;
-            fp::check("smoothing cycle");
-            return;
-        }
-    }
-    if (acceptStage(2, n, stage)) {
-        fp::check("smoothing cycle");
-        return;
-    }
-    acceptStage(3, n, stage);
+CycleDecision smoothingCycle(Spectra& spectra, const FitResiduals& fit, AcceptanceRule rule, int cycle) {
+    const bool clean = correctOutliers(spectra, fit);
+    const CycleDecision decision =
+        accepted(rule, clean, fit, cycle) ? CycleDecision::ReportingPass : CycleDecision::SilentPass;
     fp::check("smoothing cycle");
+    return decision;
 }
 
 }  // namespace qf

@@ -39,4 +39,6 @@ double relativeDeviation(const SternVolmerLine& line, std::span<const double> x)
     return std::sqrt(line.ssRes / n) / (line.ksv * x.back() + line.intercept);
 }
 
+double ksvRelative(double ksv, double ksvTrp) { return 0.1 * fix(1000.0 * ksv / ksvTrp + 0.5); }
+
 }  // namespace qf

@@ -10,7 +10,6 @@ namespace qf {
 struct SternVolmerSums {
     double sx = 0.0, sy = 0.0, sxy = 0.0, sxx = 0.0, syy = 0.0;
 
-    void reset() { *this = SternVolmerSums{}; }
     void accumulate(double x, double y) {
         sy += y;
         sx += x;
@@ -19,6 +18,9 @@ struct SternVolmerSums {
         syy += y * y;
     }
 };
+
+// Ksv in % of Ksv(Trp), to 0.1.
+double ksvRelative(double ksv, double ksvTrp);
 
 struct SternVolmerLine {
     double ksv = 0.0;        // 1/M, kept to 0.01

@@ -1,10 +1,12 @@
 #include "quench/sv_report.h"
 
+#include <string>
+
+#include "quench/stern_volmer.h"
+#include "textio/report_blocks.h"
 #include "textio/rounding.h"
 
 namespace qf {
-
-double ksvRelative(double ksv, double ksvTrp) { return 0.1 * fix(1000.0 * ksv / ksvTrp + 0.5); }
 
 void writeSternVolmerPlot(ReportWriter& graph, const SternVolmerBest& best,
                           std::span<const double> activity) {
@@ -37,41 +39,29 @@ void writeTable3Heading(ReportWriter& result) {
     result.line("Free term in Stern-Volmer equation (Bi), in ideal case should equal 1; Linear correlation "
                 "coefficients for Stern-Volmer plots (R)");
     result.endLine();
-    result.tab(2);
-    result.printText("N comp.", Sep::Join);
-    result.tab(13);
-    result.printText("Ksv, 1/M", Sep::Join);
-    result.tab(25);
-    result.printText("s.d.", Sep::Join);
-    result.tab(37);
-    result.printText("Ksv/Ksv(TRP),%", Sep::Join);
-    result.tab(53);
-    result.printText("s.d.", Sep::Join);
-    result.tab(65);
-    result.printText("Bi", Sep::Join);
-    result.tab(75);
-    result.printText("R", Sep::End);
+    writeTextCells(result, {{2, "N comp."}, {13, "Ksv, 1/M"}, {25, "s.d."}, {37, "Ksv/Ksv(TRP),%"}, {53, "s.d."},
+                            {65, "Bi"}, {75, "R"}});
 }
 
 void writeTable3(ReportWriter& result, const SternVolmerBest& best, double ksvTrp) {
     result.endLine();
     writeTable3Heading(result);
     for (int k = 0; k < best.n; ++k) {
-        result.tab(5);
-        result.printNumber(k + 1, Sep::Join);
-        result.tab(12);
-        result.printNumber(best.ksv[k], Sep::Join);
-        result.tab(24);
-        result.printNumber(best.ksvSd[k], Sep::Join);
-        result.tab(36);
-        result.printNumber(ksvRelative(best.ksv[k], ksvTrp), Sep::Join);
-        result.tab(52);
-        result.printNumber(ksvRelative(best.ksvSd[k], ksvTrp), Sep::Join);
-        result.tab(64);
-        result.printNumber(0.01 * fix(100.0 * best.intercept[k] + 0.5), Sep::Join);
-        result.tab(74);
-        result.printNumber(best.r[k], Sep::End);
+        // The number prints as a number: a sign place in front, a blank after.
+        const std::string label = " " + std::to_string(k + 1) + " ";
+        writeTable3Row(result, label,
+                       {best.ksv[k], best.ksvSd[k], ksvRelative(best.ksv[k], ksvTrp),
+                        ksvRelative(best.ksvSd[k], ksvTrp), best.intercept[k], best.r[k]});
     }
+}
+
+void writeTable3Row(ReportWriter& result, std::string_view label, const Table3Row& row) {
+    result.tab(5);
+    result.printText(label, Sep::Join);
+    writeNumberCells(result,
+                     {{12, row.ksv}, {24, row.ksvSd}, {36, row.relKsv}, {52, row.relKsvSd},
+                      {64, 0.01 * fix(100.0 * row.intercept + 0.5)}, {74, row.r}},
+                     Sep::End);
 }
 
 }  // namespace qf

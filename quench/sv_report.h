@@ -3,6 +3,7 @@
 // report and Table 3 of the results report.
 
 #include <span>
+#include <string_view>
 
 #include "textio/matrix.h"
 #include "textio/report_writer.h"
@@ -20,9 +21,6 @@ struct SternVolmerBest {
     const double* r = nullptr;
 };
 
-// Ksv in % of Ksv(Trp), to 0.1.
-double ksvRelative(double ksv, double ksvTrp);
-
 void writeSternVolmerPlot(ReportWriter& graph, const SternVolmerBest& best,
                           std::span<const double> activity);
 
@@ -32,5 +30,13 @@ void writeTable3Heading(ReportWriter& result);
 
 // An empty line, the heading and one row per component.
 void writeTable3(ReportWriter& result, const SternVolmerBest& best, double ksvTrp);
+
+// One row of Table 3; `label` names the component as the table prints it.
+struct Table3Row {
+    double ksv, ksvSd;        // 1/M
+    double relKsv, relKsvSd;  // % of Ksv(Trp)
+    double intercept, r;      // Bi (printed to 0.01), R
+};
+void writeTable3Row(ReportWriter& result, std::string_view label, const Table3Row& row);
 
 }  // namespace qf

@@ -13,7 +13,7 @@ namespace {
 
 Grid gridOf(const std::string& line) {
     DataReader r("d", line);
-    return readParameterLine(r, false, kSingleLimits, true).grid;
+    return readParameterLine(r, false, kSingleLimits).grid;
 }
 
 // Measured standard = table value at each grid wavelength x `scale`.

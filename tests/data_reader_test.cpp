@@ -79,7 +79,7 @@ TEST(FieldRead, WholeNumbersOnly) {
 
 ParameterLine parse(const std::string& line, bool series = true, DataLimits limits = kSeriesLimits) {
     DataReader r("d", line);
-    return readParameterLine(r, series, limits, true);
+    return readParameterLine(r, series, limits);
 }
 
 TEST(GridCheck, DerivedCounts) {

@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
-#include "decomp/band.h"
+#include "band/band.h"
 #include "decomp/error_estimate.h"
 #include "decomp/grid_search.h"
-#include "decomp/vela_variant.h"
+#include "decomp/decomp_variant.h"
 
 namespace qf {
 namespace {

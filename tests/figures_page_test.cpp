@@ -278,12 +278,13 @@ TEST(ReportPage, ReportsCutAnywhereGiveAPage) {
     }
 }
 
-// A real failed run: quenfit stops in its first stage; the page shows the
+// A real failed run: quenfit stops in its first component fit (a series
+// without quenching); the page shows the
 // first pass and says where the reports end and which stages are absent.
 TEST(ReportPage, FailedRunOfQuenfit) {
     ScratchDir dir;
     const std::string cmd = std::string("cd '") + dir.path().string() + "' && '" + QF_QUENFIT_EXE + "' '" +
-                            sourcePath("fuzz/corpus/quenfit/tiny.dat").string() +
+                            sourcePath("fuzz/corpus/quenfit/tiny-unquenched.dat").string() +
                             "' Result.txt Graph.txt Summary.txt >/dev/null 2>&1";
     ASSERT_NE(std::system(cmd.c_str()), 0);
     const results::RunReports run = results::readReportFiles(

@@ -43,7 +43,8 @@ TEST_P(GoldenRun, ReportsMatchByteForByte) {
             writeFile(golden, actual);
             continue;
         }
-        EXPECT_EQ(actual, readFile(golden)) << report << " of " << c.name << " differs from " << golden;
+        const std::string difference = qf::testing::firstDifference(actual, readFile(golden));
+        EXPECT_EQ(difference, "") << report << " of " << c.name << " differs from " << golden;
     }
 }
 
@@ -51,6 +52,17 @@ INSTANTIATE_TEST_SUITE_P(Examples, GoldenRun,
                          ::testing::Values(GoldenCase{"series", Program::Quenfit, "examples/series.dat"},
                                            GoldenCase{"single", Program::Monofit, "examples/single.dat"}),
                          [](const auto& param) { return std::string(param.param.name); });
+
+// A failing comparison shows the first line that differs, not two whole reports.
+TEST(GoldenDifference, NamesTheFirstDifferingLine) {
+    EXPECT_EQ(qf::testing::firstDifference("a\r\nb\r\n", "a\r\nb\r\n"), "");
+    EXPECT_EQ(qf::testing::firstDifference("a\r\nbX\r\nc\r\n", "a\r\nbY\r\nc\r\n"),
+              "first difference at line 2\n  expected: \"bY\r\"\n  actual:   \"bX\r\"\n"
+              "  sizes: 10 expected, 10 actual");
+    EXPECT_EQ(qf::testing::firstDifference("a\n", "a\nb\n"),
+              "first difference at line 2\n  expected: \"b\"\n  actual:   (end of text)\n"
+              "  sizes: 4 expected, 2 actual");
+}
 
 }  // namespace
 }  // namespace qf

@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "decomp/band.h"
+#include "band/band.h"
 #include "driver/run.h"
 #include "instrument/import.h"
 #include "instrument/read_back.h"

@@ -6,7 +6,7 @@
 #include <cmath>
 #include <vector>
 
-#include "decomp/band.h"
+#include "band_series.h"
 #include "prep/spectra.h"
 #include "quench/quencher.h"
 
@@ -31,44 +31,8 @@ inline QuencherSeries phaseQuencher(int nSpec, double stepM = 0.05) {
 }
 
 inline Spectra twoBandSeries(const TwoBandTruth& truth, const QuencherSeries& q, double step) {
-    Spectra s;
-    s.nSpec = static_cast<int>(q.activity.size());
-    s.nPoints = static_cast<int>(60.0 / step) + 1;
-    s.step = step;
-    Matrix raw(s.nSpec, s.nPoints);
-    double top = 0.0;
-    unsigned long long seed = 12345;
-    const auto jitter = [&seed] {
-        seed = seed * 6364136223846793005ull + 1442695040888963407ull;
-        return static_cast<double>(seed >> 11) / 9007199254740992.0 - 0.5;
-    };
-    for (int i = 0; i < s.nSpec; ++i) {
-        const double a1 = truth.height1 / (1.0 + truth.ksv1 * q.activity[static_cast<std::size_t>(i)]);
-        const double a2 = truth.height2 / (1.0 + truth.ksv2 * q.activity[static_cast<std::size_t>(i)]);
-        for (int j = 0; j < s.nPoints; ++j) {
-            const double lambda = s.wavelength(j);
-            const double v = (a1 * lognormalShape(truth.lambda1, lambda) +
-                              a2 * lognormalShape(truth.lambda2, lambda)) *
-                             (340.0 / lambda) * (340.0 / lambda);
-            raw(i, j) = v * (1.0 + truth.noise * 2.0 * jitter());
-            if (raw(i, j) > top) top = raw(i, j);
-        }
-    }
-    s.workSpectra.resize(s.nSpec, s.nPoints);
-    double best = -1.0;
-    for (int i = 0; i < s.nSpec; ++i) {
-        for (int j = 0; j < s.nPoints; ++j) {
-            const double w = std::trunc(10000.0 * raw(i, j) / top + 0.5);
-            s.workSpectra(i, j) = w;
-            if (w > best) {
-                best = w;
-                s.lambdaMax = s.wavelength(j);
-            }
-        }
-    }
-    s.spectrumMax = best;
-    s.expSpectra = s.workSpectra;
-    return s;
+    return bandSpectra({{truth.lambda1, truth.height1, truth.ksv1}, {truth.lambda2, truth.height2, truth.ksv2}},
+                       q.activity, step, truth.noise);
 }
 
 }  // namespace qf::testing

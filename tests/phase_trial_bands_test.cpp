@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "decomp/band.h"
+#include "band/band.h"
 #include "phase/position_search.h"
 #include "phase/trial_bands.h"
 #include "textio/fpcheck.h"

@@ -136,12 +136,13 @@ TEST(ReportCommand, UnreadableReportsFailWithFileAndLine) {
     EXPECT_NE(o.err.find("of quenfit and of monofit"), std::string::npos);
 }
 
-// A real failed run: quenfit stops in its first stage and leaves reports
+// A real failed run: quenfit stops in its first component fit (a series
+// without quenching) and leaves reports
 // that end early; the command writes what they hold and says so.
 TEST(ReportCommand, FailedRunGivesTablesAndSaysWhereTheReportsEnd) {
     ScratchDir dir;
     const std::string cmd = std::string("cd '") + dir.path().string() + "' && '" + QF_QUENFIT_EXE + "' '" +
-                            sourcePath("fuzz/corpus/quenfit/tiny.dat").string() +
+                            sourcePath("fuzz/corpus/quenfit/tiny-unquenched.dat").string() +
                             "' Result.txt Graph.txt Summary.txt >/dev/null 2>&1";
     ASSERT_NE(std::system(cmd.c_str()), 0);
     const Outcome o = run(options({dir.path().string()}));

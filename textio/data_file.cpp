@@ -29,8 +29,7 @@ std::string standardName(int point) { return "measured standard, point " + std::
 
 }  // namespace
 
-ParameterLine readParameterLine(DataReader& reader, bool series, const DataLimits& limits,
-                                bool check) {
+ParameterLine readParameterLine(DataReader& reader, bool series, const DataLimits& limits) {
     ParameterLine p;
     const int line = reader.lineNumber();
     if (series) {
@@ -42,21 +41,18 @@ ParameterLine readParameterLine(DataReader& reader, bool series, const DataLimit
     p.grid.step = reader.readNumber("the wavelength step");
     Grid& g = p.grid;
     const std::string where = reader.name() + ", line " + std::to_string(line);
-    if (check) {
-        if (series && (p.quencherType < 1 || p.quencherType > 5)) {
-            fail(where + ": quencher type " + std::to_string(p.quencherType) +
-                 " is not one of the types 1 to 5");
-        }
-        if (series && (p.nSpec < 1 || p.nSpec > limits.spectra)) {
-            fail(where + ": the spectrum count " + std::to_string(p.nSpec) +
-                 " is outside 1 to " + std::to_string(limits.spectra));
-        }
-        if (!(g.step > 0.0)) fail(where + ": the wavelength step must be greater than 0");
-        if (!(g.first <= 320.0)) fail(where + ": the first wavelength must be at most 320 nm");
-        if (!(g.last >= 380.0)) fail(where + ": the last wavelength must be at least 380 nm");
+    if (series && (p.quencherType < 1 || p.quencherType > 5)) {
+        fail(where + ": quencher type " + std::to_string(p.quencherType) +
+             " is not one of the types 1 to 5");
     }
-    // Derived counts. Without the check (the analysis reads, which see the
-    // file the first pass has checked) the same arithmetic applies.
+    if (series && (p.nSpec < 1 || p.nSpec > limits.spectra)) {
+        fail(where + ": the spectrum count " + std::to_string(p.nSpec) +
+             " is outside 1 to " + std::to_string(limits.spectra));
+    }
+    if (!(g.step > 0.0)) fail(where + ": the wavelength step must be greater than 0");
+    if (!(g.first <= 320.0)) fail(where + ": the first wavelength must be at most 320 nm");
+    if (!(g.last >= 380.0)) fail(where + ": the last wavelength must be at least 380 nm");
+    // Derived counts.
     const std::string stepRule = "must be a whole multiple of the wavelength step";
     g.before = wholeSteps(320.0 - g.first, g.step, "320 - first wavelength " + stepRule, where);
     g.after = wholeSteps(g.last - 380.0, g.step, "last wavelength - 380 " + stepRule, where);

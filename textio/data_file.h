@@ -13,8 +13,9 @@
 
 #include <vector>
 
-#include "prep/spectra.h"
+#include "textio/capacities.h"
 #include "textio/data_reader.h"
+#include "textio/grid.h"
 #include "textio/matrix.h"
 #include "textio/report_writer.h"
 
@@ -26,8 +27,8 @@ struct DataLimits {
     int spectra;       // n in the first pass
 };
 
-inline constexpr DataLimits kSeriesLimits{100, 100, 30};
-inline constexpr DataLimits kSingleLimits{150, 150, 1};
+inline constexpr DataLimits kSeriesLimits{kMaxSeriesPoints, kMaxSeriesPoints, kMaxSeriesSpectra};
+inline constexpr DataLimits kSingleLimits{kMaxSpectrumPoints, kMaxSpectrumPoints, 1};
 
 struct ParameterLine {
     int quencherType = 0;  // series only
@@ -36,12 +37,11 @@ struct ParameterLine {
 };
 
 // Reads line 2 (five fields for a series, three for a single spectrum) and
-// derives P, W, B and A. With `check`, a grid that does not hold 320 and
-// 380 nm as grid points, a step that does not divide the distances, counts
-// beyond the limits or a quencher type outside 1 to 5 end the run with a
-// message that names the rule.
-ParameterLine readParameterLine(DataReader& reader, bool series, const DataLimits& limits,
-                                bool check);
+// derives P, W, B and A. A grid that does not hold 320 and 380 nm as grid
+// points, a step that does not divide the distances, counts beyond the
+// limits or a quencher type outside 1 to 5 end the run with a message that
+// names the rule.
+ParameterLine readParameterLine(DataReader& reader, bool series, const DataLimits& limits);
 
 // First pass: reads the P values of each spectrum, echoing every value to
 // the graph file (one comma-separated line per spectrum), then the measured

@@ -1,6 +1,7 @@
 #include "textio/report_writer.h"
 
 #include <cerrno>
+#include <cmath>
 #include <cstring>
 
 #include "textio/failure.h"
@@ -39,8 +40,28 @@ void ReportWriter::openInMemory(std::string role) {
     column_ = 1;
 }
 
-void ReportWriter::guard() const {
-    if (fp::raised()) fp::check("");
+void ReportWriter::holdFor(const ReportWriter& target) {
+    role_ = target.role_;
+    inMemory_ = true;
+    memory_.clear();
+    column_ = target.column_;
+}
+
+void ReportWriter::append(const ReportWriter& held) {
+    if (fp::raised()) failBefore("held lines");
+    emit(held.memory_);
+}
+
+void ReportWriter::failBefore(std::string_view item) const {
+    fp::check("the " + role_ + ", before writing " + std::string(item));
+}
+
+void ReportWriter::guardNumber(double value) const {
+    if (!fp::raised()) return;
+    const std::string text = std::isnan(value)   ? "NaN"
+                             : std::isinf(value) ? (value > 0 ? "infinity" : "-infinity")
+                                                 : numberText(value);
+    failBefore("the number " + text);
 }
 
 void ReportWriter::emit(std::string_view chars) {
@@ -76,13 +97,13 @@ void ReportWriter::applySeparator(Sep sep) {
 }
 
 void ReportWriter::printText(std::string_view text, Sep sep) {
-    guard();
+    if (fp::raised()) failBefore("\"" + std::string(text.substr(0, 40)) + (text.size() > 40 ? "...\"" : "\""));
     emit(text);
     applySeparator(sep);
 }
 
 void ReportWriter::printNumber(double value, Sep sep) {
-    guard();
+    guardNumber(value);
     const std::string digits = numberText(value);
     std::string item;
     if (digits[0] != '-') item += ' ';
@@ -93,7 +114,7 @@ void ReportWriter::printNumber(double value, Sep sep) {
 }
 
 void ReportWriter::tab(int n) {
-    guard();
+    if (fp::raised()) failBefore("Tab(" + std::to_string(n) + ")");
     if (column_ < n) {
         emit(std::string(static_cast<std::size_t>(n - column_), ' '));
     } else if (column_ > n) {
@@ -103,12 +124,12 @@ void ReportWriter::tab(int n) {
 }
 
 void ReportWriter::endLine() {
-    guard();
+    if (fp::raised()) failBefore("the end of a line");
     emit("\r\n");
 }
 
 void ReportWriter::writeNumber(double value, Sep sep) {
-    guard();
+    guardNumber(value);
     emit(numberText(value));
     if (sep == Sep::End) {
         emit("\r\n");

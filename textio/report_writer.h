@@ -11,7 +11,8 @@
 //    CR LF.
 //
 // Before every operation the floating-point failure flags are tested, so an
-// arithmetic failure ends the run before anything after it is written.
+// arithmetic failure ends the run before anything after it is written; the
+// message names the report and the item that was to be written.
 
 #include <cstdio>
 #include <string>
@@ -32,6 +33,11 @@ public:
     void create(const std::string& path, std::string role);
     // A writer that keeps its text in memory (tests, the discarded trace).
     void openInMemory(std::string role);
+    // A writer that holds lines for `target` in memory, starting at the
+    // column `target` stands at, until they are appended to it (or dropped).
+    void holdFor(const ReportWriter& target);
+    // Writes the lines `held` kept; a failed write ends the run as usual.
+    void append(const ReportWriter& held);
 
     void printText(std::string_view text, Sep sep);
     void printNumber(double value, Sep sep);
@@ -51,10 +57,12 @@ public:
     int column() const { return column_; }
     const std::string& memory() const { return memory_; }
     const std::string& role() const { return role_; }
-    bool isOpen() const { return file_ != nullptr || inMemory_; }
 
 private:
-    void guard() const;
+    // Called when an arithmetic failure flag is raised: ends the run, naming
+    // this report and the item that was to be written.
+    void failBefore(std::string_view item) const;
+    void guardNumber(double value) const;
     void emit(std::string_view chars);
     void applySeparator(Sep sep);
 

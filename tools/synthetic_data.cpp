@@ -3,7 +3,7 @@
 #include <cmath>
 #include <cstdio>
 
-#include "decomp/band.h"
+#include "band/band.h"
 #include "prep/correction.h"
 
 namespace qf::synth {

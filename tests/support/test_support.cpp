@@ -1,5 +1,6 @@
 #include "support/test_support.h"
 
+#include <algorithm>
 #include <atomic>
 #include <fstream>
 #include <random>
@@ -45,6 +46,28 @@ void writeFile(const std::filesystem::path& path, const std::string& text) {
 
 std::filesystem::path sourcePath(const std::string& relative) {
     return std::filesystem::path(QF_SOURCE_DIR) / relative;
+}
+
+std::string firstDifference(const std::string& actual, const std::string& expected) {
+    if (actual == expected) return "";
+    std::size_t line = 1, start = 0;
+    const std::size_t n = std::min(actual.size(), expected.size());
+    std::size_t at = 0;
+    while (at < n && actual[at] == expected[at]) {
+        if (actual[at] == '\n') {
+            ++line;
+            start = at + 1;
+        }
+        ++at;
+    }
+    const auto lineAt = [start](const std::string& text) {
+        if (start >= text.size()) return std::string("(end of text)");
+        const std::size_t end = text.find('\n', start);
+        return "\"" + text.substr(start, end == std::string::npos ? std::string::npos : end - start) + "\"";
+    };
+    return "first difference at line " + std::to_string(line) + "\n  expected: " + lineAt(expected) +
+           "\n  actual:   " + lineAt(actual) + "\n  sizes: " + std::to_string(expected.size()) + " expected, " +
+           std::to_string(actual.size()) + " actual";
 }
 
 void expectFailure(const std::function<void()>& f, const std::string& words) {

@@ -33,6 +33,10 @@ std::filesystem::path sourcePath(const std::string& relative);
 // The bits of a double, for comparisons that must hold to the last bit.
 inline std::uint64_t bits(double v) { return std::bit_cast<std::uint64_t>(v); }
 
+// The first line (1-based, lines ended by LF) where two report texts differ,
+// both versions of it, and the two sizes; "" when the texts are equal.
+std::string firstDifference(const std::string& actual, const std::string& expected);
+
 // Expects f to end the run with a message containing `words`; clears the
 // arithmetic-failure flags afterwards.
 void expectFailure(const std::function<void()>& f, const std::string& words);

@@ -1,1 +1,0 @@
-#include "phase/tarno_state.h"
