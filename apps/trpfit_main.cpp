@@ -6,6 +6,7 @@
 #include <string>
 
 #include "trpfit/commands.h"
+#include "trpfit/run_command.h"
 #include "trpfit/version.h"
 
 int main(int argc, char** argv) {
@@ -16,6 +17,7 @@ int main(int argc, char** argv) {
     app.require_subcommand(1);
     qf::trpfit::CommandContext context;
     // Subcommands register here.
+    qf::trpfit::addRunCommand(app, context);
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {

@@ -1,0 +1,92 @@
+#include "batch/result_tables.h"
+
+#include <fstream>
+#include <sstream>
+
+namespace qf::batch {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+bool readText(const fs::path& path, std::string& text, std::string& error) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        error = path.string() + ": cannot be read";
+        return false;
+    }
+    std::ostringstream s;
+    s << in.rdbuf();
+    text = s.str();
+    return true;
+}
+
+std::string joined(const std::vector<std::string>& fields) {
+    std::string line;
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        if (i > 0) line += ',';
+        line += csvField(fields[i]);
+    }
+    return line;
+}
+
+}  // namespace
+
+bool CombinedTable::addRun(const std::string& input, const fs::path& runTable,
+                           std::string& error) {
+    std::string text;
+    if (!readText(runTable, text, error)) return false;
+    auto rows = parseCsv(text, error);
+    if (!rows) {
+        error = runTable.string() + ", " + error;
+        return false;
+    }
+    if (!rows->empty() && header_.empty()) header_ = joined(rows->front());
+    if (rows->empty() || joined(rows->front()) != header_) {
+        error = runTable.string() + ", line 1: not the heading of this table";
+        return false;
+    }
+    auto& mine = rows_[input];
+    mine.assign(rows->begin() + 1, rows->end());
+    return true;
+}
+
+bool CombinedTable::addCombined(const fs::path& combined, std::string& error) {
+    std::string text;
+    if (!readText(combined, text, error)) return false;
+    auto rows = parseCsv(text, error);
+    if (!rows) {
+        error = combined.string() + ", " + error;
+        return false;
+    }
+    if (!rows->empty() && header_.empty() && rows->front().size() > 1 &&
+        rows->front().front() == "input") {
+        header_ = joined(std::vector<std::string>(rows->front().begin() + 1, rows->front().end()));
+    }
+    if (rows->empty() || joined(rows->front()) != "input," + header_) {
+        error = combined.string() + ", line 1: not the heading of this table";
+        return false;
+    }
+    for (std::size_t i = 1; i < rows->size(); ++i) {
+        std::vector<std::string>& row = (*rows)[i];
+        std::string input = row.front();
+        row.erase(row.begin());
+        rows_[input].push_back(std::move(row));
+    }
+    return true;
+}
+
+std::string CombinedTable::text(const std::vector<RunRecord>& records) const {
+    std::string out = header_.empty() ? "input\r\n" : "input," + header_ + "\r\n";
+    for (const RunRecord& r : records) {
+        if (r.status != RunStatus::Ok) continue;
+        const auto it = rows_.find(r.file);
+        if (it == rows_.end()) continue;
+        for (const std::vector<std::string>& row : it->second) {
+            out += csvField(r.file) + "," + joined(row) + "\r\n";
+        }
+    }
+    return out;
+}
+
+}  // namespace qf::batch

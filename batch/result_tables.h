@@ -1,0 +1,36 @@
+#pragma once
+// The result tables of a batch: the components.csv and contributions.csv of
+// every successful run, one after the other, with the input file as first
+// column.
+
+#include <filesystem>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "batch/run_table.h"
+
+namespace qf::batch {
+
+class CombinedTable {
+public:
+    // `header`: the heading of the per-run table, without the input column;
+    // when empty, the heading of the first table added.
+    explicit CombinedTable(std::string header = {}) : header_(std::move(header)) {}
+
+    // The rows of one run's table; false and `error` when the file is not
+    // that table.
+    bool addRun(const std::string& input, const std::filesystem::path& runTable,
+                std::string& error);
+    // The rows of a combined table written by another batch (a shard).
+    bool addCombined(const std::filesystem::path& combined, std::string& error);
+
+    // The table over the successful runs among `records`, in their order.
+    std::string text(const std::vector<RunRecord>& records) const;
+
+private:
+    std::string header_;
+    std::map<std::string, std::vector<std::vector<std::string>>> rows_;
+};
+
+}  // namespace qf::batch

@@ -1,0 +1,43 @@
+#include "batch/run_folder.h"
+
+#include <system_error>
+
+#include "batch/run_table.h"
+
+namespace qf::batch {
+
+namespace fs = std::filesystem;
+
+std::array<std::string, 3> reportNames(Analysis a) {
+    if (a == Analysis::Quenfit) return {"Result.txt", "Graph.txt", "Summary.txt"};
+    return {"ResultM.txt", "GraphM.txt", "SummaryM.txt"};
+}
+
+bool holdsCompleteRun(const fs::path& folder, Analysis a, const std::string& dataPath,
+                      const std::string& version) {
+    const auto marker = readMarker(folder);
+    if (!marker || marker->version != version || marker->record.status != RunStatus::Ok ||
+        marker->record.program != analysisName(a)) {
+        return false;
+    }
+    std::error_code ec;
+    const fs::file_time_type data = fs::last_write_time(dataPath, ec);
+    if (ec) return false;
+    for (const std::string& name : reportNames(a)) {
+        const fs::file_time_type t = fs::last_write_time(folder / name, ec);
+        if (ec || !fs::is_regular_file(folder / name, ec) || !(t > data)) return false;
+    }
+    return true;
+}
+
+void clearRunFolder(const fs::path& folder) {
+    std::error_code ec;
+    for (Analysis a : {Analysis::Quenfit, Analysis::Monofit}) {
+        for (const std::string& name : reportNames(a)) fs::remove(folder / name, ec);
+    }
+    for (const char* name : kDerivedFiles) fs::remove(folder / name, ec);
+    // The figures folder holds only figures written for this run.
+    fs::remove_all(folder / "figures", ec);
+}
+
+}  // namespace qf::batch

@@ -1,0 +1,31 @@
+#pragma once
+// What a run folder holds: the three reports under the program's default
+// names, the marker of the run, and the page and tables made from the
+// reports. Whether a folder holds a complete run of a data file.
+
+#include <array>
+#include <filesystem>
+#include <string>
+
+#include "batch/inputs.h"
+
+namespace qf::batch {
+
+// Result, graph and summary report, the names the program uses by default.
+std::array<std::string, 3> reportNames(Analysis a);
+
+// Files a run writes besides the reports; removed before the folder is run
+// again, so that nothing of an earlier run is mistaken for this one's.
+inline constexpr std::array<const char*, 5> kDerivedFiles = {
+    "components.csv", "contributions.csv", "spectra.csv", "report.html", "trpfit-run.txt"};
+
+// A complete run: the marker says it ended well under `version` with the
+// same program, and the three reports are there and newer than the data file.
+bool holdsCompleteRun(const std::filesystem::path& folder, Analysis a,
+                      const std::string& dataPath, const std::string& version);
+
+// Removes what an earlier run left in the folder (reports, derived files,
+// figures). Only the names above are touched.
+void clearRunFolder(const std::filesystem::path& folder);
+
+}  // namespace qf::batch
