@@ -1,0 +1,186 @@
+#pragma once
+// The results of one run of quenfit or monofit as read back from its three
+// reports (results, graph data, summary). Plain structs: every number is the
+// value the report printed (its text turns back into the same double), every
+// curve carries its own wavelength grid in nm, and nothing is recomputed.
+//
+// Indices are 0-based in the vectors; the component and spectrum numbers
+// the reports print are 1-based and kept where the report prints them.
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace qf::results {
+
+enum class Program { Unknown, Quenfit, Monofit };
+
+// The stages as their headings name them. A monofit run whose
+// three-component search fails falls back and prints the VELA-MONO-II
+// heading a second time; that second stage fits three components.
+enum class StageKind { Tarno, Vela1, Vela2, Vela3, VelaMono1, VelaMono2, VelaMono3 };
+
+// A set of curves on one wavelength grid: values[s][j] belongs to curve s
+// (a spectrum, or a component) at wavelengthsNm[j]. A row cut short by the
+// end of a report may hold fewer values than the grid.
+struct CurveSet {
+    std::vector<double> wavelengthsNm;
+    std::vector<std::vector<double>> values;
+};
+
+// What the first pass writes to the graph report.
+struct FirstPass {
+    // "EXPERIMENTAL SPECTRA, from F to Z Step h": the recorded grid.
+    double firstNm = 0;
+    double lastNm = 0;
+    double stepNm = 0;
+    CurveSet asRead;  // the spectra as read, on the recorded grid
+    // "CORRECTION CURVE, from A to B, Step h": one factor per grid point
+    // from A to B (the part of the grid inside 310-400 nm).
+    bool hasCorrection = false;
+    double correctionFromNm = 0;
+    double correctionToNm = 0;
+    CurveSet correction;  // one curve: the factors
+    // "NORMALIZED CORRECTED EXPERIMENTAL SPECTRA, from 320 to 380":
+    // fractions of the largest corrected value.
+    bool hasNormalized = false;
+    CurveSet normalized;
+};
+
+// Table 1: one row per component.
+struct ComponentRow {
+    int component = 0;  // 1-based, as printed
+    double lNm = 0;     // L (nm): peak wavelength
+    double dlNm = 0;    // DL: its uncertainty
+    double vCm = 0;     // V (1/cm): wavenumber of the maximum
+    double dvCm = 0;    // DV
+};
+
+// Table 2: one component in one spectrum.
+struct Contribution {
+    int component = 0;  // 1-based
+    double si = 0;      // Si, %: contribution to the area
+    double sd = 0;      // s.d., %
+    double ai = 0;      // Ai: area under the component
+};
+
+// Table 2: the group of one spectrum.
+struct SpectrumContributions {
+    int spectrum = 0;               // 1-based, in the order of the series
+    std::optional<double> cq;       // quencher concentration, M (quenfit only)
+    double atotal = 0;              // Atotal = sum of the printed Ai
+    std::vector<Contribution> components;
+};
+
+// Table 3 (quenfit): the Stern-Volmer line of one component.
+struct SternVolmerRow {
+    int component = 0;
+    double ksv = 0;             // Ksv, 1/M
+    double ksvSd = 0;           // s.d.
+    double ksvRelPercent = 0;   // Ksv/Ksv(TRP), %
+    double ksvRelSd = 0;        // s.d.
+    double b = 0;               // Bi, the free term (ideally 1)
+    double r = 0;               // R, correlation coefficient (no sign)
+};
+
+// "DATA for STERN-VOLMER PLOT": F0/F of each component over the quencher
+// activity, measured points and the fitted lines.
+struct SternVolmerPlot {
+    bool present = false;
+    std::vector<double> activities;               // M, one per spectrum
+    std::vector<std::vector<double>> points;      // [component][spectrum]
+    std::vector<std::vector<double>> lines;       // [component][spectrum]
+};
+
+// One component line of a summary block.
+struct SummaryComponent {
+    int component = 0;
+    double lNm = 0;        // Lm, nm
+    double lError = 0;     // +/- DL
+    double sPercent = 0;   // S, % in the first spectrum
+    double sSd = 0;        // +/- s.d.
+    std::string className; // "A", "S or I", ..., "Wrong comp."
+};
+
+// One block of the summary report: a decomposition or an absence line.
+struct SummaryBlock {
+    std::string label;          // "TARNO", "VELA-" (quenfit), "VELA -" (monofit)
+    int components = 0;         // N after the label; 2 for TARNO
+    double discriminant = 0;    // DISCR.
+    int nsc = 0;                // Nsc: smoothing cycles - 1
+    std::vector<SummaryComponent> rows;
+    std::string absence;        // "TWO-COMPONENT SOLUTION IS ABSENT!" instead of rows
+};
+
+// One stage of the run, in the order the reports print their headings.
+struct Stage {
+    StageKind kind = StageKind::Tarno;
+    std::string name;         // "TARNO", "VELA-II", "VELA-MONO-II", ...
+    int occurrence = 1;       // 2 for the VELA-MONO-II heading after the fall-back
+    int components = 0;       // components of the tables read (0 when none)
+
+    // Results report.
+    bool reported = false;    // its tables were written (a reporting pass ran)
+    std::vector<ComponentRow> table1;
+    std::vector<SpectrumContributions> table2;
+    std::vector<SternVolmerRow> table3;
+    std::optional<double> discriminant;  // "GOODNESS-of-FIT CRITERIA, DISCRIMINANT:"
+    std::string absence;      // "MONOCOMPONENT SOLUTION IS ABSENT!" etc., or empty
+
+    // Graph report, on the 320-380 nm window unless said otherwise.
+    CurveSet smoothed;                 // smoothed normalized spectra (fractions)
+    CurveSet smoothedDifference;       // smoothed - experimental, %
+    SternVolmerPlot sternVolmer;
+    CurveSet residuals;                // theoretical - experimental, %
+    CurveSet theoretical;              // 305-400 nm, fractions of the maximum
+    CurveSet firstSpectrumComponents;  // 305-400 nm, one curve per component
+    std::optional<double> graphDiscriminant;  // "DISCRIMINANT ="
+
+    // Summary report.
+    std::optional<SummaryBlock> summary;
+};
+
+// Where one report ends.
+struct ReportEnd {
+    std::string path;
+    int lines = 0;            // lines read
+    bool complete = false;    // the report ends where a finished run ends it
+    std::string where;        // "Table 2 of VELA-II", "the legend", ...
+};
+
+struct RunReports {
+    Program program = Program::Unknown;
+    std::string title;
+    std::string date;         // as printed, month-day-year
+
+    // quenfit: the quencher lines of the results report.
+    std::vector<double> concentrations;  // M, as read
+    std::vector<double> activities;      // M, chemical activities
+
+    FirstPass firstPass;
+    std::vector<Stage> stages;
+
+    bool summaryHeading = false;  // the column heading of the summary
+    bool legend = false;          // the closing legend of the summary
+
+    // A finished run ends all three reports where the program ends them;
+    // a failed run leaves them cut. `complete` is false then, and the ends
+    // say where each report stops.
+    bool complete = false;
+    ReportEnd result;
+    ReportEnd graph;
+    ReportEnd summary;
+};
+
+// The stage name a heading prints ("VELA-MONO-II") and the component count
+// its heading stands for (TARNO fits two).
+std::string stageName(StageKind kind);
+int stageComponents(StageKind kind);
+// How tables and file names tell the stages apart: the heading name, with
+// " (2)" for a second heading of the same name ("VELA-MONO-II (2)"), and a
+// file-name form of it ("vela-mono-ii", "vela-mono-ii-2").
+std::string stageLabel(const Stage& stage);
+std::string stageId(const Stage& stage);
+std::string programName(Program program);  // "quenfit", "monofit", "unknown"
+
+}  // namespace qf::results

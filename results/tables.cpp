@@ -1,0 +1,160 @@
+#include "results/tables.h"
+
+#include <optional>
+#include <vector>
+
+#include "textio/number_text.h"
+
+namespace qf::results {
+
+namespace {
+
+std::string field(const std::string& text) {
+    if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
+    std::string out = "\"";
+    for (char c : text) {
+        if (c == '"') out += '"';
+        out += c;
+    }
+    return out + "\"";
+}
+
+std::string field(double value) { return numberText(value); }
+std::string field(int value) { return std::to_string(value); }
+
+template <class T>
+std::string field(const std::optional<T>& value) {
+    return value ? field(*value) : std::string();
+}
+
+class Csv {
+public:
+    explicit Csv(std::initializer_list<const char*> header) {
+        for (const char* h : header) add(std::string(h));
+        end();
+    }
+    template <class T>
+    Csv& add(const T& value) {
+        if (!first_) text_ += ',';
+        text_ += field(value);
+        first_ = false;
+        return *this;
+    }
+    void end() {
+        text_ += "\r\n";
+        first_ = true;
+    }
+    const std::string& text() const { return text_; }
+
+private:
+    std::string text_;
+    bool first_ = true;
+};
+
+template <class T>
+std::optional<T> at(const std::vector<T>& v, std::size_t i) {
+    return i < v.size() ? std::optional<T>(v[i]) : std::nullopt;
+}
+
+int componentCount(const Stage& s) {
+    std::size_t n = s.table1.size();
+    if (s.summary) n = std::max(n, s.summary->rows.size());
+    n = std::max(n, s.table3.size());
+    return static_cast<int>(n);
+}
+
+}  // namespace
+
+std::string componentsCsv(const RunReports& run, const std::string& file) {
+    Csv csv{"file", "program", "stage", "n_components", "component", "L_nm", "DL_nm", "V_cm", "DV_cm",
+            "S_percent", "S_sd", "class", "Ksv", "Ksv_sd", "Ksv_rel_percent", "Ksv_rel_sd", "B", "R",
+            "discriminant", "Nsc"};
+    for (const Stage& s : run.stages) {
+        const int n = componentCount(s);
+        std::optional<double> discriminant = s.discriminant;
+        if (!discriminant && s.summary && s.summary->absence.empty()) discriminant = s.summary->discriminant;
+        std::optional<int> nsc;
+        if (s.summary && s.summary->absence.empty()) nsc = s.summary->nsc;
+        for (int k = 0; k < n; ++k) {
+            const auto kk = static_cast<std::size_t>(k);
+            const std::optional<ComponentRow> t1 = at(s.table1, kk);
+            const std::optional<SummaryComponent> sc =
+                s.summary ? at(s.summary->rows, kk) : std::optional<SummaryComponent>();
+            const std::optional<SternVolmerRow> t3 = at(s.table3, kk);
+            csv.add(file).add(programName(run.program)).add(stageLabel(s)).add(n).add(k + 1);
+            // Table 1 gives the position; the summary repeats L and DL.
+            csv.add(t1 ? std::optional<double>(t1->lNm) : sc ? std::optional<double>(sc->lNm) : std::nullopt);
+            csv.add(t1 ? std::optional<double>(t1->dlNm) : sc ? std::optional<double>(sc->lError) : std::nullopt);
+            csv.add(t1 ? std::optional<double>(t1->vCm) : std::nullopt);
+            csv.add(t1 ? std::optional<double>(t1->dvCm) : std::nullopt);
+            // S and its s.d. are the first spectrum's: from the summary, else Table 2.
+            std::optional<double> sPercent, sSd;
+            std::optional<std::string> className;
+            if (sc) {
+                sPercent = sc->sPercent;
+                sSd = sc->sSd;
+                className = sc->className;
+            } else if (!s.table2.empty() && kk < s.table2[0].components.size()) {
+                sPercent = s.table2[0].components[kk].si;
+                sSd = s.table2[0].components[kk].sd;
+            }
+            csv.add(sPercent).add(sSd).add(className);
+            csv.add(t3 ? std::optional<double>(t3->ksv) : std::nullopt);
+            csv.add(t3 ? std::optional<double>(t3->ksvSd) : std::nullopt);
+            csv.add(t3 ? std::optional<double>(t3->ksvRelPercent) : std::nullopt);
+            csv.add(t3 ? std::optional<double>(t3->ksvRelSd) : std::nullopt);
+            csv.add(t3 ? std::optional<double>(t3->b) : std::nullopt);
+            csv.add(t3 ? std::optional<double>(t3->r) : std::nullopt);
+            csv.add(discriminant).add(nsc);
+            csv.end();
+        }
+    }
+    return csv.text();
+}
+
+std::string contributionsCsv(const RunReports& run, const std::string& file) {
+    Csv csv{"file", "program", "stage", "spectrum", "component", "Cq_M", "Si_percent", "Si_sd", "Ai", "Atotal"};
+    for (const Stage& s : run.stages) {
+        for (const SpectrumContributions& g : s.table2) {
+            for (const Contribution& c : g.components) {
+                csv.add(file).add(programName(run.program)).add(stageLabel(s)).add(g.spectrum).add(c.component);
+                csv.add(g.cq).add(c.si).add(c.sd).add(c.ai).add(g.atotal);
+                csv.end();
+            }
+        }
+    }
+    return csv.text();
+}
+
+namespace {
+
+void addCurves(Csv& csv, const std::string& stage, const std::string& kind, const CurveSet& set) {
+    for (std::size_t s = 0; s < set.values.size(); ++s) {
+        const std::vector<double>& row = set.values[s];
+        for (std::size_t j = 0; j < row.size() && j < set.wavelengthsNm.size(); ++j) {
+            csv.add(stage).add(kind).add(static_cast<int>(s + 1)).add(set.wavelengthsNm[j]).add(row[j]);
+            csv.end();
+        }
+    }
+}
+
+}  // namespace
+
+std::string spectraCsv(const RunReports& run) {
+    Csv csv{"stage", "kind", "spectrum", "wavelength", "value"};
+    const FirstPass& fp = run.firstPass;
+    addCurves(csv, "first pass", "as_read", fp.asRead);
+    addCurves(csv, "first pass", "correction", fp.correction);
+    addCurves(csv, "first pass", "experimental", fp.normalized);
+    for (const Stage& s : run.stages) {
+        const std::string label = stageLabel(s);
+        addCurves(csv, label, "smoothed", s.smoothed);
+        addCurves(csv, label, "smoothing_difference", s.smoothedDifference);
+        addCurves(csv, label, "residual", s.residuals);
+        addCurves(csv, label, "theoretical", s.theoretical);
+        addCurves(csv, label, "component", s.firstSpectrumComponents);
+    }
+    return csv.text();
+}
+
+}  // namespace qf::results
