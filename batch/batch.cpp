@@ -164,8 +164,8 @@ struct BatchView {
 };
 
 struct TableFiles {
-    CombinedTable components;
-    CombinedTable contributions;
+    CombinedTable components{componentsHeading()};
+    CombinedTable contributions{contributionsHeading()};
 };
 
 // Writes runs.csv, components.csv, contributions.csv and index.html into
@@ -370,6 +370,14 @@ int runBatch(const BatchOptions& o, std::ostream& out, std::ostream& err) {
                 recordEnd(t, r, o.timeoutSeconds);
                 t.done = true;
                 ++finished;
+                if (t.record.status == RunStatus::Ok) {
+                    const std::string problem =
+                        writeRunTables(outDir / t.input.folder, *t.analysis, t.input.path);
+                    if (!problem.empty()) {
+                        t.record.warnings += (t.record.warnings.empty() ? "" : "; ") +
+                                             std::string("tables: ") + problem;
+                    }
+                }
                 writeMarker(outDir / t.input.folder, t.record, o.version);
                 if (t.record.status != RunStatus::Ok) {
                     ++failed;

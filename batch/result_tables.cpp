@@ -41,13 +41,13 @@ bool CombinedTable::addRun(const std::string& input, const fs::path& runTable,
         error = runTable.string() + ", " + error;
         return false;
     }
-    if (!rows->empty() && header_.empty()) header_ = joined(rows->front());
     if (rows->empty() || joined(rows->front()) != header_) {
         error = runTable.string() + ", line 1: not the heading of this table";
         return false;
     }
     auto& mine = rows_[input];
     mine.assign(rows->begin() + 1, rows->end());
+    for (std::vector<std::string>& row : mine) row.front() = input;
     return true;
 }
 
@@ -59,31 +59,26 @@ bool CombinedTable::addCombined(const fs::path& combined, std::string& error) {
         error = combined.string() + ", " + error;
         return false;
     }
-    if (!rows->empty() && header_.empty() && rows->front().size() > 1 &&
-        rows->front().front() == "input") {
-        header_ = joined(std::vector<std::string>(rows->front().begin() + 1, rows->front().end()));
-    }
-    if (rows->empty() || joined(rows->front()) != "input," + header_) {
+    if (rows->empty() || joined(rows->front()) != header_) {
         error = combined.string() + ", line 1: not the heading of this table";
         return false;
     }
     for (std::size_t i = 1; i < rows->size(); ++i) {
         std::vector<std::string>& row = (*rows)[i];
-        std::string input = row.front();
-        row.erase(row.begin());
+        const std::string input = row.front();
         rows_[input].push_back(std::move(row));
     }
     return true;
 }
 
 std::string CombinedTable::text(const std::vector<RunRecord>& records) const {
-    std::string out = header_.empty() ? "input\r\n" : "input," + header_ + "\r\n";
+    std::string out = header_ + "\r\n";
     for (const RunRecord& r : records) {
         if (r.status != RunStatus::Ok) continue;
         const auto it = rows_.find(r.file);
         if (it == rows_.end()) continue;
         for (const std::vector<std::string>& row : it->second) {
-            out += csvField(r.file) + "," + joined(row) + "\r\n";
+            out += joined(row) + "\r\n";
         }
     }
     return out;

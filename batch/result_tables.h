@@ -1,7 +1,7 @@
 #pragma once
 // The result tables of a batch: the components.csv and contributions.csv of
-// every successful run, one after the other, with the input file as first
-// column.
+// every successful run, one after the other. Their first column is the
+// input file.
 
 #include <filesystem>
 #include <map>
@@ -14,12 +14,12 @@ namespace qf::batch {
 
 class CombinedTable {
 public:
-    // `header`: the heading of the per-run table, without the input column;
-    // when empty, the heading of the first table added.
-    explicit CombinedTable(std::string header = {}) : header_(std::move(header)) {}
+    // `header`: the heading of the table, its first field the input file.
+    explicit CombinedTable(std::string header) : header_(std::move(header)) {}
 
-    // The rows of one run's table; false and `error` when the file is not
-    // that table.
+    // The rows of one run's table, their first field set to `input` (the
+    // name of the input in this batch); false and `error` when the file is
+    // not that table.
     bool addRun(const std::string& input, const std::filesystem::path& runTable,
                 std::string& error);
     // The rows of a combined table written by another batch (a shard).

@@ -3,6 +3,8 @@
 #include <system_error>
 
 #include "batch/run_table.h"
+#include "results/report_reader.h"
+#include "results/tables.h"
 
 namespace qf::batch {
 
@@ -28,6 +30,36 @@ bool holdsCompleteRun(const fs::path& folder, Analysis a, const std::string& dat
         if (ec || !fs::is_regular_file(folder / name, ec) || !(t > data)) return false;
     }
     return true;
+}
+
+namespace {
+
+std::string firstLine(const std::string& csv) { return csv.substr(0, csv.find("\r\n")); }
+
+}  // namespace
+
+std::string componentsHeading() { return firstLine(results::componentsCsv({}, "")); }
+std::string contributionsHeading() { return firstLine(results::contributionsCsv({}, "")); }
+
+std::string writeRunTables(const fs::path& folder, Analysis a, const std::string& input) {
+    const auto names = reportNames(a);
+    results::RunReports run;
+    try {
+        run = results::readReportFiles({(folder / names[0]).string(), (folder / names[1]).string(),
+                                        (folder / names[2]).string()});
+    } catch (const results::ReportError& e) {
+        return e.what();
+    }
+    const std::pair<const char*, std::string> tables[] = {
+        {"components.csv", results::componentsCsv(run, input)},
+        {"contributions.csv", results::contributionsCsv(run, input)},
+        {"spectra.csv", results::spectraCsv(run)},
+    };
+    for (const auto& [name, text] : tables) {
+        std::string error;
+        if (!writeFileAtomically(folder / name, text, error)) return error;
+    }
+    return "";
 }
 
 void clearRunFolder(const fs::path& folder) {

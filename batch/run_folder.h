@@ -24,6 +24,16 @@ inline constexpr std::array<const char*, 5> kDerivedFiles = {
 bool holdsCompleteRun(const std::filesystem::path& folder, Analysis a,
                       const std::string& dataPath, const std::string& version);
 
+// Reads the reports of a finished run back and writes its tables beside
+// them (components.csv, contributions.csv, spectra.csv; `input` fills their
+// file column). Returns the cause when the reports cannot be read, else "".
+std::string writeRunTables(const std::filesystem::path& folder, Analysis a,
+                           const std::string& input);
+
+// The headings of the component and contribution tables.
+std::string componentsHeading();
+std::string contributionsHeading();
+
 // Removes what an earlier run left in the folder (reports, derived files,
 // figures). Only the names above are touched.
 void clearRunFolder(const std::filesystem::path& folder);
