@@ -299,6 +299,11 @@ int runBatch(const BatchOptions& o, std::ostream& out, std::ostream& err) {
                 continue;
             }
         }
+        // Until the run ends, the folder says that it has not finished.
+        RunRecord started = rec;
+        started.status = RunStatus::Interrupted;
+        started.message = "the run did not finish";
+        writeMarker(folder, started, o.version);
         t.toRun = true;
         ++toRun;
     }
