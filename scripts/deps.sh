@@ -19,7 +19,7 @@ if [ "$task" = "--list" ]; then
 fi
 
 example=(cmake g++ make libcli11-dev)
-tests=("${example[@]}" libgtest-dev libgmock-dev libbenchmark-dev)
+tests=("${example[@]}" libgtest-dev libgmock-dev libbenchmark-dev libexpat1-dev)
 ci=("${tests[@]}" clang libclang-rt-14-dev chromium fonts-dejavu-core python3)
 
 case "$task" in

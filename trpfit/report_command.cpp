@@ -3,6 +3,7 @@
 #include <iostream>
 #include <memory>
 
+#include "figures/report_page.h"
 #include "results/report_export.h"
 
 namespace qf::trpfit {
@@ -12,19 +13,21 @@ void addReportCommand(CLI::App& app, CommandContext& context) {
     CLI::App* cmd = app.add_subcommand(
         "report",
         "Read the results, graph and summary reports of one quenfit or monofit run (finished or not) and "
-        "write components.csv, contributions.csv and spectra.csv");
+        "write report.html (a page of figures and tables), figures/<stage>-<kind>.svg and "
+        "components.csv, contributions.csv, spectra.csv");
     cmd->add_option("reports", options->inputs,
                     "RESULT GRAPH SUMMARY, or one folder holding Result.txt, Graph.txt, Summary.txt "
                     "(quenfit) or ResultM.txt, GraphM.txt, SummaryM.txt (monofit)")
         ->required()
         ->expected(1, 3);
-    cmd->add_option("-o,--output", options->outDir, "Folder for the tables (default: beside the reports)");
-    cmd->add_flag("--force", options->force, "Replace tables that exist already");
+    cmd->add_option("-o,--output", options->outDir,
+                    "Folder for the page, figures and tables (default: beside the reports)");
+    cmd->add_flag("--force", options->force, "Replace files that exist already");
     cmd->callback([options, &context]() {
         if (options->inputs.size() == 2) {
             throw CLI::ValidationError("reports", "give a folder, or the results, graph and summary reports");
         }
-        context.status = results::reportCommand(*options, std::cout, std::cerr);
+        context.status = figures::reportPageCommand(*options, std::cout, std::cerr);
     });
 }
 

@@ -1,0 +1,49 @@
+#pragma once
+// The report page of one run: `report.html`, a single self-contained file
+// (inline CSS and SVG, no script, nothing fetched) with the run's title, date
+// and program, the summary as a table with the values a reader should not
+// trust flagged, per stage its tables and figures, and the first pass.
+// Beside it the figures as SVG files for papers and the tidy tables.
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include <iosfwd>
+
+#include "results/report_export.h"
+#include "results/report_model.h"
+
+namespace qf::figures {
+
+// Why a summary value should not be trusted, one short text per reason:
+// its contribution's s.d. exceeds the contribution; its position lies
+// outside the fitted window 320-380 nm; its class is "Wrong comp."; its
+// Stern-Volmer constant agrees with another component's within their
+// standard deviations (|Ksv1 - Ksv2| <= s.d.1 + s.d.2), so the quenching
+// does not tell the two apart.
+std::vector<std::string> summaryFlags(const results::Stage& stage, const results::SummaryComponent& row);
+
+// The page as text.
+std::string reportPageHtml(const results::RunReports& run);
+
+struct ReportPageOptions {
+    std::filesystem::path outDir;  // created when missing
+    bool force = false;            // replace files that exist
+    bool tables = true;            // also components.csv, contributions.csv, spectra.csv
+    std::string fileLabel;         // "file" column of the tables; empty: the results report's path
+};
+
+// Writes report.html, figures/<stage>-<kind>.svg and (with `tables`) the
+// three CSV tables into options.outDir; returns the files written, the page
+// first. Without `force` nothing is written when any of them exists.
+// Throws results::ReportError naming the file on failure.
+std::vector<std::filesystem::path> writeReportPage(const results::RunReports& run, const ReportPageOptions& options);
+
+// `trpfit report`: reads the three reports named by options.inputs and
+// writes page, figures and tables into options.outDir (default: the folder
+// of the results report). The written paths go to `out`, the page first;
+// messages to `err` ("trpfit: FILE, line N: cause"). Returns 0 or 1.
+int reportPageCommand(const results::ReportCommandOptions& options, std::ostream& out, std::ostream& err);
+
+}  // namespace qf::figures

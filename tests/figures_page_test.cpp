@@ -1,0 +1,224 @@
+// The report page and its SVG files: golden copies for the example runs of
+// both programs, well-formed XML throughout (parsed with expat), nothing
+// outside the page, the flags on untrustworthy values, absent stages, and
+// files kept unless --force.
+//
+// After an intended change of the page or the figures, regenerate with
+//   QF_UPDATE_GOLDEN=1 build/tests/figures_page_test
+// and look at the difference (and at the page in a browser) before committing.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <regex>
+#include <set>
+
+#include "figures/report_page.h"
+#include "figures_xml.h"
+#include "results/report_reader.h"
+#include "support/test_support.h"
+
+namespace qf::figures {
+namespace {
+
+namespace fs = std::filesystem;
+using qf::testing::checkXml;
+using qf::testing::readFile;
+using qf::testing::ScratchDir;
+using qf::testing::sourcePath;
+using qf::testing::writeFile;
+
+results::RunReports goldenRun(const std::string& name) {
+    results::ReportTexts t;
+    t.paths = {name + "_Result.txt", name + "_Graph.txt", name + "_Summary.txt"};
+    t.result = readFile(sourcePath("tests/golden/" + t.paths.result));
+    t.graph = readFile(sourcePath("tests/golden/" + t.paths.graph));
+    t.summary = readFile(sourcePath("tests/golden/" + t.paths.summary));
+    return results::readReports(t);
+}
+
+std::set<std::string> filesBelow(const fs::path& dir) {
+    std::set<std::string> names;
+    if (!fs::exists(dir)) return names;
+    for (const auto& entry : fs::recursive_directory_iterator(dir)) {
+        if (entry.is_regular_file()) names.insert(fs::relative(entry.path(), dir).generic_string());
+    }
+    return names;
+}
+
+class GoldenPage : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(GoldenPage, PageAndFiguresMatchTheirGoldenCopies) {
+    const std::string name = GetParam();
+    ScratchDir dir;
+    ReportPageOptions options;
+    options.outDir = dir.path();
+    options.tables = false;
+    const auto written = writeReportPage(goldenRun(name), options);
+    ASSERT_FALSE(written.empty());
+    EXPECT_EQ(written.front().filename(), "report.html");
+
+    const fs::path golden = sourcePath("tests/golden/page/" + name);
+    const std::set<std::string> actual = filesBelow(dir.path());
+    if (std::getenv("QF_UPDATE_GOLDEN") != nullptr) {
+        fs::remove_all(golden);
+        for (const std::string& file : actual) {
+            fs::create_directories((golden / file).parent_path());
+            writeFile(golden / file, readFile(dir.path() / file));
+        }
+        GTEST_SKIP() << "golden page of " << name << " rewritten";
+    }
+    EXPECT_EQ(actual, filesBelow(golden)) << "the set of files differs from " << golden;
+    for (const std::string& file : actual) {
+        const std::string text = readFile(dir.path() / file);
+        if (fs::exists(golden / file)) {
+            EXPECT_TRUE(text == readFile(golden / file)) << file << " differs from " << golden / file;
+        }
+        const auto check = checkXml(text);
+        EXPECT_EQ(check.error, "") << file << " is not well-formed XML";
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Examples, GoldenPage, ::testing::Values("series", "single"));
+
+// The page is one file: no script, no style sheet, image or font from
+// elsewhere; links only within the page. Each figure is an inline SVG whose
+// box the page states, and has its twin in figures/.
+TEST(ReportPage, SelfContainedWithOneBoxPerFigure) {
+    const results::RunReports run = goldenRun("series");
+    const std::string page = reportPageHtml(run);
+    const auto check = checkXml(page);
+    ASSERT_EQ(check.error, "");
+    EXPECT_EQ(check.elements.count("script"), 0u);
+    EXPECT_EQ(check.elements.count("link"), 0u);
+    EXPECT_EQ(check.elements.count("img"), 0u);
+    EXPECT_EQ(page.find("url("), std::string::npos);
+    EXPECT_EQ(page.find("@import"), std::string::npos);
+    const std::regex externalHref("href=\"[^#]");
+    EXPECT_FALSE(std::regex_search(page, externalHref));
+    std::string withoutNamespace = std::regex_replace(page, std::regex("xmlns=\"http://www.w3.org/2000/svg\""), "");
+    EXPECT_EQ(withoutNamespace.find("http"), std::string::npos);
+
+    // 2 first-pass figures, and decomposition, residuals, Stern-Volmer of 4 stages.
+    EXPECT_EQ(check.elements.at("figure"), 14);
+    EXPECT_EQ(check.elements.at("svg"), 14);
+    const std::regex box("<figure id=\"fig-([a-z0-9-]+)\" data-figure=\"\\1\" data-width=\"[0-9.]+\" "
+                         "data-height=\"[0-9.]+\" data-area=\"[0-9.]+ [0-9.]+ [0-9.]+ [0-9.]+\">");
+    EXPECT_EQ(std::distance(std::sregex_iterator(page.begin(), page.end(), box), std::sregex_iterator()), 14);
+    EXPECT_NE(page.find("data-figure=\"vela-iii-stern-volmer\""), std::string::npos);
+    EXPECT_NE(page.find(run.title.substr(0, 20)), std::string::npos);
+    EXPECT_NE(page.find("quenfit run of 12-07-2026"), std::string::npos);
+    EXPECT_EQ(page, reportPageHtml(run));
+}
+
+results::Stage stageWith(const std::vector<std::pair<double, double>>& ksv) {
+    results::Stage stage;
+    stage.kind = results::StageKind::Vela2;
+    for (std::size_t k = 0; k < ksv.size(); ++k) {
+        results::SternVolmerRow row;
+        row.component = static_cast<int>(k) + 1;
+        row.ksv = ksv[k].first;
+        row.ksvSd = ksv[k].second;
+        stage.table3.push_back(row);
+    }
+    return stage;
+}
+
+results::SummaryComponent component(int k, double l, double s, double sd, const std::string& cls) {
+    results::SummaryComponent row;
+    row.component = k;
+    row.lNm = l;
+    row.sPercent = s;
+    row.sSd = sd;
+    row.className = cls;
+    return row;
+}
+
+TEST(ReportPage, FlagsTheValuesNotToTrustAndNothingElse) {
+    const results::Stage apart = stageWith({{3.0, 0.1}, {15.0, 0.2}});
+    EXPECT_TRUE(summaryFlags(apart, component(1, 330, 50, 2, "I")).empty());
+    // s.d. equal to the value is not yet beyond it.
+    EXPECT_TRUE(summaryFlags(apart, component(1, 330, 20, 20, "I")).empty());
+    EXPECT_EQ(summaryFlags(apart, component(1, 330, 28, 63, "S or I")),
+              std::vector<std::string>{"s.d. exceeds the contribution"});
+    // The window is 320-380 nm, its ends included.
+    EXPECT_TRUE(summaryFlags(apart, component(1, 320, 50, 2, "A or S")).empty());
+    EXPECT_EQ(summaryFlags(apart, component(1, 319.9, 50, 2, "A or S")).size(), 1u);
+    const auto wrong = summaryFlags(apart, component(2, 381.2, 50, 2, "Wrong comp."));
+    EXPECT_EQ(wrong, (std::vector<std::string>{"outside the fitted window 320-380 nm", "wrong component"}));
+    // Stern-Volmer constants whose s.d. ranges touch cannot tell the
+    // components apart; both are flagged.
+    const results::Stage close = stageWith({{3.0, 0.1}, {3.25, 0.15}, {15.0, 0.2}});
+    EXPECT_EQ(summaryFlags(close, component(1, 330, 50, 2, "I")),
+              std::vector<std::string>{"Ksv agrees with comp. 2 within s.d."});
+    EXPECT_EQ(summaryFlags(close, component(2, 340, 50, 2, "II")),
+              std::vector<std::string>{"Ksv agrees with comp. 1 within s.d."});
+    EXPECT_TRUE(summaryFlags(close, component(3, 350, 50, 2, "III")).empty());
+    // monofit has no Table 3: no Stern-Volmer flag.
+    EXPECT_TRUE(summaryFlags(results::Stage{}, component(1, 330, 50, 2, "I")).empty());
+}
+
+TEST(ReportPage, FlaggedCellsStandOutInTheSummaryTable) {
+    const std::string page = reportPageHtml(goldenRun("series"));
+    // VELA-III of the example: contributions 28 +/- 63 and 30.2 +/- 51.
+    EXPECT_NE(page.find("<td class=\"flag\">28 \u00b1 63</td>"), std::string::npos);
+    EXPECT_NE(page.find("<td class=\"flag\">30.2 \u00b1 51</td>"), std::string::npos);
+    EXPECT_EQ(page.find("<td class=\"flag\">57.1"), std::string::npos);
+}
+
+TEST(ReportPage, AbsentStagesSaySo) {
+    results::RunReports run = goldenRun("series");
+    run.stages.resize(2);  // TARNO and VELA-I only, as a run that failed in VELA-II
+    run.stages[1].absence = "MONOCOMPONENT SOLUTION IS ABSENT!";
+    run.stages[1].reported = false;
+    run.complete = false;
+    run.result.where = "Table 2 of VELA-I";
+    const std::string page = reportPageHtml(run);
+    ASSERT_EQ(checkXml(page).error, "");
+    EXPECT_NE(page.find("<h2>VELA-II</h2>\n<p class=\"absent\">Absent"), std::string::npos);
+    EXPECT_NE(page.find("<h2>VELA-III</h2>\n<p class=\"absent\">Absent"), std::string::npos);
+    EXPECT_NE(page.find("MONOCOMPONENT SOLUTION IS ABSENT!"), std::string::npos);
+    EXPECT_NE(page.find("The reports end early"), std::string::npos);
+    EXPECT_NE(page.find("ends in Table 2 of VELA-I"), std::string::npos);
+    EXPECT_EQ(page.find("<h2>TARNO</h2>\n<p class=\"absent\">"), std::string::npos);
+}
+
+TEST(ReportPage, KeepsExistingFilesUnlessForced) {
+    ScratchDir dir;
+    const results::RunReports run = goldenRun("single");
+    ReportPageOptions options;
+    options.outDir = dir.path() / "out";
+    const auto written = writeReportPage(run, options);
+    EXPECT_EQ(written.size(), 1u + 2u + 6u + 3u);  // page, first pass, 3 stages x 2 figures, tables
+    EXPECT_TRUE(fs::exists(options.outDir / "components.csv"));
+    EXPECT_TRUE(fs::exists(options.outDir / "figures" / "vela-mono-iii-decomposition.svg"));
+
+    writeFile(options.outDir / "report.html", "kept");
+    fs::remove(options.outDir / "spectra.csv");
+    EXPECT_THROW(writeReportPage(run, options), results::ReportError);
+    EXPECT_EQ(readFile(options.outDir / "report.html"), "kept");
+    EXPECT_FALSE(fs::exists(options.outDir / "spectra.csv"));  // nothing written on refusal
+    options.force = true;
+    writeReportPage(run, options);
+    EXPECT_EQ(readFile(options.outDir / "report.html"), reportPageHtml(run));
+}
+
+// The command as users run it: paths of the page first, exit 1 with the
+// file named when asked to overwrite without --force.
+TEST(ReportPage, TrpfitReportWritesThePage) {
+    ScratchDir dir;
+    const std::string reports = sourcePath("tests/golden/").string();
+    const std::string command = std::string(QF_TRPFIT_EXE) + " report -o " + dir.file("page") + " " + reports +
+                                "series_Result.txt " + reports + "series_Graph.txt " + reports +
+                                "series_Summary.txt >" + dir.file("out.txt") + " 2>" + dir.file("err.txt");
+    ASSERT_EQ(std::system(command.c_str()), 0) << readFile(dir.file("err.txt"));
+    EXPECT_EQ(readFile(dir.file("out.txt")).rfind(dir.file("page/report.html") + "\n", 0), 0u);
+    EXPECT_TRUE(fs::exists(dir.path() / "page" / "figures" / "tarno-stern-volmer.svg"));
+    const int again = std::system(command.c_str());
+    ASSERT_TRUE(WIFEXITED(again));
+    EXPECT_EQ(WEXITSTATUS(again), 1);
+    EXPECT_NE(readFile(dir.file("err.txt")).find("report.html"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace qf::figures
