@@ -11,6 +11,7 @@
 
 #include <unistd.h>
 
+#include "batch/index_figure.h"
 #include "batch/index_page.h"
 #include "batch/process_pool.h"
 #include "batch/result_tables.h"
@@ -188,7 +189,8 @@ bool writeBatchFiles(const fs::path& outDir, const BatchView& view, const TableF
         {"runs.csv", runs.str()},
         {"components.csv", tables.components.text(view.records)},
         {"contributions.csv", tables.contributions.text(view.records)},
-        {"index.html", indexPage(entries, "")},
+        {"index.html",
+         indexPage(entries, componentPositionsSvg(tables.components.rows(view.records)))},
     };
     bool ok = true;
     for (const auto& [name, text] : files) {
@@ -377,10 +379,10 @@ int runBatch(const BatchOptions& o, std::ostream& out, std::ostream& err) {
                 ++finished;
                 if (t.record.status == RunStatus::Ok) {
                     const std::string problem =
-                        writeRunTables(outDir / t.input.folder, *t.analysis, t.input.path);
+                        writeRunPage(outDir / t.input.folder, *t.analysis, t.input.path);
                     if (!problem.empty()) {
                         t.record.warnings += (t.record.warnings.empty() ? "" : "; ") +
-                                             std::string("tables: ") + problem;
+                                             std::string("report page: ") + problem;
                     }
                 }
                 writeMarker(outDir / t.input.folder, t.record, o.version);

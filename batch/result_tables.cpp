@@ -71,16 +71,23 @@ bool CombinedTable::addCombined(const fs::path& combined, std::string& error) {
     return true;
 }
 
-std::string CombinedTable::text(const std::vector<RunRecord>& records) const {
-    std::string out = header_ + "\r\n";
+std::vector<std::vector<std::string>> CombinedTable::rows(
+    const std::vector<RunRecord>& records) const {
+    std::string error;
+    std::vector<std::vector<std::string>> out = parseCsv(header_, error).value_or(
+        std::vector<std::vector<std::string>>{{}});
     for (const RunRecord& r : records) {
         if (r.status != RunStatus::Ok) continue;
         const auto it = rows_.find(r.file);
         if (it == rows_.end()) continue;
-        for (const std::vector<std::string>& row : it->second) {
-            out += joined(row) + "\r\n";
-        }
+        out.insert(out.end(), it->second.begin(), it->second.end());
     }
+    return out;
+}
+
+std::string CombinedTable::text(const std::vector<RunRecord>& records) const {
+    std::string out;
+    for (const std::vector<std::string>& row : rows(records)) out += joined(row) + "\r\n";
     return out;
 }
 

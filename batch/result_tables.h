@@ -27,6 +27,8 @@ public:
 
     // The table over the successful runs among `records`, in their order.
     std::string text(const std::vector<RunRecord>& records) const;
+    // The same as rows of fields, the heading first.
+    std::vector<std::vector<std::string>> rows(const std::vector<RunRecord>& records) const;
 
 private:
     std::string header_;

@@ -3,6 +3,7 @@
 #include <system_error>
 
 #include "batch/run_table.h"
+#include "figures/report_page.h"
 #include "results/report_reader.h"
 #include "results/tables.h"
 
@@ -41,23 +42,20 @@ std::string firstLine(const std::string& csv) { return csv.substr(0, csv.find("\
 std::string componentsHeading() { return firstLine(results::componentsCsv({}, "")); }
 std::string contributionsHeading() { return firstLine(results::contributionsCsv({}, "")); }
 
-std::string writeRunTables(const fs::path& folder, Analysis a, const std::string& input) {
+std::string writeRunPage(const fs::path& folder, Analysis a, const std::string& input) {
     const auto names = reportNames(a);
-    results::RunReports run;
     try {
-        run = results::readReportFiles({(folder / names[0]).string(), (folder / names[1]).string(),
-                                        (folder / names[2]).string()});
-    } catch (const results::ReportError& e) {
+        const results::RunReports run = results::readReportFiles(
+            {(folder / names[0]).string(), (folder / names[1]).string(),
+             (folder / names[2]).string()});
+        figures::ReportPageOptions page;
+        page.outDir = folder;
+        page.force = true;
+        page.tables = true;
+        page.fileLabel = input;
+        figures::writeReportPage(run, page);
+    } catch (const std::exception& e) {
         return e.what();
-    }
-    const std::pair<const char*, std::string> tables[] = {
-        {"components.csv", results::componentsCsv(run, input)},
-        {"contributions.csv", results::contributionsCsv(run, input)},
-        {"spectra.csv", results::spectraCsv(run)},
-    };
-    for (const auto& [name, text] : tables) {
-        std::string error;
-        if (!writeFileAtomically(folder / name, text, error)) return error;
     }
     return "";
 }

@@ -24,10 +24,11 @@ inline constexpr std::array<const char*, 5> kDerivedFiles = {
 bool holdsCompleteRun(const std::filesystem::path& folder, Analysis a,
                       const std::string& dataPath, const std::string& version);
 
-// Reads the reports of a finished run back and writes its tables beside
-// them (components.csv, contributions.csv, spectra.csv; `input` fills their
-// file column). Returns the cause when the reports cannot be read, else "".
-std::string writeRunTables(const std::filesystem::path& folder, Analysis a,
+// Reads the reports of a finished run back and writes beside them its page
+// (report.html, figures/) and its tables (components.csv, contributions.csv,
+// spectra.csv; `input` fills their file column). Returns the cause when the
+// reports cannot be read or the files written, else "".
+std::string writeRunPage(const std::filesystem::path& folder, Analysis a,
                            const std::string& input);
 
 // The headings of the component and contribution tables.

@@ -124,6 +124,13 @@ TEST(BatchRun, FolderOfGoodAndBadInputs) {
     for (const char* f : {"data/series one.dat", "data/bad series.dat", "data/empty.dat"}) {
         EXPECT_NE(index.find(f), std::string::npos) << f;
     }
+    // Pages of the good runs, linked from the index; the figure of positions.
+    EXPECT_TRUE(fs::exists(d / "out" / "series one" / "report.html"));
+    EXPECT_TRUE(fs::exists(d / "out" / "single" / "report.html"));
+    EXPECT_NE(index.find("href=\"series%20one/report.html\""), std::string::npos);
+    EXPECT_NE(index.find("href=\"single/report.html\""), std::string::npos);
+    EXPECT_EQ(index.find("bad%20series/report.html"), std::string::npos);
+    EXPECT_NE(index.find("data/single.dat: VELA-MONO-I<"), std::string::npos);
 
     // A second batch into the same folder overwrites nothing unless asked.
     const std::string before = readFile(d / "out" / "runs.csv");
