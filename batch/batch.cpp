@@ -344,6 +344,18 @@ int runBatch(const BatchOptions& o, std::ostream& out, std::ostream& err) {
 
     {
         InterruptGuard guard;
+        std::vector<std::size_t> pages;  // successful runs whose page is not written yet
+        // The marker of a successful run is written last, after its page.
+        const auto finishPage = [&](std::size_t id) {
+            Task& t = tasks[id];
+            const std::string problem =
+                writeRunPage(outDir / t.input.folder, *t.analysis, t.input.path);
+            if (!problem.empty()) {
+                t.record.warnings += (t.record.warnings.empty() ? "" : "; ") +
+                                     std::string("report page: ") + problem;
+            }
+            writeMarker(outDir / t.input.folder, t.record, o.version);
+        };
         std::size_t next = 0;
         progress.update(0, 0, true);
         while (!gInterrupted) {
@@ -371,6 +383,13 @@ int runBatch(const BatchOptions& o, std::ostream& out, std::ostream& err) {
                 pool.start(next, spec);
                 ++next;
             }
+            // The page of a finished run is written while the others run on,
+            // one page per turn, so that free slots are filled first.
+            if (!pages.empty()) {
+                finishPage(pages.front());
+                pages.erase(pages.begin());
+                continue;
+            }
             if (pool.running() == 0 && next >= tasks.size()) break;
             for (const ChildResult& r : pool.wait(200)) {
                 Task& t = tasks[r.id];
@@ -378,15 +397,9 @@ int runBatch(const BatchOptions& o, std::ostream& out, std::ostream& err) {
                 t.done = true;
                 ++finished;
                 if (t.record.status == RunStatus::Ok) {
-                    const std::string problem =
-                        writeRunPage(outDir / t.input.folder, *t.analysis, t.input.path);
-                    if (!problem.empty()) {
-                        t.record.warnings += (t.record.warnings.empty() ? "" : "; ") +
-                                             std::string("report page: ") + problem;
-                    }
-                }
-                writeMarker(outDir / t.input.folder, t.record, o.version);
-                if (t.record.status != RunStatus::Ok) {
+                    pages.push_back(r.id);
+                } else {
+                    writeMarker(outDir / t.input.folder, t.record, o.version);
                     ++failed;
                     reportFailure(t);
                 }
@@ -395,6 +408,7 @@ int runBatch(const BatchOptions& o, std::ostream& out, std::ostream& err) {
             progress.update(finished, failed, false);
         }
         if (gInterrupted) pool.stopAll();
+        for (std::size_t id : pages) finishPage(id);
     }
     progress.clear();
 
