@@ -9,6 +9,7 @@
 #include <poll.h>
 #include <sched.h>
 #include <sys/resource.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -131,7 +132,10 @@ void ProcessPool::start(std::size_t id, const ChildSpec& spec) {
     ::fcntl(pipeFds[0], F_SETFL, O_NONBLOCK);
     const auto limit = std::chrono::duration_cast<Clock::duration>(
         std::chrono::duration<double>(spec.timeoutSeconds));
-    children_.push_back({id, pid, pipeFds[0], slot, {}, started, started + limit});
+    // A descriptor that becomes readable when the child ends (Linux 5.3 and
+    // later); without it the loop looks again every few milliseconds.
+    const int pidFd = static_cast<int>(::syscall(SYS_pidfd_open, pid, 0));
+    children_.push_back({id, pid, pipeFds[0], pidFd, slot, {}, started, started + limit});
 }
 
 void ProcessPool::drain(Child& c, bool toEnd) {
@@ -169,13 +173,19 @@ std::vector<ChildResult> ProcessPool::wait(int waitMs) {
             fds.push_back({c.errFd, POLLIN, 0});
             owners.push_back(&c);
         }
+        if (c.pidFd >= 0) {
+            fds.push_back({c.pidFd, POLLIN, 0});
+            owners.push_back(nullptr);
+        } else if (c.errFd < 0) {
+            wake = std::min(wake, Clock::now() + std::chrono::milliseconds(5));
+        }
         if (!c.timedOut) wake = std::min(wake, c.deadline);
     }
     const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(wake - Clock::now());
     const int timeout = static_cast<int>(std::clamp<long long>(ms.count() + 1, 0, waitMs));
     if (::poll(fds.data(), fds.size(), timeout) > 0) {
         for (std::size_t i = 0; i < fds.size(); ++i) {
-            if (fds[i].revents != 0) drain(*owners[i], false);
+            if (fds[i].revents != 0 && owners[i] != nullptr) drain(*owners[i], false);
         }
     }
 
@@ -203,6 +213,7 @@ std::vector<ChildResult> ProcessPool::wait(int waitMs) {
         }
         // Everything the child wrote is in the pipe now.
         if (it->errFd >= 0) drain(*it, true);
+        if (it->pidFd >= 0) ::close(it->pidFd);
         ChildResult res;
         res.id = it->id;
         res.errText = std::move(it->err);
@@ -231,6 +242,7 @@ void ProcessPool::stopAll() {
         while (::waitpid(c.pid, &status, 0) < 0 && errno == EINTR) {
         }
         if (c.errFd >= 0) ::close(c.errFd);
+        if (c.pidFd >= 0) ::close(c.pidFd);
     }
     children_.clear();
     early_.clear();

@@ -64,6 +64,7 @@ private:
         std::size_t id;
         int pid;
         int errFd;
+        int pidFd;
         int slot;
         std::string err;
         std::chrono::steady_clock::time_point started;
