@@ -117,6 +117,44 @@ void assignFolders(std::vector<Input>& inputs) {
     }
 }
 
+std::optional<Analysis> programFromHead(std::string_view head, std::string& why) {
+    if (head.empty()) {
+        why = "empty file, not a data file";
+        return std::nullopt;
+    }
+    const std::size_t end1 = head.find('\n');
+    if (end1 == std::string::npos) {
+        why = "not a data file: no line 2";
+        return std::nullopt;
+    }
+    std::size_t end2 = head.find('\n', end1 + 1);
+    if (end2 == std::string::npos) end2 = head.size();
+    std::string_view line2 = head.substr(end1 + 1, end2 - end1 - 1);
+    if (!line2.empty() && line2.back() == '\r') line2.remove_suffix(1);
+    const std::vector<std::string_view> fields = fieldsOf(line2);
+    for (std::string_view f : fields) {
+        double v = 0.0;
+        if (!DataReader::parseNumber(f, v)) {
+            // The text goes into tables and a page: control bytes are shown as '?'.
+            std::string shown(f.substr(0, 40));
+            for (char& c : shown) {
+                if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f) c = '?';
+            }
+            why = "not a data file: line 2 holds \"" + shown + "\", not a number";
+            return std::nullopt;
+        }
+    }
+    if (fields.empty()) {
+        why = "not a data file: line 2 is empty";
+        return std::nullopt;
+    }
+    if (fields.size() == 3) return Analysis::Monofit;
+    if (fields.size() >= 5) return Analysis::Quenfit;
+    why = "not a data file: line 2 holds " + std::to_string(fields.size()) +
+          " numbers (3 for a single spectrum, 5 for a quenching series)";
+    return std::nullopt;
+}
+
 std::optional<Analysis> detectProgram(const std::string& path, std::string& why) {
     std::error_code ec;
     if (!fs::is_regular_file(path, ec)) {
@@ -134,37 +172,7 @@ std::optional<Analysis> detectProgram(const std::string& path, std::string& why)
     std::string head(kMaxHead, '\0');
     in.read(head.data(), static_cast<std::streamsize>(head.size()));
     head.resize(static_cast<std::size_t>(in.gcount()));
-    if (head.empty()) {
-        why = "empty file, not a data file";
-        return std::nullopt;
-    }
-    const std::size_t end1 = head.find('\n');
-    if (end1 == std::string::npos) {
-        why = "not a data file: no line 2";
-        return std::nullopt;
-    }
-    std::size_t end2 = head.find('\n', end1 + 1);
-    if (end2 == std::string::npos) end2 = head.size();
-    std::string_view line2(head.data() + end1 + 1, end2 - end1 - 1);
-    if (!line2.empty() && line2.back() == '\r') line2.remove_suffix(1);
-    const std::vector<std::string_view> fields = fieldsOf(line2);
-    for (std::string_view f : fields) {
-        double v = 0.0;
-        if (!DataReader::parseNumber(f, v)) {
-            why = "not a data file: line 2 holds \"" + std::string(f.substr(0, 40)) +
-                  "\", not a number";
-            return std::nullopt;
-        }
-    }
-    if (fields.empty()) {
-        why = "not a data file: line 2 is empty";
-        return std::nullopt;
-    }
-    if (fields.size() == 3) return Analysis::Monofit;
-    if (fields.size() >= 5) return Analysis::Quenfit;
-    why = "not a data file: line 2 holds " + std::to_string(fields.size()) +
-          " numbers (3 for a single spectrum, 5 for a quenching series)";
-    return std::nullopt;
+    return programFromHead(head, why);
 }
 
 std::vector<Input> shardOf(const std::vector<Input>& inputs, int k, int n) {

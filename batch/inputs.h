@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace qf::batch {
@@ -37,6 +38,9 @@ void assignFolders(std::vector<Input>& inputs);
 // (type, count, first, last, step and possibly the concentrations).
 // Returns nothing and sets `why` when the file is not a data file.
 std::optional<Analysis> detectProgram(const std::string& path, std::string& why);
+
+// The same from the first bytes of a file (at least its first two lines).
+std::optional<Analysis> programFromHead(std::string_view head, std::string& why);
 
 // Inputs K, K+N, K+2N ... (K counted from 1) of the sorted list.
 std::vector<Input> shardOf(const std::vector<Input>& inputs, int k, int n);

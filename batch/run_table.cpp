@@ -1,5 +1,6 @@
 #include "batch/run_table.h"
 
+#include <cmath>
 #include <cstdio>
 #include <fstream>
 #include <sstream>
@@ -34,7 +35,7 @@ bool parseSeconds(const std::string& text, double& value) {
     } catch (const std::exception&) {
         return false;
     }
-    return used == text.size() && value >= 0.0;
+    return used == text.size() && std::isfinite(value) && value >= 0.0;
 }
 
 void replaceAll(std::string& text, const std::string& from, const std::string& to) {
