@@ -24,7 +24,7 @@ ctest --test-dir build-asan --output-on-failure -j"$jobs"
 echo "== fuzz build (build-fuzz, clang)"
 cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DCMAKE_CXX_COMPILER=clang++ -DQF_SANITIZE=ON -DQF_FUZZ=ON -DQF_BENCHMARKS=OFF >/dev/null
-cmake --build build-fuzz -j"$jobs" --target fuzz_quenfit fuzz_monofit
+cmake --build build-fuzz -j"$jobs" --target fuzz_quenfit fuzz_monofit fuzz_report
 
 for program in quenfit monofit; do
   echo "== fuzzing $program for ${fuzz_seconds}s"
@@ -45,4 +45,20 @@ for program in quenfit monofit; do
   grep -E '^(#[0-9]+.*DONE|stat::number_of_executed_units|stat::peak_rss_mb)' "$work/log" || true
   rm -rf "$work"
 done
+# The report reader: three reports joined by NUL bytes; whole reports are
+# larger than data files, hence the longer inputs.
+report_seconds=${REPORT_FUZZ_SECONDS:-30}
+echo "== fuzzing the report reader for ${report_seconds}s"
+work=$(mktemp -d)
+mkdir -p "$work/corpus" "$work/artifacts"
+cp "$root/fuzz/corpus/report/"* "$work/corpus/"
+if ! (cd "$work" && "$root/build-fuzz/fuzz/fuzz_report" \
+      -max_total_time="$report_seconds" -timeout=30 -rss_limit_mb=2048 -max_len=65536 \
+      -artifact_prefix="$work/artifacts/" -print_final_stats=1 corpus >"$work/log" 2>&1); then
+  tail -n 60 "$work/log"
+  echo "fuzz finding in the report reader; inputs kept in $work/artifacts" >&2
+  exit 1
+fi
+grep -E '^(#[0-9]+.*DONE|stat::number_of_executed_units|stat::peak_rss_mb)' "$work/log" || true
+rm -rf "$work"
 echo "== hardening checks passed"

@@ -54,6 +54,8 @@ bool isRule(std::string_view line, char c, std::size_t length) {
     return line.size() == length && line.find_first_not_of(c) == std::string_view::npos;
 }
 
+struct CutShort {};
+
 // A report split into lines, CR LF or LF.
 class Cursor {
 public:
@@ -83,7 +85,12 @@ public:
     int lineCount() const { return static_cast<int>(lines_.size()); }
     const std::string& path() const { return path_; }
 
-    [[noreturn]] void fail(const std::string& cause) const { throw ReportError(path_, lineNumber(), cause); }
+    // A line that cannot be placed is an error, except the last line of a
+    // report cut inside it: that one ends the reading like the report's end.
+    [[noreturn]] void fail(const std::string& cause) const {
+        if (takenCut()) throw CutShort{};
+        throw ReportError(path_, lineNumber(), cause);
+    }
 
     // Takes the next line, which must be `expected`; false at the end.
     bool expect(std::string_view expected, std::string_view what) {
@@ -187,6 +194,9 @@ bool isMonoKind(StageKind k) {
 struct StageLines {
     Stage stage;
     int headingLine = 0;
+    // quenfit prints a stage's heading in the reporting pass of the stage
+    // before; after a stage without a solution the next one has none.
+    bool headingless = false;
 };
 
 void newStage(Cursor& in, std::vector<StageLines>& stages, StageKind kind) {
@@ -284,12 +294,14 @@ void readCorrectionHeading(Cursor& in, FirstPass& fp) {
     in.fail("the line does not have the layout of the correction curve heading");
 }
 
-GraphRead readGraph(Cursor& in, Place& place) {
-    GraphRead g;
-    if (in.atEnd()) return g;
+void readGraphBody(Cursor& in, Place& place, GraphRead& g) {
+    // A title or date line cut short is not compared with the other reports'.
+    if (in.atEnd()) return;
     g.title = in.take();
-    if (in.atEnd()) return g;
+    if (in.takenCut()) g.title.clear();
+    if (in.atEnd()) return;
     g.date = in.take();
+    if (in.takenCut()) g.date.clear();
     place.enter("the first pass");
     while (!in.atEnd()) {
         const std::string& line = in.peek();
@@ -422,6 +434,15 @@ GraphRead readGraph(Cursor& in, Place& place) {
         if (looksLikeRow(line)) in.fail("a row of values outside any section");
         in.fail("cannot place this line in the graph report");
     nextLine:;
+    }
+}
+
+GraphRead readGraph(Cursor& in, Place& place) {
+    GraphRead g;
+    try {
+        readGraphBody(in, place, g);
+    } catch (const CutShort&) {
+        place.enter(place.where + " (its last line cut short)");
     }
     return g;
 }
@@ -580,12 +601,14 @@ bool expectLines(Cursor& in, std::initializer_list<std::string> lines) {
     return true;
 }
 
-ResultRead readResult(Cursor& in, Place& place) {
-    ResultRead r;
-    if (in.atEnd()) return r;
+void readResultBody(Cursor& in, Place& place, ResultRead& r) {
+    // A title or date line cut short is not compared with the other reports'.
+    if (in.atEnd()) return;
     r.title = in.take();
-    if (in.atEnd()) return r;
+    if (in.takenCut()) r.title.clear();
+    if (in.atEnd()) return;
     r.date = in.take();
+    if (in.takenCut()) r.date.clear();
     place.enter("the title");
     while (!in.atEnd()) {
         const std::string& line = in.peek();
@@ -614,7 +637,12 @@ ResultRead readResult(Cursor& in, Place& place) {
         }
         if (line == "T A B L E  1" || line == "T A B L E 1") {
             in.take();
-            Stage& s = current(in, r.stages, "Table 1");
+            Stage& before = current(in, r.stages, "Table 1");
+            if (!before.absence.empty() && (before.kind == StageKind::Vela1 || before.kind == StageKind::Vela2)) {
+                newStage(in, r.stages, before.kind == StageKind::Vela1 ? StageKind::Vela2 : StageKind::Vela3);
+                r.stages.back().headingless = true;
+            }
+            Stage& s = r.stages.back().stage;
             if (s.reported) in.fail("a second Table 1 in " + s.name);
             s.reported = true;
             place.enter("Table 1 of " + s.name);
@@ -660,6 +688,11 @@ ResultRead readResult(Cursor& in, Place& place) {
             in.take();
             Stage& s = current(in, r.stages, "a closing rule");
             if (!s.discriminant && s.absence.empty()) in.fail("a closing rule without a discriminant before it");
+            // A decomposition stage ends with an empty line after its rule.
+            if (s.discriminant && s.kind != StageKind::Tarno) {
+                place.enter("the closing rule of " + s.name);
+                if (!in.expect("", "an empty line after the closing rule")) break;
+            }
             place.close("the end of " + s.name);
             continue;
         }
@@ -673,6 +706,15 @@ ResultRead readResult(Cursor& in, Place& place) {
         }
         in.take();
         in.fail("cannot place this line in the results report");
+    }
+}
+
+ResultRead readResult(Cursor& in, Place& place) {
+    ResultRead r;
+    try {
+        readResultBody(in, place, r);
+    } catch (const CutShort&) {
+        place.enter(place.where + " (its last line cut short)");
     }
     return r;
 }
@@ -726,14 +768,16 @@ SummaryComponent readComponent(Cursor& in, const std::string& line, std::size_t 
     return c;
 }
 
-SummaryRead readSummary(Cursor& in, Place& place) {
-    SummaryRead s;
-    if (in.atEnd()) return s;
+void readSummaryBody(Cursor& in, Place& place, SummaryRead& s) {
+    // A title or date line cut short is not compared with the other reports'.
+    if (in.atEnd()) return;
     s.title = in.take();
-    if (in.atEnd()) return s;
+    if (in.takenCut()) s.title.clear();
+    if (in.atEnd()) return;
     s.date = in.take();
+    if (in.takenCut()) s.date.clear();
     place.enter("the title");
-    if (!in.expect("", "an empty line after the date")) return s;
+    if (!in.expect("", "an empty line after the date")) return;
     place.close("the title");
     const std::string componentIndent(25, ' ');
     while (!in.atEnd()) {
@@ -828,6 +872,15 @@ SummaryRead readSummary(Cursor& in, Place& place) {
         in.take();
         in.fail("cannot place this line in the summary report");
     }
+}
+
+SummaryRead readSummary(Cursor& in, Place& place) {
+    SummaryRead s;
+    try {
+        readSummaryBody(in, place, s);
+    } catch (const CutShort&) {
+        place.enter(place.where + " (its last line cut short)");
+    }
     return s;
 }
 
@@ -850,32 +903,46 @@ ReportEnd endOf(const Cursor& in, const Place& place) {
     return e;
 }
 
-// Result and graph stages are the same headings in the same order; the
-// longer list (a report cut later) gives the stages past the other's end.
+void takeGraphPart(Stage& s, const Stage& gs) {
+    s.smoothed = gs.smoothed;
+    s.smoothedDifference = gs.smoothedDifference;
+    s.sternVolmer = gs.sternVolmer;
+    s.residuals = gs.residuals;
+    s.theoretical = gs.theoretical;
+    s.firstSpectrumComponents = gs.firstSpectrumComponents;
+    s.graphDiscriminant = gs.graphDiscriminant;
+}
+
+// Result and graph stages have the same headings in the same order. A
+// stage without its own heading (after a stage without a solution) takes
+// the graph sections written under the heading of the absent stage, which
+// itself writes nothing to the graph report. The longer list (a report cut
+// later) gives the stages past the other's end.
 std::vector<Stage> mergeStages(const ResultRead& r, const GraphRead& g, const ReportPaths& paths) {
     std::vector<Stage> out;
-    const std::size_t n = std::max(r.stages.size(), g.stages.size());
-    for (std::size_t i = 0; i < n; ++i) {
-        const bool inResult = i < r.stages.size();
-        const bool inGraph = i < g.stages.size();
-        if (inResult && inGraph && r.stages[i].stage.kind != g.stages[i].stage.kind) {
-            throw ReportError(paths.graph, g.stages[i].headingLine,
-                              "the heading of " + g.stages[i].stage.name + " stands where the results report has " +
-                                  r.stages[i].stage.name);
-        }
-        Stage s = inResult ? r.stages[i].stage : g.stages[i].stage;
-        if (inResult && inGraph) {
-            const Stage& gs = g.stages[i].stage;
-            s.smoothed = gs.smoothed;
-            s.smoothedDifference = gs.smoothedDifference;
-            s.sternVolmer = gs.sternVolmer;
-            s.residuals = gs.residuals;
-            s.theoretical = gs.theoretical;
-            s.firstSpectrumComponents = gs.firstSpectrumComponents;
-            s.graphDiscriminant = gs.graphDiscriminant;
+    std::size_t gi = 0;
+    const StageLines* pending = nullptr;  // the graph heading of an absent stage
+    for (const StageLines& rs : r.stages) {
+        Stage s = rs.stage;
+        if (rs.headingless) {
+            if (pending != nullptr) takeGraphPart(s, pending->stage);
+            pending = nullptr;
+        } else if (gi < g.stages.size()) {
+            const StageLines& gs = g.stages[gi++];
+            if (gs.stage.kind != s.kind) {
+                throw ReportError(paths.graph, gs.headingLine,
+                                  "the heading of " + gs.stage.name + " stands where the results report has " +
+                                      s.name);
+            }
+            if (s.absence.empty()) {
+                takeGraphPart(s, gs.stage);
+            } else {
+                pending = &gs;
+            }
         }
         out.push_back(std::move(s));
     }
+    for (; gi < g.stages.size(); ++gi) out.push_back(g.stages[gi].stage);
     return out;
 }
 
@@ -890,27 +957,25 @@ StageKind kindOfBlock(const SummaryBlock& b, Program program) {
 }
 
 // Each summary block belongs to the next stage that reported the same
-// number of components (or wrote the same absence line).
-bool attachSummary(RunReports& run, const SummaryRead& s, const ReportPaths& paths, bool resultRead) {
+// number of components or wrote the same absence line; a block of the
+// stage at which the results report is cut belongs to that stage. A block
+// with no such stage (the results report ends before it) gets a stage of
+// its own, and the run is not complete.
+bool attachSummary(RunReports& run, const SummaryRead& s) {
     std::size_t next = 0;
     bool allMatched = true;
-    for (const auto& [block, line] : s.blocks) {
+    for (const auto& entry : s.blocks) {
+        const SummaryBlock& block = entry.first;
         std::size_t i = next;
         for (; i < run.stages.size(); ++i) {
             const Stage& st = run.stages[i];
+            const bool last = i + 1 == run.stages.size();
             const bool match = block.absence.empty() ? st.reported && st.components == block.components
                                                      : st.absence == block.absence;
-            if (match) break;
+            const bool cutHere = last && !st.reported && st.absence.empty() && !run.result.complete;
+            if (match || cutHere) break;
         }
         if (i == run.stages.size()) {
-            // The results report has no such stage: it ends before it, or
-            // it was never given.
-            const bool stagesEnded = !resultRead || run.stages.empty() || next >= run.stages.size() ||
-                                     !run.result.complete;
-            if (!stagesEnded) {
-                throw ReportError(paths.summary, line,
-                                  "this block has no stage in the results report that it could belong to");
-            }
             Stage st;
             st.kind = kindOfBlock(block, run.program);
             st.name = stageName(st.kind);
@@ -972,12 +1037,22 @@ RunReports readReports(const ReportTexts& texts) {
     run.result = endOf(resultIn, resultPlace);
     run.graph = endOf(graphIn, graphPlace);
     run.summary = endOf(summaryIn, summaryPlace);
-    const bool matched = attachSummary(run, s, texts.paths, !r.title.empty());
+    const bool matched = attachSummary(run, s);
 
     // A finished run has the legend, every report ends where a section ends,
     // and the results and graph reports hold the same stages.
+    std::size_t headed = 0;
+    for (const StageLines& st : r.stages) headed += st.headingless ? 0 : 1;
+    bool stagesWhole = headed == g.stages.size();
+    for (const Stage& st : run.stages) {
+        // A reported stage is in all three reports; a stage without a
+        // solution has its absence line in the summary too, except the last
+        // three-component search of monofit, which writes only the results.
+        if (st.reported && (!st.discriminant || !st.graphDiscriminant || !st.summary)) stagesWhole = false;
+        if (!st.absence.empty() && !st.summary && !isMonoKind(st.kind)) stagesWhole = false;
+    }
     run.complete = s.legend && run.result.complete && run.graph.complete && run.summary.complete && matched &&
-                   r.stages.size() == g.stages.size();
+                   stagesWhole;
     if (!run.complete) {
         run.result.complete = run.graph.complete = run.summary.complete = false;
         if (!s.legend) run.summary.where += " (the run did not reach the legend)";

@@ -1,0 +1,130 @@
+// trpfit report as a user runs it: a folder of either program's reports,
+// three named reports, a run that failed part-way, outputs that exist, and
+// reports it cannot read.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <sstream>
+
+#include "results/report_export.h"
+#include "support/test_support.h"
+
+namespace qf::results {
+namespace {
+
+namespace fs = std::filesystem;
+using qf::testing::readFile;
+using qf::testing::ScratchDir;
+using qf::testing::sourcePath;
+using qf::testing::writeFile;
+
+void copyGolden(const std::string& run, const fs::path& dir, const std::string& suffix) {
+    for (const char* report : {"Result", "Graph", "Summary"}) {
+        writeFile(dir / (std::string(report) + suffix + ".txt"),
+                  readFile(sourcePath("tests/golden/" + run + "_" + report + ".txt")));
+    }
+}
+
+struct Outcome {
+    int status;
+    std::string out, err;
+};
+
+Outcome run(const ReportCommandOptions& options) {
+    std::ostringstream out, err;
+    const int status = reportCommand(options, out, err);
+    return {status, out.str(), err.str()};
+}
+
+TEST(ReportCommand, FolderOfEitherProgramGetsItsTablesBeside) {
+    for (const auto& [name, suffix] : {std::pair{"series", ""}, std::pair{"single", "M"}}) {
+        ScratchDir dir;
+        copyGolden(name, dir.path(), suffix);
+        const Outcome o = run({{dir.path().string()}, "", false});
+        EXPECT_EQ(o.status, 0) << o.err;
+        EXPECT_EQ(o.err, "");
+        // The golden tables, with the results report's path in the file column.
+        for (const char* table : {"components", "contributions", "spectra"}) {
+            std::string golden = readFile(sourcePath(std::string("tests/golden/") + name + "_" + table + ".csv"));
+            const std::string label = std::string("\n") + name + ",";
+            const std::string path = std::string("\n") + dir.file(std::string("Result") + suffix + ".txt") + ",";
+            for (std::size_t at = golden.find(label); at != std::string::npos; at = golden.find(label, at)) {
+                golden.replace(at, label.size(), path);
+                at += path.size();
+            }
+            EXPECT_EQ(readFile(dir.path() / (std::string(table) + ".csv")), golden) << table;
+        }
+    }
+}
+
+TEST(ReportCommand, ExistingTablesAreKeptUnlessForced) {
+    ScratchDir dir;
+    copyGolden("series", dir.path(), "");
+    const fs::path out = dir.path() / "tables";
+    const ReportCommandOptions options{{dir.file("Result.txt"), dir.file("Graph.txt"), dir.file("Summary.txt")},
+                                       out.string(), false};
+    ASSERT_EQ(run(options).status, 0);
+    writeFile(out / "spectra.csv", "mine");
+    fs::remove(out / "components.csv");
+    const Outcome refused = run(options);
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_NE(refused.err.find(".csv: exists already; use --force"), std::string::npos) << refused.err;
+    EXPECT_FALSE(fs::exists(out / "components.csv"));  // nothing written
+    EXPECT_EQ(readFile(out / "spectra.csv"), "mine");
+    ReportCommandOptions forced = options;
+    forced.force = true;
+    EXPECT_EQ(run(forced).status, 0);
+    EXPECT_NE(readFile(out / "spectra.csv"), "mine");
+}
+
+TEST(ReportCommand, UnreadableReportsFailWithFileAndLine) {
+    ScratchDir dir;
+    copyGolden("series", dir.path(), "");
+    std::string graph = readFile(dir.path() / "Graph.txt");
+    graph.insert(graph.find("THEORETICAL"), "stray\r\n");
+    writeFile(dir.path() / "Graph.txt", graph);
+    Outcome o = run({{dir.path().string()}, "", false});
+    EXPECT_EQ(o.status, 1);
+    EXPECT_EQ(o.err.rfind("trpfit: " + dir.file("Graph.txt") + ", line 77: cannot place this line", 0), 0u)
+        << o.err;
+    EXPECT_FALSE(fs::exists(dir.path() / "components.csv"));
+
+    o = run({{dir.file("nothing")}, "", false});
+    EXPECT_EQ(o.status, 1);
+    EXPECT_NE(o.err.find("not a folder"), std::string::npos);
+    ScratchDir empty;
+    o = run({{empty.path().string()}, "", false});
+    EXPECT_EQ(o.status, 1);
+    EXPECT_NE(o.err.find("holds neither"), std::string::npos);
+    copyGolden("single", dir.path(), "M");
+    o = run({{dir.path().string()}, "", false});
+    EXPECT_NE(o.err.find("of quenfit and of monofit"), std::string::npos);
+}
+
+// A real failed run: quenfit stops in its first stage and leaves reports
+// that end early; the command writes what they hold and says so.
+TEST(ReportCommand, FailedRunGivesTablesAndSaysWhereTheReportsEnd) {
+    ScratchDir dir;
+    const std::string cmd = std::string("cd '") + dir.path().string() + "' && '" + QF_QUENFIT_EXE + "' '" +
+                            sourcePath("fuzz/corpus/quenfit/tiny.dat").string() +
+                            "' Result.txt Graph.txt Summary.txt >/dev/null 2>&1";
+    ASSERT_NE(std::system(cmd.c_str()), 0);
+    const Outcome o = run({{dir.path().string()}, "", false});
+    EXPECT_EQ(o.status, 0) << o.err;
+    EXPECT_NE(o.err.find("the reports end early"), std::string::npos) << o.err;
+    EXPECT_NE(o.err.find("Graph.txt ends at the normalized corrected spectra"), std::string::npos) << o.err;
+    const std::string spectra = readFile(dir.path() / "spectra.csv");
+    EXPECT_NE(spectra.find("first pass,experimental,1,320,"), std::string::npos);
+}
+
+TEST(ReportCommand, UsageErrorsExitWithTwo) {
+    const std::string exe = QF_TRPFIT_EXE;
+    EXPECT_EQ(std::system((exe + " report >/dev/null 2>&1").c_str()) >> 8, 2);
+    EXPECT_EQ(std::system((exe + " report a b >/dev/null 2>&1").c_str()) >> 8, 2);
+    EXPECT_EQ(std::system((exe + " report --help >/dev/null 2>&1").c_str()) >> 8, 0);
+    EXPECT_EQ(std::system((exe + " report /nonexistent-folder >/dev/null 2>&1").c_str()) >> 8, 1);
+}
+
+}  // namespace
+}  // namespace qf::results

@@ -1,0 +1,88 @@
+// Nothing of the reports is lost in the model: written back, the model of a
+// finished run gives its three reports byte for byte. Runs of both programs:
+// the golden examples, and fresh runs with a stage without a solution and
+// monofit's fall-back from three components to two.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+
+#include "results/report_reader.h"
+#include "results/report_text.h"
+#include "support/test_support.h"
+#include "tools/synthetic_data.h"
+
+namespace qf::results {
+namespace {
+
+using qf::testing::readFile;
+using qf::testing::ScratchDir;
+using qf::testing::sourcePath;
+using qf::testing::writeFile;
+
+void expectRoundTrip(const ReportTexts& texts, const std::string& name) {
+    const RunReports run = readReports(texts);
+    EXPECT_TRUE(run.complete) << name << ": " << run.result.where << " / " << run.graph.where << " / "
+                              << run.summary.where;
+    const ReportTexts back = writeReportTexts(run);
+    EXPECT_EQ(back.result, texts.result) << name << " results report";
+    EXPECT_EQ(back.graph, texts.graph) << name << " graph report";
+    EXPECT_EQ(back.summary, texts.summary) << name << " summary report";
+}
+
+// Runs `program` on `data` in a scratch folder and returns its reports.
+ReportTexts runProgram(const char* program, const std::string& data, const ScratchDir& dir) {
+    const std::string cmd = std::string("cd '") + dir.path().string() + "' && '" + program + "' '" + data +
+                            "' r.txt g.txt s.txt >/dev/null 2>&1";
+    EXPECT_EQ(std::system(cmd.c_str()), 0) << cmd;
+    ReportTexts t;
+    t.paths = {dir.file("r.txt"), dir.file("g.txt"), dir.file("s.txt")};
+    t.result = readFile(t.paths.result);
+    t.graph = readFile(t.paths.graph);
+    t.summary = readFile(t.paths.summary);
+    return t;
+}
+
+TEST(ResultsRoundTrip, GoldenRunsOfBothPrograms) {
+    for (const std::string name : {"series", "single"}) {
+        ReportTexts t;
+        t.result = readFile(sourcePath("tests/golden/" + name + "_Result.txt"));
+        t.graph = readFile(sourcePath("tests/golden/" + name + "_Graph.txt"));
+        t.summary = readFile(sourcePath("tests/golden/" + name + "_Summary.txt"));
+        expectRoundTrip(t, name);
+    }
+}
+
+// A 0.75 nm grid whose three-component search finds nothing: the last
+// stage is an absence line in the results and the summary.
+TEST(ResultsRoundTrip, SeriesWithoutAThreeComponentSolution) {
+    ScratchDir dir;
+    const ReportTexts t =
+        runProgram(QF_QUENFIT_EXE, sourcePath("fuzz/corpus/quenfit/series-0.75nm-one.dat").string(), dir);
+    ASSERT_NE(t.result.find("THREE-COMPONENT SOLUTION IS ABSENT!"), std::string::npos);
+    expectRoundTrip(t, "series-0.75nm-one");
+}
+
+// One band: monofit finds no third component, falls back to two and prints
+// the VELA-MONO-II heading again.
+TEST(ResultsRoundTrip, SingleSpectrumFallingBackToTwoComponents) {
+    for (double noise : {0.0, 0.03}) {
+        ScratchDir dir;
+        synth::SeriesSpec spec;
+        spec.title = "One band";
+        spec.concentrations = {0.0};
+        spec.components = {{340.0, 8000.0, 0.0}};
+        spec.noise = noise;
+        spec.seed = 7;
+        writeFile(dir.path() / "one.dat", synth::singleSpectrumFile(spec));
+        const ReportTexts t = runProgram(QF_MONOFIT_EXE, dir.file("one.dat"), dir);
+        const RunReports run = readReports(t);
+        ASSERT_GE(run.stages.size(), 4u);
+        EXPECT_EQ(run.stages[3].name, "VELA-MONO-II");
+        EXPECT_EQ(run.stages[3].occurrence, 2);
+        expectRoundTrip(t, "one band, noise " + std::to_string(noise));
+    }
+}
+
+}  // namespace
+}  // namespace qf::results
