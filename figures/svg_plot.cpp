@@ -303,7 +303,7 @@ std::string svgElement(const Plot& plot) {
         out += "\n";
     }
     for (double r : plot.horizontalRules) {
-        appendLine(out, left, f.y(r), right, f.y(r), " stroke=\"#999999\" stroke-width=\"1\"");
+        appendLine(out, left, f.y(r), right, f.y(r), " stroke=\"#c4c4c4\" stroke-width=\"1\"");
         out += "\n";
     }
 
@@ -330,12 +330,13 @@ std::string svgElement(const Plot& plot) {
 
     for (const Series& s : plot.series) appendSeries(out, f, s);
 
+    if (!plot.marks.empty()) out += "<g class=\"marks\">";
     for (const Mark& m : plot.marks) {
         const double x = f.x(m.x);
         appendLine(out, x, top, x, bottom, strokeAttributes(m.style, 1) + dashAttribute(m.style));
         if (!m.label.empty()) appendText(out, x + 2, top + 12, "start", m.label, " font-size=\"11\"");
-        out += "\n";
     }
+    if (!plot.marks.empty()) out += "</g>\n";
 
     if (!f.legend.empty()) {
         out += "<g class=\"legend\">";

@@ -8,6 +8,7 @@
 // and look at the difference (and at the page in a browser) before committing.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <regex>
@@ -201,6 +202,67 @@ TEST(ReportPage, KeepsExistingFilesUnlessForced) {
     options.force = true;
     writeReportPage(run, options);
     EXPECT_EQ(readFile(options.outDir / "report.html"), reportPageHtml(run));
+}
+
+// Reports of runs that ended early, cut after every few lines of each
+// report: the page still renders as well-formed XML, says that the reports
+// end early, and every figure it shows has its data.
+TEST(ReportPage, ReportsCutAnywhereGiveAPage) {
+    const std::regex notANumber("[^a-z](nan|inf)[^a-z]");
+    for (const char* name : {"series", "single"}) {
+        results::ReportTexts full;
+        full.paths = {std::string(name) + "_Result.txt", std::string(name) + "_Graph.txt",
+                      std::string(name) + "_Summary.txt"};
+        full.result = readFile(sourcePath("tests/golden/" + full.paths.result));
+        full.graph = readFile(sourcePath("tests/golden/" + full.paths.graph));
+        full.summary = readFile(sourcePath("tests/golden/" + full.paths.summary));
+        for (int which = 0; which < 3; ++which) {
+            std::string results::ReportTexts::*text = which == 0   ? &results::ReportTexts::result
+                                                      : which == 1 ? &results::ReportTexts::graph
+                                                                   : &results::ReportTexts::summary;
+            const std::string& whole = full.*text;
+            int line = 0;
+            for (std::size_t pos = whole.find('\n'); pos != std::string::npos; pos = whole.find('\n', pos + 1)) {
+                if (++line % 5 != 0 && which != 2) continue;
+                results::ReportTexts cut = full;
+                cut.*text = whole.substr(0, pos + 1);
+                results::RunReports run;
+                try {
+                    run = results::readReports(cut);
+                } catch (const results::ReportError&) {
+                    continue;  // the reader's own tests say which cuts it refuses
+                }
+                SCOPED_TRACE(::testing::Message() << cut.paths.result << " report " << which << " cut after line "
+                                                  << line);
+                const std::string page = reportPageHtml(run);
+                ASSERT_EQ(checkXml(page).error, "");
+                if (!run.complete) {
+                    EXPECT_NE(page.find("The reports end early"), std::string::npos);
+                }
+                // No figure without data: no empty line, no number that is not one.
+                EXPECT_EQ(page.find("<polyline points=\"\""), std::string::npos);
+                EXPECT_FALSE(std::regex_search(page, notANumber));
+            }
+        }
+    }
+}
+
+// A real failed run: quenfit stops in its first stage; the page shows the
+// first pass and says where the reports end and which stages are absent.
+TEST(ReportPage, FailedRunOfQuenfit) {
+    ScratchDir dir;
+    const std::string cmd = std::string("cd '") + dir.path().string() + "' && '" + QF_QUENFIT_EXE + "' '" +
+                            sourcePath("fuzz/corpus/quenfit/tiny.dat").string() +
+                            "' Result.txt Graph.txt Summary.txt >/dev/null 2>&1";
+    ASSERT_NE(std::system(cmd.c_str()), 0);
+    const results::RunReports run = results::readReportFiles(
+        {dir.file("Result.txt"), dir.file("Graph.txt"), dir.file("Summary.txt")});
+    ASSERT_FALSE(run.complete);
+    const std::string page = reportPageHtml(run);
+    ASSERT_EQ(checkXml(page).error, "");
+    EXPECT_NE(page.find("The reports end early"), std::string::npos);
+    EXPECT_NE(page.find("data-figure=\"first-pass-spectra\""), std::string::npos);
+    EXPECT_NE(page.find("<h2>VELA-III</h2>\n<p class=\"absent\">Absent"), std::string::npos);
 }
 
 // The command as users run it: paths of the page first, exit 1 with the
