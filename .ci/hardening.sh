@@ -61,4 +61,21 @@ if ! (cd "$work" && "$root/build-fuzz/fuzz/fuzz_report" \
 fi
 grep -E '^(#[0-9]+.*DONE|stat::number_of_executed_units|stat::peak_rss_mb)' "$work/log" || true
 rm -rf "$work"
+# The batch tables (runs.csv of trpfit run --merge, CSV tables) and the
+# data-file heads trpfit run reads to choose the program.
+batch_seconds=${BATCH_FUZZ_SECONDS:-30}
+cmake --build build-fuzz -j"$jobs" --target fuzz_batch
+echo "== fuzzing the batch tables for ${batch_seconds}s"
+work=$(mktemp -d)
+mkdir -p "$work/corpus" "$work/artifacts"
+cp "$root/fuzz/corpus/batch/"* "$work/corpus/"
+if ! (cd "$work" && "$root/build-fuzz/fuzz/fuzz_batch" \
+      -max_total_time="$batch_seconds" -timeout=10 -rss_limit_mb=2048 -max_len=16384 \
+      -artifact_prefix="$work/artifacts/" -print_final_stats=1 corpus >"$work/log" 2>&1); then
+  tail -n 60 "$work/log"
+  echo "fuzz finding in the batch tables; inputs kept in $work/artifacts" >&2
+  exit 1
+fi
+grep -E '^(#[0-9]+.*DONE|stat::number_of_executed_units|stat::peak_rss_mb)' "$work/log" || true
+rm -rf "$work"
 echo "== hardening checks passed"
