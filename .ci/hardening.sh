@@ -3,7 +3,8 @@
 #  1. the whole test suite built with AddressSanitizer and
 #     UndefinedBehaviorSanitizer (no recovery: any report fails a test);
 #  2. the libFuzzer targets (clang), each run on the seed corpus and then
-#     for FUZZ_SECONDS (default 60) on arbitrary data files.
+#     for FUZZ_SECONDS (default 60) on arbitrary data files, and the report
+#     reader for REPORT_FUZZ_SECONDS (default 30) on arbitrary reports.
 # Exits non-zero on any failing test, sanitizer report or fuzz finding.
 # Needs: cmake, make, g++, libgtest-dev, clang (with its libFuzzer runtime,
 # libclang-rt-<version>-dev on Debian 12).

@@ -85,8 +85,18 @@ int reportCommand(const ReportCommandOptions& options, std::ostream& out, std::o
         const ReportPaths paths = resolveReportPaths(options.inputs);
         const std::string outDir =
             options.outDir.empty() ? fs::path(paths.result).parent_path().string() : options.outDir;
-        const TablesWritten done = writeReportTables(paths, outDir.empty() ? "." : outDir, paths.result,
-                                                     options.force);
+        const std::string dir = outDir.empty() ? "." : outDir;
+        if (!options.force) {
+            std::error_code ec;
+            for (const std::string& name : options.extraOutputs) {
+                const fs::path p = fs::path(dir) / name;
+                if (fs::exists(p, ec)) throw ReportError(p.string(), 0, "exists already; use --force to replace it");
+            }
+        }
+        TablesWritten done = writeReportTables(paths, dir, paths.result, options.force);
+        if (options.writeExtra) {
+            for (std::string& f : options.writeExtra(done.run, dir)) done.files.push_back(std::move(f));
+        }
         if (!done.run.complete) {
             err << "trpfit: the reports end early (a run that did not finish): " << done.run.result.path
                 << " ends at " << done.run.result.where << "; " << done.run.graph.path << " ends at "

@@ -3,6 +3,7 @@
 // run, read them, and write the tidy tables into a folder. The batch runner
 // calls writeReportTables in-process for each run.
 
+#include <functional>
 #include <iosfwd>
 #include <string>
 #include <vector>
@@ -36,6 +37,12 @@ struct ReportCommandOptions {
     std::vector<std::string> inputs;  // DIR, or RESULT GRAPH SUMMARY
     std::string outDir;               // empty: the folder of the results report
     bool force = false;
+    // More outputs made from the same model (the report page and its
+    // figures): their names in the output folder, checked with the tables
+    // before anything is written, and the function that writes them and
+    // returns the paths written.
+    std::vector<std::string> extraOutputs;
+    std::function<std::vector<std::string>(const RunReports&, const std::string& outDir)> writeExtra;
 };
 
 // Runs the command: the written paths go to `out`, messages to `err`

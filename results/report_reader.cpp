@@ -824,6 +824,9 @@ void readSummaryBody(Cursor& in, Place& place, SummaryRead& s) {
             const std::size_t from = b.label.size() + t[i + 1].pos + t[i + 1].text.size();
             b.rows.push_back(readComponent(in, line, from, built));
             in.check(built, "a summary row");
+            if (b.rows[0].component < 1 || b.rows[0].component > b.components) {
+                in.fail("a component number out of order");
+            }
             place.enter("the summary block of " + b.label + (tarno ? "" : " " + std::to_string(b.components)));
             s.blocks.emplace_back(std::move(b), in.lineNumber());
             continue;
@@ -832,10 +835,13 @@ void readSummaryBody(Cursor& in, Place& place, SummaryRead& s) {
             in.take();
             LineText built;
             SummaryBlock& b = s.blocks.back().first;
+            if (!b.absence.empty()) in.fail("a component line after an absence line");
             const SummaryComponent c = readComponent(in, line, 0, built);
             in.check(built, "a summary component line");
-            if (c.component != static_cast<int>(b.rows.size()) + 1 || c.component > b.components) {
-                in.fail("expected component " + std::to_string(b.rows.size() + 1));
+            // A component whose position has no class gets no line, so the
+            // numbers rise but may skip one.
+            if (c.component <= b.rows.back().component || c.component > b.components) {
+                in.fail("a component number out of order");
             }
             b.rows.push_back(c);
             continue;

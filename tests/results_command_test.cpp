@@ -31,6 +31,14 @@ struct Outcome {
     std::string out, err;
 };
 
+ReportCommandOptions options(std::vector<std::string> inputs, std::string outDir = "", bool force = false) {
+    ReportCommandOptions o;
+    o.inputs = std::move(inputs);
+    o.outDir = std::move(outDir);
+    o.force = force;
+    return o;
+}
+
 Outcome run(const ReportCommandOptions& options) {
     std::ostringstream out, err;
     const int status = reportCommand(options, out, err);
@@ -41,7 +49,7 @@ TEST(ReportCommand, FolderOfEitherProgramGetsItsTablesBeside) {
     for (const auto& [name, suffix] : {std::pair{"series", ""}, std::pair{"single", "M"}}) {
         ScratchDir dir;
         copyGolden(name, dir.path(), suffix);
-        const Outcome o = run({{dir.path().string()}, "", false});
+        const Outcome o = run(options({dir.path().string()}));
         EXPECT_EQ(o.status, 0) << o.err;
         EXPECT_EQ(o.err, "");
         // The golden tables, with the results report's path in the file column.
@@ -62,20 +70,46 @@ TEST(ReportCommand, ExistingTablesAreKeptUnlessForced) {
     ScratchDir dir;
     copyGolden("series", dir.path(), "");
     const fs::path out = dir.path() / "tables";
-    const ReportCommandOptions options{{dir.file("Result.txt"), dir.file("Graph.txt"), dir.file("Summary.txt")},
-                                       out.string(), false};
-    ASSERT_EQ(run(options).status, 0);
+    const ReportCommandOptions plain =
+        options({dir.file("Result.txt"), dir.file("Graph.txt"), dir.file("Summary.txt")}, out.string());
+    ASSERT_EQ(run(plain).status, 0);
     writeFile(out / "spectra.csv", "mine");
     fs::remove(out / "components.csv");
-    const Outcome refused = run(options);
+    const Outcome refused = run(plain);
     EXPECT_EQ(refused.status, 1);
     EXPECT_NE(refused.err.find(".csv: exists already; use --force"), std::string::npos) << refused.err;
     EXPECT_FALSE(fs::exists(out / "components.csv"));  // nothing written
     EXPECT_EQ(readFile(out / "spectra.csv"), "mine");
-    ReportCommandOptions forced = options;
+    ReportCommandOptions forced = plain;
     forced.force = true;
     EXPECT_EQ(run(forced).status, 0);
     EXPECT_NE(readFile(out / "spectra.csv"), "mine");
+}
+
+// The page and figures come from the same model, after the tables, and an
+// existing page is kept like an existing table.
+TEST(ReportCommand, MoreOutputsFromTheSameModel) {
+    ScratchDir dir;
+    copyGolden("single", dir.path(), "M");
+    ReportCommandOptions o = options({dir.path().string()});
+    o.extraOutputs = {"page.html"};
+    int stages = 0;
+    o.writeExtra = [&stages](const RunReports& r, const std::string& outDir) {
+        stages = static_cast<int>(r.stages.size());
+        writeFile(fs::path(outDir) / "page.html", "page");
+        return std::vector<std::string>{(fs::path(outDir) / "page.html").string()};
+    };
+    const Outcome first = run(o);
+    EXPECT_EQ(first.status, 0);
+    EXPECT_EQ(stages, 3);
+    EXPECT_NE(first.out.find("page.html"), std::string::npos);
+    fs::remove(dir.path() / "spectra.csv");
+    fs::remove(dir.path() / "components.csv");
+    fs::remove(dir.path() / "contributions.csv");
+    const Outcome second = run(o);
+    EXPECT_EQ(second.status, 1);
+    EXPECT_NE(second.err.find("page.html: exists already"), std::string::npos);
+    EXPECT_FALSE(fs::exists(dir.path() / "spectra.csv"));
 }
 
 TEST(ReportCommand, UnreadableReportsFailWithFileAndLine) {
@@ -84,21 +118,21 @@ TEST(ReportCommand, UnreadableReportsFailWithFileAndLine) {
     std::string graph = readFile(dir.path() / "Graph.txt");
     graph.insert(graph.find("THEORETICAL"), "stray\r\n");
     writeFile(dir.path() / "Graph.txt", graph);
-    Outcome o = run({{dir.path().string()}, "", false});
+    Outcome o = run(options({dir.path().string()}));
     EXPECT_EQ(o.status, 1);
     EXPECT_EQ(o.err.rfind("trpfit: " + dir.file("Graph.txt") + ", line 77: cannot place this line", 0), 0u)
         << o.err;
     EXPECT_FALSE(fs::exists(dir.path() / "components.csv"));
 
-    o = run({{dir.file("nothing")}, "", false});
+    o = run(options({dir.file("nothing")}));
     EXPECT_EQ(o.status, 1);
     EXPECT_NE(o.err.find("not a folder"), std::string::npos);
     ScratchDir empty;
-    o = run({{empty.path().string()}, "", false});
+    o = run(options({empty.path().string()}));
     EXPECT_EQ(o.status, 1);
     EXPECT_NE(o.err.find("holds neither"), std::string::npos);
     copyGolden("single", dir.path(), "M");
-    o = run({{dir.path().string()}, "", false});
+    o = run(options({dir.path().string()}));
     EXPECT_NE(o.err.find("of quenfit and of monofit"), std::string::npos);
 }
 
@@ -110,7 +144,7 @@ TEST(ReportCommand, FailedRunGivesTablesAndSaysWhereTheReportsEnd) {
                             sourcePath("fuzz/corpus/quenfit/tiny.dat").string() +
                             "' Result.txt Graph.txt Summary.txt >/dev/null 2>&1";
     ASSERT_NE(std::system(cmd.c_str()), 0);
-    const Outcome o = run({{dir.path().string()}, "", false});
+    const Outcome o = run(options({dir.path().string()}));
     EXPECT_EQ(o.status, 0) << o.err;
     EXPECT_NE(o.err.find("the reports end early"), std::string::npos) << o.err;
     EXPECT_NE(o.err.find("Graph.txt ends at the normalized corrected spectra"), std::string::npos) << o.err;

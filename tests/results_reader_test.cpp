@@ -140,6 +140,8 @@ TEST(ResultsReader, ReportsCutAnywhereReadAsEndingEarly) {
             const int lines = lineCount(text);
             for (int k = 0; k < lines; ++k) {
                 for (bool inside : {false, true}) {
+                    // Inside every third line: enough to meet every kind of line.
+                    if (inside && k % 3 != 0) continue;
                     ReportTexts cut = full;
                     std::string head = firstLines(text, k);
                     if (inside) {
