@@ -9,8 +9,9 @@ namespace qf::figures {
 namespace {
 
 // Colour-blind safe hues, ordered so that the first three (the components of
-// a three-component fit) print as black, middle grey and light grey.
-const std::array<Style, 8> kPalette = {{
+// a three-component fit) print as black, middle grey and light grey. Ten
+// styles: one for each spectral class.
+const std::array<Style, 10> kPalette = {{
     {"#000000", "", Marker::Circle, true, 1.5, 3.5},
     {"#0072b2", "7 4", Marker::Square, false, 1.5, 3.5},
     {"#e69f00", "2 3", Marker::TriangleUp, true, 1.8, 4.0},
@@ -19,6 +20,8 @@ const std::array<Style, 8> kPalette = {{
     {"#cc79a7", "1 2", Marker::Cross, true, 1.8, 3.5},
     {"#56b4e9", "12 4 4 4", Marker::Plus, true, 1.5, 4.0},
     {"#555555", "6 2 1 2 1 2", Marker::Square, true, 1.5, 3.0},
+    {"#882255", "3 3 9 3", Marker::Circle, false, 1.5, 3.5},
+    {"#117733", "14 2", Marker::TriangleUp, false, 1.5, 4.0},
 }};
 
 int hexDigit(char c) {

@@ -140,8 +140,8 @@ RunFigure residuals(const RunReports& run, const Stage& stage) {
     RunFigure f;
     f.stage = results::stageId(stage);
     f.kind = "residuals";
-    f.caption = "Fitted minus measured spectrum at every point of the fitted window, in per cent of the "
-                "maximum; the first spectrum is black, later spectra lighter.";
+    f.caption = "Fitted minus measured spectrum at every point of the fitted window, in per cent of the maximum";
+    f.caption += stage.residuals.values.size() > 1 ? "; the first spectrum is black, later spectra lighter." : ".";
     Plot& p = f.plot;
     p.title = stageTitle(stage) + ": residuals";
     p.xAxis.label = "wavelength (nm)";

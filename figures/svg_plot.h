@@ -87,7 +87,9 @@ std::string svgElement(const Plot& plot);
 // A standalone SVG file: XML declaration, the element, a final newline.
 std::string svgDocument(const Plot& plot);
 
-// Text for XML character data and attribute values.
+// Text for XML character data and attribute values: markup characters as
+// references, control characters as blanks, bytes that are not UTF-8 (a
+// title typed in an old code page) as U+FFFD.
 std::string escapeXml(const std::string& text);
 
 }  // namespace qf::figures

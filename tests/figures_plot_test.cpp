@@ -109,7 +109,7 @@ TEST(Ticks, CoverAnyRangeWithFewDistinctOneTwoFiveTicks) {
 // different greys; any two styles must differ in dash and in marker; every
 // colour must stand out from white paper.
 TEST(Palette, ReadsInGreyPrint) {
-    ASSERT_GE(paletteSize(), 6u);
+    ASSERT_GE(paletteSize(), 10u);  // one style for each spectral class
     for (std::size_t i = 0; i < paletteSize(); ++i) {
         const Style& a = paletteStyle(i);
         EXPECT_LE(greyLevel(a.colour), 0.7) << a.colour << " fades on white paper";
@@ -174,6 +174,19 @@ TEST(SvgPlot, WellFormedDeterministicAndComplete) {
     EXPECT_NE(svg.find("font-family=\"sans-serif\""), std::string::npos);
     EXPECT_EQ(svg.find("measured</text>") != std::string::npos, true);
     EXPECT_EQ(svg.find("e+"), std::string::npos);  // no exponent notation anywhere
+}
+
+// Whatever bytes a title holds, the SVG stays well-formed: reports of the
+// legacy program may carry titles in an old code page.
+TEST(SvgPlot, AnyTextGivesWellFormedXml) {
+    Plot plot;
+    plot.title = std::string("Probe \xC0\xFF \xE9t\xE9 \x01\x1F <&> \xED\xA0\x80 ") + "\u00b1 \u00e9t\u00e9";
+    plot.xAxis.label = "\xF0\x9F\x98\x80 \xF8 \xC2";
+    const std::string svg = svgDocument(plot);
+    ASSERT_EQ(qf::testing::checkXml(svg).error, "") << svg;
+    EXPECT_NE(svg.find("\u00b1 \u00e9t\u00e9"), std::string::npos);  // valid UTF-8 kept as it is
+    EXPECT_NE(svg.find("\xF0\x9F\x98\x80"), std::string::npos);
+    EXPECT_NE(svg.find("Probe \uFFFD\uFFFD \uFFFDt\uFFFD"), std::string::npos);
 }
 
 // A point at the ends of the axes lands on the edges of the plot area.
