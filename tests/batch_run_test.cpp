@@ -141,12 +141,15 @@ TEST(BatchRun, FolderOfGoodAndBadInputs) {
 }
 
 // Stand-ins for monofit: a data file named crash* kills the run with a
-// signal, slow* sleeps past any limit, anything else goes to monofit.
+// signal, slow* sleeps past any limit, cpus* reports the CPUs it may use as
+// a warning; anything else goes to monofit.
 fs::path standIns(const fs::path& dir) {
     const fs::path progs = dir / "progs";
     fs::create_directories(progs);
     writeFile(progs / "monofit", "#!/bin/sh\ncase \"$1\" in\n  *crash*) kill -SEGV $$ ;;\n"
-                                 "  *slow*) sleep 60 ;;\nesac\nexec " +
+                                 "  *slow*) sleep 60 ;;\n"
+                                 "  *cpus*) echo \"monofit: warning: $(grep Cpus_allowed_list "
+                                 "/proc/self/status)\" >&2 ;;\nesac\nexec " +
                                      std::string(QF_MONOFIT_EXE) + " \"$@\"\n");
     fs::permissions(progs / "monofit", fs::perms::owner_all);
     return progs;
@@ -155,11 +158,10 @@ fs::path standIns(const fs::path& dir) {
 TEST(BatchRun, CrashAndTimeoutAreRecordedAndTheBatchFinishes) {
     ScratchDir dir;
     const fs::path d = dir.path();
-    for (const char* f : {"crash.dat", "good.dat", "slow.dat"}) {
+    for (const char* f : {"crash.dat", "cpus.dat", "good.dat", "slow.dat"}) {
         fs::copy_file(sourcePath("examples/single.dat"), d / f);
     }
-    BatchOptions o = optionsFor(d, {(d / "crash.dat").string(), (d / "good.dat").string(),
-                                    (d / "slow.dat").string()}, "out");
+    BatchOptions o = optionsFor(d, {d.string()}, "out");
     o.programDir = standIns(d).string();
     o.timeoutSeconds = 1.5;
     std::ostringstream out, err;
@@ -175,8 +177,14 @@ TEST(BatchRun, CrashAndTimeoutAreRecordedAndTheBatchFinishes) {
     EXPECT_EQ(slow.status, RunStatus::Timeout);
     EXPECT_EQ(slow.message, "stopped after the time limit of 1.5 s");
     EXPECT_EQ(runs[(d / "good.dat").string()].status, RunStatus::Ok);
+    // Two analyses at a time: each may run on one core only.
+    const RunRecord& cpus = runs[(d / "cpus.dat").string()];
+    EXPECT_EQ(cpus.status, RunStatus::Ok);
+    EXPECT_TRUE(cpus.warnings.rfind("Cpus_allowed_list:", 0) == 0 &&
+                cpus.warnings.find_first_of(",-") == std::string::npos)
+        << cpus.warnings;
     EXPECT_EQ(firstColumn(readFile(d / "out" / "components.csv")),
-              (std::set<std::string>{(d / "good.dat").string()}));
+              (std::set<std::string>{(d / "cpus.dat").string(), (d / "good.dat").string()}));
 }
 
 fs::file_time_type reportTime(const fs::path& folder) {
