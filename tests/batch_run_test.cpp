@@ -298,6 +298,13 @@ TEST(BatchRun, ShardsCoverEveryInputOnceAndMergeToTheWholeBatch) {
         EXPECT_TRUE(fs::exists(d / "merged" / r.folder)) << r.folder;
     }
     EXPECT_NE(readFile(d / "merged" / "index.html").find("data/x.dat"), std::string::npos);
+
+    // The same inputs give the same bytes, apart from the seconds.
+    runBatch(optionsFor(d, {"data"}, "again"), out, err);
+    for (const char* file : {"index.html", "components.csv", "contributions.csv",
+                             "s/report.html", "m2/figures/vela-mono-ii-decomposition.svg"}) {
+        EXPECT_EQ(readFile(d / "again" / file), readFile(d / "whole" / file)) << file;
+    }
     ASSERT_EQ(::chdir("/"), 0);
 }
 
