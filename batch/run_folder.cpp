@@ -20,7 +20,7 @@ bool holdsCompleteRun(const fs::path& folder, Analysis a, const std::string& dat
                       const std::string& version) {
     const auto marker = readMarker(folder);
     if (!marker || marker->version != version || marker->record.status != RunStatus::Ok ||
-        marker->record.program != analysisName(a)) {
+        marker->record.program != analysisName(a) || marker->record.file != dataPath) {
         return false;
     }
     std::error_code ec;

@@ -19,8 +19,10 @@ std::array<std::string, 3> reportNames(Analysis a);
 inline constexpr std::array<const char*, 5> kDerivedFiles = {
     "components.csv", "contributions.csv", "spectra.csv", "report.html", "trpfit-run.txt"};
 
-// A complete run: the marker says it ended well under `version` with the
-// same program, and the three reports are there and newer than the data file.
+// A complete run of the data file `dataPath`: the marker names that file
+// and says the run ended well under `version` with the same program, and the
+// three reports are there and newer than the data file. (A folder name can
+// pass to another input when files are added to a batch.)
 bool holdsCompleteRun(const std::filesystem::path& folder, Analysis a,
                       const std::string& dataPath, const std::string& version);
 

@@ -6,6 +6,7 @@
 #include <set>
 
 #include "batch/inputs.h"
+#include "batch/run_folder.h"
 #include "batch/run_table.h"
 #include "support/test_support.h"
 
@@ -125,6 +126,31 @@ TEST(BatchTables, MarkerAndErrorText) {
                    "quenfit", "/dev/fd/3", "my data.dat", message, warnings);
     EXPECT_EQ(message, "my data.dat, line 4: bad");
     EXPECT_EQ(warnings, "phase-plane stage: no vote; w2");
+}
+
+TEST(BatchTables, CompleteRunOnlyOfTheSameFileVersionAndProgramAndNewer) {
+    ScratchDir dir;
+    const auto d = dir.path();
+    const std::string data = (d / "s.dat").string();
+    writeFile(data, "t\n300 420 1\n");
+    const auto past = std::filesystem::last_write_time(data) - std::chrono::seconds(60);
+    std::filesystem::last_write_time(data, past);
+    for (const std::string& name : reportNames(Analysis::Monofit)) writeFile(d / name, "r");
+    RunRecord r{data, "s", "monofit", RunStatus::Ok, "0", "", "", 0.1};
+    writeMarker(d, r, "1.0");
+    EXPECT_TRUE(holdsCompleteRun(d, Analysis::Monofit, data, "1.0"));
+    EXPECT_FALSE(holdsCompleteRun(d, Analysis::Monofit, data, "1.1"));
+    EXPECT_FALSE(holdsCompleteRun(d, Analysis::Quenfit, data, "1.0"));
+    EXPECT_FALSE(holdsCompleteRun(d, Analysis::Monofit, (d / "other.dat").string(), "1.0"));
+    std::filesystem::last_write_time(data, past + std::chrono::seconds(120));
+    EXPECT_FALSE(holdsCompleteRun(d, Analysis::Monofit, data, "1.0"));
+    std::filesystem::last_write_time(data, past);
+    std::filesystem::remove(d / "GraphM.txt");
+    EXPECT_FALSE(holdsCompleteRun(d, Analysis::Monofit, data, "1.0"));
+    writeFile(d / "GraphM.txt", "r");
+    r.status = RunStatus::Failed;
+    writeMarker(d, r, "1.0");
+    EXPECT_FALSE(holdsCompleteRun(d, Analysis::Monofit, data, "1.0"));
 }
 
 }  // namespace
