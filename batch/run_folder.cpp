@@ -20,10 +20,14 @@ bool holdsCompleteRun(const fs::path& folder, Analysis a, const std::string& dat
                       const std::string& version) {
     const auto marker = readMarker(folder);
     if (!marker || marker->version != version || marker->record.status != RunStatus::Ok ||
-        marker->record.program != analysisName(a) || marker->record.file != dataPath) {
+        marker->record.program != analysisName(a)) {
         return false;
     }
+    // The same file, also when it is named another way ("./data/a.dat").
     std::error_code ec;
+    if (marker->record.file != dataPath && !fs::equivalent(marker->record.file, dataPath, ec)) {
+        return false;
+    }
     const fs::file_time_type data = fs::last_write_time(dataPath, ec);
     if (ec) return false;
     for (const std::string& name : reportNames(a)) {

@@ -141,6 +141,9 @@ TEST(BatchTables, CompleteRunOnlyOfTheSameFileVersionAndProgramAndNewer) {
     EXPECT_TRUE(holdsCompleteRun(d, Analysis::Monofit, data, "1.0"));
     EXPECT_FALSE(holdsCompleteRun(d, Analysis::Monofit, data, "1.1"));
     EXPECT_FALSE(holdsCompleteRun(d, Analysis::Quenfit, data, "1.0"));
+    EXPECT_TRUE(holdsCompleteRun(d, Analysis::Monofit, (d / "." / "s.dat").string(), "1.0"));
+    writeFile(d / "other.dat", "t\n300 420 1\n");
+    std::filesystem::last_write_time(d / "other.dat", past);
     EXPECT_FALSE(holdsCompleteRun(d, Analysis::Monofit, (d / "other.dat").string(), "1.0"));
     std::filesystem::last_write_time(data, past + std::chrono::seconds(120));
     EXPECT_FALSE(holdsCompleteRun(d, Analysis::Monofit, data, "1.0"));
