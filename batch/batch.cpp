@@ -221,6 +221,79 @@ void gatherRunTables(const fs::path& outDir, const BatchView& view, TableFiles& 
     }
 }
 
+// The run folder of an input: a complete earlier run is kept (--resume),
+// anything else of an earlier run removed. Returns true when the input is
+// to run; otherwise its record says why not, or holds the kept run.
+bool prepareRunFolder(Task& t, const fs::path& outDir, const BatchOptions& o) {
+    RunRecord& rec = t.record;
+    const fs::path folder = outDir / t.input.folder;
+    std::error_code ec;
+    if (fs::exists(folder, ec)) {
+        const auto marker = readMarker(folder);
+        if (!marker) {
+            rec.message = "the run folder " + folder.string() +
+                          " exists and does not hold a run of trpfit; nothing was written";
+            t.done = true;
+            return false;
+        }
+        if (o.resume && holdsCompleteRun(folder, *t.analysis, t.input.path, o.version)) {
+            rec = marker->record;
+            rec.file = t.input.path;
+            rec.folder = t.input.folder;
+            t.done = true;
+            return false;
+        }
+        clearRunFolder(folder);
+    } else {
+        fs::create_directory(folder, ec);
+        if (ec) {
+            rec.message = "cannot create the run folder " + folder.string() + ": " + ec.message();
+            t.done = true;
+            return false;
+        }
+    }
+    // Until the run ends, the folder says that it has not finished.
+    RunRecord started = rec;
+    started.status = RunStatus::Interrupted;
+    started.message = "the run did not finish";
+    writeMarker(folder, started, o.version);
+    t.toRun = true;
+    return true;
+}
+
+// The program's command line: the data file and the three default report
+// names, in the run folder.
+ChildSpec childSpecFor(Task& t, const fs::path& outDir, const fs::path& programDir,
+                       double timeoutSeconds) {
+    const std::string data = fs::absolute(t.input.path).string();
+    ChildSpec spec;
+    spec.program = (programDir / t.record.program).string();
+    spec.workDir = fs::absolute(outDir / t.input.folder).string();
+    spec.timeoutSeconds = timeoutSeconds;
+    // The programs split their command line at blanks.
+    if (data.find(' ') != std::string::npos) {
+        spec.openAsFd3 = data;
+        t.passedName = "/dev/fd/3";
+    } else {
+        t.passedName = data;
+    }
+    const auto names = reportNames(*t.analysis);
+    spec.args = {t.passedName, names[0], names[1], names[2]};
+    return spec;
+}
+
+// One line on standard error for an input that did not run well.
+void reportFailure(std::ostream& err, const Task& t) {
+    // A program's message names the file already.
+    const std::string& m = t.record.message;
+    if (m.rfind(t.input.path + ",", 0) == 0) {
+        err << "trpfit: " << m << "\n";
+    } else {
+        err << "trpfit: " << t.input.path << ": " << statusName(t.record.status)
+            << (m.empty() ? "" : ": ") << m << "\n";
+    }
+}
+
 bool holdsEarlierRuns(const fs::path& outDir, const std::vector<Input>& inputs) {
     std::error_code ec;
     if (fs::exists(outDir / "runs.csv", ec)) return true;
@@ -251,6 +324,7 @@ int runBatch(const BatchOptions& o, std::ostream& out, std::ostream& err) {
     }
 
     // Decide for every input: a problem, a complete earlier run, or a run.
+    // First what can be told from the input alone.
     std::vector<Task> tasks;
     for (const Input& in : inputs) {
         Task t;
@@ -259,7 +333,6 @@ int runBatch(const BatchOptions& o, std::ostream& out, std::ostream& err) {
         t.record.folder = in.folder;
         tasks.push_back(std::move(t));
     }
-    std::size_t toRun = 0;
     for (Task& t : tasks) {
         RunRecord& rec = t.record;
         if (!t.input.problem.empty()) {
@@ -275,49 +348,20 @@ int runBatch(const BatchOptions& o, std::ostream& out, std::ostream& err) {
             continue;
         }
         rec.program = analysisName(*t.analysis);
-        const fs::path folder = outDir / t.input.folder;
-        if (fs::exists(folder, ec)) {
-            const auto marker = readMarker(folder);
-            if (!marker) {
-                rec.message = "the run folder " + folder.string() +
-                              " exists and does not hold a run of trpfit; nothing was written";
-                t.done = true;
-                continue;
-            }
-            if (o.resume && holdsCompleteRun(folder, *t.analysis, t.input.path, o.version)) {
-                rec = marker->record;
-                rec.file = t.input.path;
-                rec.folder = t.input.folder;
-                t.done = true;
-                continue;
-            }
-            clearRunFolder(folder);
-        } else {
-            fs::create_directory(folder, ec);
-            if (ec) {
-                rec.message = "cannot create the run folder " + folder.string() + ": " +
-                              ec.message();
-                t.done = true;
-                continue;
-            }
-        }
-        // Until the run ends, the folder says that it has not finished.
-        RunRecord started = rec;
-        started.status = RunStatus::Interrupted;
-        started.message = "the run did not finish";
-        writeMarker(folder, started, o.version);
-        t.toRun = true;
-        ++toRun;
     }
-
+    // The programs are looked for before any run folder is touched.
     const fs::path programDir = o.programDir;
     for (const Task& t : tasks) {
-        if (!t.toRun) continue;
+        if (t.done) continue;
         const fs::path exe = programDir / analysisName(*t.analysis);
         if (::access(exe.c_str(), X_OK) != 0) {
             err << "trpfit: " << exe.string() << ": no such program\n";
             return 1;
         }
+    }
+    std::size_t toRun = 0;
+    for (Task& t : tasks) {
+        if (!t.done && prepareRunFolder(t, outDir, o)) ++toRun;
     }
 
     const std::vector<int> cpus = allowedCpus();
@@ -327,19 +371,12 @@ int runBatch(const BatchOptions& o, std::ostream& out, std::ostream& err) {
     ProcessPool pool(jobs, jobs > 1 ? cpus : std::vector<int>{});
     Progress progress(o.progress, err, toRun);
     std::size_t finished = 0, failed = 0;
-    const auto reportFailure = [&](const Task& t) {
+    const auto noteFailure = [&](const Task& t) {
         progress.clear();
-        // A program's message names the file already.
-        const std::string& m = t.record.message;
-        if (m.rfind(t.input.path + ",", 0) == 0) {
-            err << "trpfit: " << m << "\n";
-        } else {
-            err << "trpfit: " << t.input.path << ": " << statusName(t.record.status)
-                << (m.empty() ? "" : ": ") << m << "\n";
-        }
+        reportFailure(err, t);
     };
     for (const Task& t : tasks) {
-        if (t.done && t.record.status != RunStatus::Ok) reportFailure(t);
+        if (t.done && t.record.status != RunStatus::Ok) noteFailure(t);
     }
 
     {
@@ -365,22 +402,7 @@ int runBatch(const BatchOptions& o, std::ostream& out, std::ostream& err) {
                     ++next;
                     continue;
                 }
-                const fs::path folder = fs::absolute(outDir / t.input.folder);
-                const std::string data = fs::absolute(t.input.path).string();
-                ChildSpec spec;
-                spec.program = (programDir / t.record.program).string();
-                spec.workDir = folder.string();
-                spec.timeoutSeconds = o.timeoutSeconds;
-                // The programs split their command line at blanks.
-                if (data.find(' ') != std::string::npos) {
-                    spec.openAsFd3 = data;
-                    t.passedName = "/dev/fd/3";
-                } else {
-                    t.passedName = data;
-                }
-                const auto names = reportNames(*t.analysis);
-                spec.args = {t.passedName, names[0], names[1], names[2]};
-                pool.start(next, spec);
+                pool.start(next, childSpecFor(t, outDir, programDir, o.timeoutSeconds));
                 ++next;
             }
             // The page of a finished run is written while the others run on,
@@ -401,7 +423,7 @@ int runBatch(const BatchOptions& o, std::ostream& out, std::ostream& err) {
                 } else {
                     writeMarker(outDir / t.input.folder, t.record, o.version);
                     ++failed;
-                    reportFailure(t);
+                    noteFailure(t);
                 }
                 progress.update(finished, failed, true);
             }
@@ -416,7 +438,7 @@ int runBatch(const BatchOptions& o, std::ostream& out, std::ostream& err) {
     for (Task& t : tasks) {
         if (!t.done) {
             t.record.status = RunStatus::Interrupted;
-            t.record.message = "not run: the batch was interrupted";
+            t.record.message = "the batch was interrupted before this run ended";
         }
         view.records.push_back(t.record);
         view.runFolder.push_back(t.input.folder);
