@@ -2,7 +2,6 @@
 
 #include <cmath>
 #include <fstream>
-#include <ostream>
 #include <system_error>
 
 #include "figures/number_text.h"
@@ -310,28 +309,6 @@ std::vector<std::filesystem::path> writeReportPage(const RunReports& run, const 
     return written;
 }
 
-int reportPageCommand(const results::ReportCommandOptions& options, std::ostream& out, std::ostream& err) {
-    try {
-        const results::ReportPaths paths = results::resolveReportPaths(options.inputs);
-        ReportPageOptions page;
-        page.outDir = options.outDir.empty() ? std::filesystem::path(paths.result).parent_path()
-                                             : std::filesystem::path(options.outDir);
-        if (page.outDir.empty()) page.outDir = ".";
-        page.force = options.force;
-        page.fileLabel = paths.result;
-        const results::RunReports run = results::readReportFiles(paths);
-        const std::vector<std::filesystem::path> written = writeReportPage(run, page);
-        if (!run.complete) {
-            err << "trpfit: the reports end early (a run that did not finish): " << run.result.path << " ends at "
-                << run.result.where << "; " << run.graph.path << " ends at " << run.graph.where << "; "
-                << run.summary.path << " ends at " << run.summary.where << "\n";
-        }
-        for (const auto& path : written) out << path.string() << "\n";
-        return 0;
-    } catch (const results::ReportError& e) {
-        err << "trpfit: " << e.what() << "\n";
-        return 1;
-    }
-}
+std::vector<std::string> pageOutputNames() { return {"report.html", "figures"}; }
 
 }  // namespace qf::figures

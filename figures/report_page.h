@@ -9,10 +9,8 @@
 #include <string>
 #include <vector>
 
-#include <iosfwd>
-
-#include "results/report_export.h"
 #include "results/report_model.h"
+#include "results/report_reader.h"  // ReportError
 
 namespace qf::figures {
 
@@ -40,10 +38,8 @@ struct ReportPageOptions {
 // Throws results::ReportError naming the file on failure.
 std::vector<std::filesystem::path> writeReportPage(const results::RunReports& run, const ReportPageOptions& options);
 
-// `trpfit report`: reads the three reports named by options.inputs and
-// writes page, figures and tables into options.outDir (default: the folder
-// of the results report). The written paths go to `out`, the page first;
-// messages to `err` ("trpfit: FILE, line N: cause"). Returns 0 or 1.
-int reportPageCommand(const results::ReportCommandOptions& options, std::ostream& out, std::ostream& err);
+// What the page adds to an output folder besides the tables: the page and
+// the folder of its figures (whose file names depend on the stages read).
+std::vector<std::string> pageOutputNames();
 
 }  // namespace qf::figures

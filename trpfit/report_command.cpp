@@ -27,7 +27,18 @@ void addReportCommand(CLI::App& app, CommandContext& context) {
         if (options->inputs.size() == 2) {
             throw CLI::ValidationError("reports", "give a folder, or the results, graph and summary reports");
         }
-        context.status = figures::reportPageCommand(*options, std::cout, std::cerr);
+        // The page and its figures come from the same model as the tables.
+        options->extraOutputs = figures::pageOutputNames();
+        options->writeExtra = [force = options->force](const results::RunReports& run, const std::string& dir) {
+            figures::ReportPageOptions page;
+            page.outDir = dir;
+            page.force = force;
+            page.tables = false;
+            std::vector<std::string> written;
+            for (const auto& path : figures::writeReportPage(run, page)) written.push_back(path.string());
+            return written;
+        };
+        context.status = results::reportCommand(*options, std::cout, std::cerr);
     });
 }
 
