@@ -30,9 +30,21 @@ bool sameEntry(const fs::path& a, const fs::path& b) {
     return !ec && same;
 }
 
+// The files a batch writes into its output folder, never inputs themselves.
+bool batchOutput(const fs::path& p) {
+    static const char* const names[] = {"runs.csv", "components.csv", "contributions.csv",
+                                        "index.html"};
+    const std::string name = p.filename().string();
+    for (const char* n : names) {
+        if (name == n || name == std::string(n) + ".part") return true;
+    }
+    return false;
+}
+
 void addFolder(const fs::path& folder, bool recursive, const fs::path& outDir,
                std::vector<Input>& found) {
     std::error_code ec;
+    const bool isOutDir = sameEntry(folder, outDir);
     fs::directory_iterator it(folder, ec), end;
     if (ec) {
         found.push_back({folder.string(), "", "cannot read the folder: " + ec.message()});
@@ -45,7 +57,7 @@ void addFolder(const fs::path& folder, bool recursive, const fs::path& outDir,
         std::error_code sec;
         if (it->is_directory(sec)) {
             if (recursive && !sameEntry(p, outDir)) addFolder(p, recursive, outDir, found);
-        } else if (it->is_regular_file(sec)) {
+        } else if (it->is_regular_file(sec) && !(isOutDir && batchOutput(p))) {
             found.push_back({p.string(), "", ""});
         }
         // Sockets, pipes and devices in a folder are not data files of anyone's.

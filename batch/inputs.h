@@ -22,7 +22,8 @@ struct Input {
 
 // Every named file, and every regular file of every named folder (hidden
 // files, whose names begin with '.', are left out; subfolders only with
-// `recursive`, and never the output folder itself). Sorted by path, each
+// `recursive`, and never the output folder itself; in a folder that is the
+// output folder, the batch's own tables and index are no inputs). Sorted by path, each
 // file once. Names that do not exist are kept with their problem, so that
 // the table shows them.
 std::vector<Input> collectInputs(const std::vector<std::string>& names, bool recursive,

@@ -63,6 +63,11 @@ TEST(BatchInputs, FoldersSortedHiddenAndOutputLeftOut) {
                                                        in + "/sub/c.dat",
                                                        (d / "nothing.dat").string()}));
     EXPECT_EQ(inputs[3].problem, "no such file or folder");
+    // A batch whose output folder is its input folder does not take its own tables.
+    writeFile(d / "in" / "runs.csv", "file\r\n");
+    writeFile(d / "in" / "index.html", "<html>");
+    EXPECT_EQ(names(collectInputs({in}, false, d / "in")),
+              (std::vector<std::string>{in + "/a.dat", in + "/b.dat"}));
 }
 
 TEST(BatchInputs, ClashingNamesGetDistinctFoldersAndShardsCoverAll) {
