@@ -6,6 +6,7 @@
 #include <string>
 
 #include "trpfit/commands.h"
+#include "trpfit/import_command.h"
 #include "trpfit/report_command.h"
 #include "trpfit/run_command.h"
 #include "trpfit/version.h"
@@ -18,6 +19,7 @@ int main(int argc, char** argv) {
     app.require_subcommand(1);
     qf::trpfit::CommandContext context;
     // Subcommands register here.
+    qf::trpfit::addImportCommand(app, context);
     qf::trpfit::addReportCommand(app, context);
     qf::trpfit::addRunCommand(app, context);
     try {

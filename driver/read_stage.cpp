@@ -59,6 +59,7 @@ void firstPass(RunState& run) {
     run.grid = params.grid;
     writeExperimentalHeading(params.grid, reports.graph);
     const FirstPassData data = readFirstPassSpectra(reader, params, reports.graph);
+    run.afterStandard = reader.numbersLeft();
     run.standardMax = firstPassCorrection(params.grid, data.spectra, data.standard, reports.graph);
     if (!isSeries(run)) reports.graph.endLine();
     fp::check("correcting the spectra");

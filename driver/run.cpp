@@ -8,6 +8,7 @@
 
 #include "driver/read_stage.h"
 #include "driver/stages.h"
+#include "textio/data_reader.h"
 #include "textio/failure.h"
 #include "textio/fpcheck.h"
 
@@ -157,29 +158,60 @@ void runSingleSpectrum(RunState& run) {
 void printUsage(Program program, std::ostream& out) {
     const char* name = programName(program);
     const FileNames d = defaultNames(program);
-    out << "usage: " << name << " [DATAFILE REPORTFILE GRAPHFILE SUMMARYFILE]\n"
-        << "  Without exactly four names the defaults are used: " << d.data << " " << d.result
-        << " " << d.graph << " " << d.summary << "\n"
-        << "  " << name << " --help | --version\n";
+    out << "usage: " << name << " [DATA REPORT GRAPH SUMMARY]\n"
+        << "  Without names the defaults are used: " << d.data << " " << d.result << " "
+        << d.graph << " " << d.summary << "\n"
+        << "  Any other number of names, or an option, is a usage error.\n"
+        << "  " << name << " --help | --version\n"
+        << "Exit status: 0 the run completed; 1 the run failed (one line on standard error\n"
+        << "  says why); 2 usage error (no file was read or written).\n"
+        << "A warning on standard error, for numbers after the measured standard, leaves\n"
+        << "  the reports and the exit status as they are.\n";
+}
+
+void printUsageError(Program program, std::ostream& err) {
+    const char* name = programName(program);
+    err << name << ": usage: " << name << " [DATA REPORT GRAPH SUMMARY]\n";
+}
+
+// Numbers after the measured standard: the grid or the spectrum count does
+// not fit the file, or the file uses decimal commas.
+void warnAboutNumbersLeft(const RunState& run, std::ostream& err) {
+    const DataReader::NumbersLeft& left = run.afterStandard;
+    if (left.count == 0) return;
+    err << programName(run.program) << ": warning: " << run.dataPath << ": " << left.count
+        << (left.count == 1 ? " more number" : " more numbers")
+        << " after the measured standard (from line " << left.firstLine
+        << "); check the grid and the number of spectra, and that the file uses decimal "
+           "points, not decimal commas\n";
 }
 
 }  // namespace
 
-FileNames fileNamesFromCommandLine(Program program, const std::vector<std::string>& args) {
+std::optional<FileNames> fileNamesFromCommandLine(Program program,
+                                                  const std::vector<std::string>& args) {
+    if (args.empty()) return defaultNames(program);
     std::string line;
     for (std::size_t i = 0; i < args.size(); ++i) {
         if (i > 0) line += ' ';
         line += args[i];
     }
     const std::vector<std::string> parts = splitAtBlanks(line);
-    if (parts.size() == 4) return {parts[0], parts[1], parts[2], parts[3]};
-    return defaultNames(program);
+    if (parts.size() != 4) return std::nullopt;
+    for (const std::string& part : parts) {
+        if (part.empty() || part[0] == '-') return std::nullopt;
+    }
+    return FileNames{parts[0], parts[1], parts[2], parts[3]};
 }
 
 void runAnalysis(RunState& run) {
     fp::clear();
     run.dataPath = resolveDataPath(run.program, run.files.data);
     checkNameClash(run);
+    // The data file is opened and read before any report is created: one
+    // that cannot be read leaves every existing file as it was. The stages
+    // read it again from the start.
+    (void)DataReader::open(run.dataPath);
     createReports(run);
     if (run.program == Program::Quenfit) {
         runSeries(run);
@@ -199,10 +231,15 @@ int runProgram(Program program, const std::vector<std::string>& args, const std:
         out << programName(program) << " " << kVersion << "\n";
         return 0;
     }
+    const std::optional<FileNames> names = fileNamesFromCommandLine(program, args);
+    if (!names) {
+        printUsageError(program, err);
+        return 2;
+    }
     RunState run;
     run.program = program;
     run.date = date;
-    run.files = fileNamesFromCommandLine(program, args);
+    run.files = *names;
     try {
         runAnalysis(run);
     } catch (const RunFailure& failure) {
@@ -213,12 +250,15 @@ int runProgram(Program program, const std::vector<std::string>& args, const std:
             run.reports.graph.close();
         } catch (const RunFailure&) {
         }
+        warnAboutNumbersLeft(run, err);
         err << programName(program) << ": " << failure.what() << "\n";
         return 1;
     } catch (const std::bad_alloc&) {
+        warnAboutNumbersLeft(run, err);
         err << programName(program) << ": out of memory\n";
         return 1;
     }
+    warnAboutNumbersLeft(run, err);
     return 0;
 }
 

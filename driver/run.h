@@ -3,6 +3,7 @@
 // reporting.
 
 #include <iosfwd>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -10,17 +11,25 @@
 
 namespace qf {
 
-// Four names from the command line (the words after the program name, joined
-// by single blanks and split again at every single blank), or the program's
-// default names when the split does not give exactly four parts.
-FileNames fileNamesFromCommandLine(Program program, const std::vector<std::string>& args);
+// The four names of a command line (the words after the program name): the
+// program's default names when there are no words; otherwise the words are
+// joined by single blanks and split again at every single blank, and exactly
+// four parts, none of them empty and none beginning with '-' (an option),
+// are the data, report, graph and summary names. Any other command line is a
+// usage error: no names.
+std::optional<FileNames> fileNamesFromCommandLine(Program program,
+                                                  const std::vector<std::string>& args);
 
-// Runs one whole analysis: creates the reports, reads the data file and runs
-// every stage. Throws RunFailure; the reports keep what was written.
+// Runs one whole analysis: checks the names, opens the data file, creates
+// the reports and runs every stage. Throws RunFailure; a data file that
+// cannot be opened leaves every file as it was, a later failure leaves the
+// reports with what was written.
 void runAnalysis(RunState& run);
 
-// The whole program: help and version options, the run, and the failure
-// line on `err` ("quenfit: cause"). Returns the exit status (0 or 1).
+// The whole program: help and version options, the usage error, the run,
+// the warning about numbers after the measured standard and the failure
+// line on `err` ("quenfit: cause"). Returns the exit status: 0 the run
+// completed, 1 it failed, 2 a usage error (no file was touched).
 int runProgram(Program program, const std::vector<std::string>& args, const std::string& date,
                std::ostream& out, std::ostream& err);
 

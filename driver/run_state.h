@@ -12,6 +12,7 @@
 #include "prep/spectra.h"
 #include "prep/stage_state.h"
 #include "quench/quencher.h"
+#include "textio/data_reader.h"
 #include "textio/report_writer.h"
 
 namespace qf {
@@ -32,6 +33,9 @@ struct RunState {
 
     Grid grid;
     double standardMax = 0.0;  // largest value of the measured standard (first pass)
+    // Fields that read as numbers after the measured standard (first pass);
+    // the driver warns about them.
+    DataReader::NumbersLeft afterStandard;
     Spectra spectra;
     QuencherSeries quencher;
 

@@ -1,13 +1,14 @@
 // Fuzz target: the report reader on reports of any content. The input holds
 // the results, graph and summary reports one after the other, separated by
-// a NUL byte. Reading must give a model or a ReportError; the tables made
-// from any model must build. Anything else (a crash, a sanitizer report,
+// a NUL byte. Reading must give a model or a ReportError; the tables, the
+// report page and its figures made from any model must build. Anything else (a crash, a sanitizer report,
 // another exception) is a finding.
 
 #include <cstddef>
 #include <cstdint>
 #include <string>
 
+#include "figures/report_page.h"
 #include "results/report_reader.h"
 #include "results/tables.h"
 
@@ -28,6 +29,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
         (void)qf::results::componentsCsv(run, "fuzz");
         (void)qf::results::contributionsCsv(run, "fuzz");
         (void)qf::results::spectraCsv(run);
+        (void)qf::figures::reportPageHtml(run);
     } catch (const qf::results::ReportError&) {
     }
     return 0;

@@ -50,19 +50,26 @@ for p in "${packages[@]}"; do
 done
 [ ${#missing[@]} -eq 0 ] && exit 0
 
-echo "deps: installing ${missing[*]}" >&2
-export DEBIAN_FRONTEND=noninteractive
-if [ "$(id -u)" = 0 ]; then
-  apt-get update -qq
-  apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
-elif command -v sudo >/dev/null 2>&1 && sudo -n true 2>/dev/null; then
-  sudo -n apt-get update -qq
-  sudo -n DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
-elif command -v sudo >/dev/null 2>&1 && [ -t 0 ]; then
-  sudo apt-get update -qq
-  sudo DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
-else
-  echo "deps: missing Debian packages: ${missing[*]}" >&2
-  echo "deps: install them as root with: apt-get install ${missing[*]}" >&2
+# Runs apt-get through the given prefix (nothing, or sudo with its options).
+install_with() {
+  echo "deps: installing ${missing[*]}" >&2
+  "$@" apt-get update -qq &&
+    "$@" env DEBIAN_FRONTEND=noninteractive \
+      apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+}
+
+refuse() {
+  echo "deps: missing Debian packages ${missing[*]}; install them as root with: apt-get install ${missing[*]}" >&2
   exit 1
+}
+
+if [ "$(id -u)" = 0 ]; then
+  install_with || refuse
+elif command -v sudo >/dev/null 2>&1 && sudo -n true 2>/dev/null; then
+  install_with sudo -n || refuse
+elif command -v sudo >/dev/null 2>&1 && [ -t 0 ]; then
+  # sudo asks for the password on the terminal.
+  install_with sudo || refuse
+else
+  refuse
 fi

@@ -1,6 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <filesystem>
+#include <iterator>
+#include <map>
+#include <optional>
 #include <sstream>
 
 #include "driver/run.h"
@@ -39,30 +46,158 @@ Outcome run(Program program, const std::vector<std::string>& args) {
     return {status, out.str(), err.str()};
 }
 
-TEST(CommandLine, FourNamesOrTheDefaults) {
-    const FileNames four = fileNamesFromCommandLine(Program::Quenfit, {"d", "r", "g", "s"});
-    EXPECT_EQ(four.data, "d");
-    EXPECT_EQ(four.result, "r");
-    EXPECT_EQ(four.graph, "g");
-    EXPECT_EQ(four.summary, "s");
-    for (const std::vector<std::string>& args :
-         {std::vector<std::string>{}, {"d", "r", "g"}, {"d", "r", "g", "s", "x"},
-          {"d", "", "r", "g", "s"}, {"d", "r", "g", "s t"}}) {
-        const FileNames n = fileNamesFromCommandLine(Program::Quenfit, args);
-        EXPECT_EQ(n.data, "DATA.");
-        EXPECT_EQ(n.result, "Result.txt");
-        EXPECT_EQ(n.graph, "Graph.txt");
-        EXPECT_EQ(n.summary, "Summary.txt");
+// Every file below a folder with its bytes.
+using Snapshot = std::map<std::string, std::string>;
+Snapshot snapshot(const std::filesystem::path& folder) {
+    Snapshot files;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(folder)) {
+        const std::string name = std::filesystem::relative(entry.path(), folder).string();
+        files[name] = entry.is_regular_file() ? readFile(entry.path()) : std::string("<folder>");
     }
+    return files;
+}
+
+// A folder as a user has it: the reports of an earlier run under the default
+// names, and a data file.
+void layOutEarlierRun(Program program) {
+    const bool series = program == Program::Quenfit;
+    writeFile(series ? "Result.txt" : "ResultM.txt", std::string(10887, 'r'));
+    writeFile(series ? "Graph.txt" : "GraphM.txt", std::string(67834, 'g'));
+    writeFile(series ? "Summary.txt" : "SummaryM.txt", std::string(1483, 's'));
+    writeFile("series.dat", readFile(sourcePath(series ? "examples/series.dat" : "examples/single.dat")));
+}
+
+TEST(CommandLine, NoWordsAreTheDefaultsFourWordsTheNames) {
+    const std::optional<FileNames> four = fileNamesFromCommandLine(Program::Quenfit, {"d", "r", "g", "s"});
+    ASSERT_TRUE(four);
+    EXPECT_EQ(four->data, "d");
+    EXPECT_EQ(four->result, "r");
+    EXPECT_EQ(four->graph, "g");
+    EXPECT_EQ(four->summary, "s");
+    const std::optional<FileNames> none = fileNamesFromCommandLine(Program::Quenfit, {});
+    ASSERT_TRUE(none);
+    EXPECT_EQ(none->data, "DATA.");
+    EXPECT_EQ(none->result, "Result.txt");
+    EXPECT_EQ(none->graph, "Graph.txt");
+    EXPECT_EQ(none->summary, "Summary.txt");
     // The words are joined by blanks and split again at every blank.
-    const FileNames joined = fileNamesFromCommandLine(Program::Quenfit, {"d r", "g", "s"});
-    EXPECT_EQ(joined.data, "d");
-    EXPECT_EQ(joined.result, "r");
-    const FileNames mono = fileNamesFromCommandLine(Program::Monofit, {});
-    EXPECT_EQ(mono.data, "DATAM.");
-    EXPECT_EQ(mono.result, "ResultM.txt");
-    EXPECT_EQ(mono.graph, "GraphM.txt");
-    EXPECT_EQ(mono.summary, "SummaryM.txt");
+    const std::optional<FileNames> joined = fileNamesFromCommandLine(Program::Quenfit, {"d r", "g", "s"});
+    ASSERT_TRUE(joined);
+    EXPECT_EQ(joined->data, "d");
+    EXPECT_EQ(joined->result, "r");
+    EXPECT_EQ(joined->summary, "s");
+    const std::optional<FileNames> mono = fileNamesFromCommandLine(Program::Monofit, {});
+    ASSERT_TRUE(mono);
+    EXPECT_EQ(mono->data, "DATAM.");
+    EXPECT_EQ(mono->result, "ResultM.txt");
+    EXPECT_EQ(mono->graph, "GraphM.txt");
+    EXPECT_EQ(mono->summary, "SummaryM.txt");
+}
+
+TEST(CommandLine, AnyOtherCommandLineHasNoNames) {
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"d"}, {"d", "r"}, {"d", "r", "g"}, {"d", "r", "g", "s", "x"},
+          {"d", "", "r", "g", "s"}, {"d", "", "r", "g"}, {"d", "r", "g", "s t"}, {"d  r", "g", "s"},
+          {""}, {"--bogus"}, {"-x", "a", "b", "c"}, {"d", "r", "g", "-s"}, {"--help", "r", "g", "s"},
+          {"-h", "x"}, {"--version", "x"}}) {
+        for (const Program program : {Program::Quenfit, Program::Monofit}) {
+            EXPECT_FALSE(fileNamesFromCommandLine(program, args)) << ::testing::PrintToString(args);
+        }
+    }
+}
+
+// The command-line table: each command line in a folder holding the reports
+// of an earlier run and a data file; only a run with four names writes, and
+// only the files it names.
+TEST(CommandLine, OnlyARunWritesAndOnlyTheFilesItNames) {
+    struct Case {
+        std::vector<std::string> args;
+        int status;
+        const char* out;      // beginning of standard output
+        const char* err;      // standard error, exactly (with %s for the program name)
+        bool writesNamed;     // creates r.txt, g.txt and s.txt
+    };
+    const Case cases[] = {
+        {{}, 1, "", "%s: cannot open the data file \"%D.\": No such file or directory\n", false},
+        {{"series.dat", "r.txt", "g.txt", "s.txt"}, 0, "", "", true},
+        {{"series.dat"}, 2, "", "%s: usage: %s [DATA REPORT GRAPH SUMMARY]\n", false},
+        {{"series.dat", "r.txt"}, 2, "", "%s: usage: %s [DATA REPORT GRAPH SUMMARY]\n", false},
+        {{"series.dat", "r.txt", "g.txt"}, 2, "", "%s: usage: %s [DATA REPORT GRAPH SUMMARY]\n", false},
+        {{"series.dat", "r.txt", "g.txt", "s.txt", "x.txt"}, 2, "",
+         "%s: usage: %s [DATA REPORT GRAPH SUMMARY]\n", false},
+        {{"series.dat", "", "r.txt", "g.txt"}, 2, "", "%s: usage: %s [DATA REPORT GRAPH SUMMARY]\n", false},
+        {{"series.dat r.txt  g.txt s.txt"}, 2, "", "%s: usage: %s [DATA REPORT GRAPH SUMMARY]\n", false},
+        {{"--bogus"}, 2, "", "%s: usage: %s [DATA REPORT GRAPH SUMMARY]\n", false},
+        {{"-x", "r.txt", "g.txt", "s.txt"}, 2, "", "%s: usage: %s [DATA REPORT GRAPH SUMMARY]\n", false},
+        {{"--help"}, 0, "usage: %s [DATA REPORT GRAPH SUMMARY]\n", "", false},
+        {{"-h"}, 0, "usage: %s [DATA REPORT GRAPH SUMMARY]\n", "", false},
+        {{"--version"}, 0, "%s ", "", false},
+    };
+    for (const Program program : {Program::Quenfit, Program::Monofit}) {
+        const std::string name = program == Program::Quenfit ? "quenfit" : "monofit";
+        const std::string defaultData = program == Program::Quenfit ? "DATA" : "DATAM";
+        const auto fill = [&](std::string text) {
+            for (std::size_t at; (at = text.find("%s")) != std::string::npos;) text.replace(at, 2, name);
+            for (std::size_t at; (at = text.find("%D")) != std::string::npos;) text.replace(at, 2, defaultData);
+            return text;
+        };
+        for (const Case& c : cases) {
+            SCOPED_TRACE(name + " " + ::testing::PrintToString(c.args));
+            ScratchDir dir;
+            InFolder here(dir.path());
+            layOutEarlierRun(program);
+            const Snapshot before = snapshot(dir.path());
+            const Outcome o = run(program, c.args);
+            EXPECT_EQ(o.status, c.status);
+            EXPECT_EQ(o.out.rfind(fill(c.out), 0), 0u) << o.out;
+            EXPECT_EQ(o.err, fill(c.err));
+            Snapshot after = snapshot(dir.path());
+            if (c.writesNamed) {
+                for (const char* report : {"r.txt", "g.txt", "s.txt"}) {
+                    EXPECT_GT(after[report].size(), 0u) << report;
+                    after.erase(report);
+                }
+            }
+            EXPECT_EQ(after, before);
+        }
+    }
+}
+
+// The command line of a new user, through the built programs: a usage error
+// with exit status 2 that leaves the folder as it was.
+TEST(CommandLine, OneNameIsAUsageErrorOfTheProgram) {
+    const struct {
+        const char* exe;
+        Program program;
+        const char* name;
+    } programs[] = {{QF_QUENFIT_EXE, Program::Quenfit, "quenfit"},
+                    {QF_MONOFIT_EXE, Program::Monofit, "monofit"}};
+    for (const auto& p : programs) {
+        SCOPED_TRACE(p.name);
+        ScratchDir dir;
+        ScratchDir outputs;
+        {
+            InFolder here(dir.path());
+            layOutEarlierRun(p.program);
+        }
+        const Snapshot before = snapshot(dir.path());
+        const std::string errPath = outputs.file("stderr.txt");
+        const pid_t pid = ::fork();
+        if (pid == 0) {
+            if (::chdir(dir.path().c_str()) != 0) ::_exit(126);
+            const int errFd = ::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+            ::dup2(errFd, STDERR_FILENO);
+            ::execl(p.exe, p.exe, "series.dat", static_cast<char*>(nullptr));
+            ::_exit(127);
+        }
+        int raw = 0;
+        ASSERT_EQ(::waitpid(pid, &raw, 0), pid);
+        ASSERT_TRUE(WIFEXITED(raw));
+        EXPECT_EQ(WEXITSTATUS(raw), 2);
+        EXPECT_EQ(readFile(errPath),
+                  std::string(p.name) + ": usage: " + p.name + " [DATA REPORT GRAPH SUMMARY]\n");
+        EXPECT_EQ(snapshot(dir.path()), before);
+    }
 }
 
 TEST(CommandLine, HelpAndVersion) {
@@ -75,16 +210,59 @@ TEST(CommandLine, HelpAndVersion) {
     EXPECT_EQ(version.out.rfind("monofit ", 0), 0u);
 }
 
-TEST(Run, MissingDataFileLeavesThreeEmptyReports) {
+TEST(Run, MissingDataFileLeavesEveryFileAsItWas) {
     ScratchDir dir;
     InFolder here(dir.path());
+    layOutEarlierRun(Program::Quenfit);
+    const Snapshot before = snapshot(dir.path());
     const Outcome o = run(Program::Quenfit, {});
     EXPECT_EQ(o.status, 1);
     EXPECT_EQ(o.err.rfind("quenfit: cannot open the data file \"DATA.\"", 0), 0u) << o.err;
-    for (const char* name : {"Result.txt", "Graph.txt", "Summary.txt"}) {
-        EXPECT_TRUE(std::filesystem::exists(name)) << name;
-        EXPECT_EQ(std::filesystem::file_size(name), 0u) << name;
+    const Outcome named = run(Program::Quenfit, {"missing.dat", "Result.txt", "Graph.txt", "Summary.txt"});
+    EXPECT_EQ(named.status, 1);
+    EXPECT_EQ(named.err, "quenfit: cannot open the data file \"missing.dat\": No such file or directory\n");
+    EXPECT_EQ(snapshot(dir.path()), before);
+}
+
+TEST(Run, FolderAsDataFileLeavesEveryFileAsItWas) {
+    for (const Program program : {Program::Quenfit, Program::Monofit}) {
+        ScratchDir dir;
+        InFolder here(dir.path());
+        layOutEarlierRun(program);
+        std::filesystem::create_directory("data");
+        const Snapshot before = snapshot(dir.path());
+        const std::string prefix = program == Program::Quenfit ? "quenfit: " : "monofit: ";
+        const Outcome o = run(program, {"data", "Result.txt", "Graph.txt", "Summary.txt"});
+        EXPECT_EQ(o.status, 1);
+        EXPECT_EQ(o.err, prefix + "cannot read the data file \"data\": Is a directory\n");
+        // The default data name as a folder.
+        std::filesystem::create_directory(program == Program::Quenfit ? "DATA." : "DATAM.");
+        const Snapshot withDefault = snapshot(dir.path());
+        const Outcome d = run(program, {});
+        EXPECT_EQ(d.status, 1);
+        EXPECT_NE(d.err.find("Is a directory"), std::string::npos) << d.err;
+        EXPECT_EQ(snapshot(dir.path()), withDefault);
+        std::filesystem::remove(program == Program::Quenfit ? "DATA." : "DATAM.");
+        EXPECT_EQ(snapshot(dir.path()), before);
     }
+}
+
+TEST(Run, UnreadableDataFileLeavesEveryFileAsItWas) {
+    ScratchDir dir;
+    InFolder here(dir.path());
+    layOutEarlierRun(Program::Quenfit);
+    std::filesystem::permissions("series.dat", std::filesystem::perms::none);
+    if (::access("series.dat", R_OK) == 0) GTEST_SKIP() << "permissions are not enforced (root)";
+    const Snapshot before = [&] {
+        Snapshot s;
+        for (const char* name : {"Result.txt", "Graph.txt", "Summary.txt"}) s[name] = readFile(name);
+        return s;
+    }();
+    const Outcome o = run(Program::Quenfit, {"series.dat", "Result.txt", "Graph.txt", "Summary.txt"});
+    EXPECT_EQ(o.status, 1);
+    EXPECT_EQ(o.err, "quenfit: cannot open the data file \"series.dat\": Permission denied\n");
+    for (const auto& [name, text] : before) EXPECT_EQ(readFile(name), text) << name;
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator("."), std::filesystem::directory_iterator()), 4);
 }
 
 TEST(Run, DefaultNameWithoutItsDotIsRead) {

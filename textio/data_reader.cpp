@@ -49,6 +49,7 @@ DataReader DataReader::open(const std::string& path) {
     // an endless stream given as the data file from filling the memory.
     std::string text;
     char chunk[1 << 16];
+    errno = 0;
     while (in.read(chunk, sizeof chunk) || in.gcount() > 0) {
         text.append(chunk, static_cast<std::size_t>(in.gcount()));
         if (text.size() > kMaxFileBytes) {
@@ -56,7 +57,12 @@ DataReader DataReader::open(const std::string& path) {
                  std::to_string(kMaxFileBytes >> 20) + " MiB");
         }
     }
-    if (in.bad()) fail("cannot read the data file \"" + path + "\"");
+    if (in.bad()) {
+        // A folder opens but cannot be read ("Is a directory").
+        const int cause = errno;
+        fail("cannot read the data file \"" + path + "\"" +
+             (cause != 0 ? std::string(": ") + std::strerror(cause) : std::string()));
+    }
     return DataReader(path, std::move(text));
 }
 
@@ -75,10 +81,12 @@ void DataReader::failAt(int line, const std::string& cause) const {
     fail(name_ + ", line " + std::to_string(line) + ": " + cause);
 }
 
-bool DataReader::atLineEnd() const {
-    if (pos_ >= text_.size()) return false;
-    if (text_[pos_] == '\n') return true;
-    return text_[pos_] == '\r' && pos_ + 1 < text_.size() && text_[pos_ + 1] == '\n';
+bool DataReader::atLineEnd() const { return lineEndAt(pos_); }
+
+bool DataReader::lineEndAt(std::size_t pos) const {
+    if (pos >= text_.size()) return false;
+    if (text_[pos] == '\n') return true;
+    return text_[pos] == '\r' && pos + 1 < text_.size() && text_[pos + 1] == '\n';
 }
 
 void DataReader::skipLineEnd() {
@@ -138,38 +146,65 @@ bool DataReader::parseNumber(std::string_view text, double& value) {
     return true;
 }
 
-std::string_view DataReader::readField(std::string_view what, int& fieldLine) {
-    while (pos_ < text_.size()) {
-        const char c = text_[pos_];
+bool DataReader::scanField(std::size_t& pos, int& line, int& fieldLine,
+                           std::string_view& field) const {
+    while (pos < text_.size()) {
+        const char c = text_[pos];
         if (isBlank(c) || c == '\r') {
-            ++pos_;
+            ++pos;
         } else if (c == '\n') {
-            ++pos_;
-            ++line_;
+            ++pos;
+            ++line;
         } else {
             break;
         }
     }
-    if (atEnd()) failAt(line_, "the file ends where " + std::string(what) + " was expected");
-    fieldLine = line_;
-    const std::size_t start = pos_;
-    while (pos_ < text_.size()) {
-        const char c = text_[pos_];
-        if (c == ',' || isBlank(c) || c == '\n' || (c == '\r' && atLineEnd())) break;
-        ++pos_;
+    if (pos >= text_.size()) return false;
+    fieldLine = line;
+    const std::size_t start = pos;
+    while (pos < text_.size()) {
+        const char c = text_[pos];
+        if (c == ',' || isBlank(c) || c == '\n' || (c == '\r' && lineEndAt(pos))) break;
+        ++pos;
     }
-    const std::string_view field(text_.data() + start, pos_ - start);
+    field = std::string_view(text_.data() + start, pos - start);
     // The delimiter: blanks, then one comma or one line end.
-    while (pos_ < text_.size() && isBlank(text_[pos_])) ++pos_;
-    if (pos_ < text_.size()) {
-        if (text_[pos_] == ',') {
-            ++pos_;
-        } else if (atLineEnd()) {
-            skipLineEnd();
+    while (pos < text_.size() && isBlank(text_[pos])) ++pos;
+    if (pos < text_.size()) {
+        if (text_[pos] == ',') {
+            ++pos;
+        } else if (lineEndAt(pos)) {
+            if (text_[pos] == '\r') ++pos;
+            ++pos;  // the LF
+            ++line;
         }
+    }
+    return true;
+}
+
+std::string_view DataReader::readField(std::string_view what, int& fieldLine) {
+    std::string_view field;
+    if (!scanField(pos_, line_, fieldLine, field)) {
+        failAt(line_, "the file ends where " + std::string(what) + " was expected");
     }
     if (field.empty()) failAt(fieldLine, "empty field where " + std::string(what) + " was expected");
     return field;
+}
+
+DataReader::NumbersLeft DataReader::numbersLeft() const {
+    NumbersLeft left;
+    std::size_t pos = pos_;
+    int line = line_;
+    int fieldLine = 0;
+    std::string_view field;
+    while (scanField(pos, line, fieldLine, field)) {
+        double value = 0.0;
+        if (!field.empty() && parseNumber(field, value)) {
+            if (left.count == 0) left.firstLine = fieldLine;
+            ++left.count;
+        }
+    }
+    return left;
 }
 
 double DataReader::readParsed(std::string_view what, int& line, std::string_view& field) {

@@ -38,6 +38,16 @@ public:
     bool atEnd() const { return pos_ >= text_.size(); }
     // True when nothing but blanks and line ends is left.
     bool onlyBlanksLeft() const;
+
+    // The fields from the position reached to the end of the file that read
+    // as numbers (the field rules above; other fields, empty ones included,
+    // are passed over), and the line of the first of them. Reads nothing:
+    // the position stays where it is.
+    struct NumbersLeft {
+        std::size_t count = 0;
+        int firstLine = 0;
+    };
+    NumbersLeft numbersLeft() const;
     const std::string& name() const { return name_; }
 
     // Parses a complete number text: optional sign, digits with an optional
@@ -47,10 +57,14 @@ public:
 
 private:
     std::string_view readField(std::string_view what, int& fieldLine);
+    // Scans one field from `pos` (on line `line`) and its delimiter, moving
+    // both on; false when nothing but blanks and line ends is left.
+    bool scanField(std::size_t& pos, int& line, int& fieldLine, std::string_view& field) const;
     double readParsed(std::string_view what, int& line, std::string_view& field);
     [[noreturn]] void failAt(int line, const std::string& cause) const;
     void skipLineEnd();
     bool atLineEnd() const;
+    bool lineEndAt(std::size_t pos) const;
 
     std::string name_;
     std::string text_;

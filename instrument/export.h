@@ -1,0 +1,87 @@
+#pragma once
+// What an instrument export holds once read: named spectra, each a run of
+// (wavelength, intensity) samples in file order, with the line each sample
+// came from so that every later refusal can name it.
+//
+// A sample whose intensity cannot be used (a word such as "OVER", "NaN", an
+// empty field, a saturation mark) is kept with its cause: it only matters if
+// the grid needs it.
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace qf::instrument {
+
+struct Sample {
+    double x = 0.0;   // nm
+    double y = 0.0;   // intensity; meaningless when `flaw` is not empty
+    int line = 0;     // 1-based line of the export
+    std::string flaw; // why y cannot be used, or empty
+};
+
+struct ExportSpectrum {
+    std::string name;
+    std::vector<Sample> samples;
+    // The export says the intensities are already corrected for the
+    // instrument's spectral sensitivity, and how it says so.
+    bool corrected = false;
+    std::string correctedBecause;
+    // For the emission spectra of a matrix: the excitation wavelength.
+    bool hasExcitation = false;
+    double excitation = 0.0;
+    // Taken when the file is named without a spectrum. A raw signal or a
+    // reference detector beside a corrected signal is kept for selection by
+    // name only.
+    bool byDefault = true;
+    // The export's column it came from (0-based), or -1.
+    int column = -1;
+};
+
+// The layouts the reader knows. Auto picks one from the file's content.
+enum class Layout {
+    Auto,
+    Columns,     // delimited columns, x first or named in a header
+    Pairs,       // x, y, x, y ... with names over units
+    NamedRows,   // "Short Name" / "Long Name" / "Units" rows over columns
+    KeyValue,    // "Labels", "Start", "Stop", "Step" ... then a blank line
+    HashData,    // a fixed header ending at "#DATA"
+    Jcamp,       // TITLE, DATA TYPE, ... "XYDATA"
+    Traces,      // "<Trace>" blocks
+    Matrix,      // "RawData" or "Data Points" before an excitation-emission matrix
+    Restarts,    // two columns, every restart of x a new spectrum
+};
+
+// How a matrix of several excitation wavelengths is laid out, when the
+// corner cell cannot tell.
+enum class MatrixOrientation {
+    Unknown,
+    ExRows,     // one row per excitation wavelength, emission across the first row
+    ExColumns,  // one column per excitation wavelength, emission down the first column
+};
+
+struct ReadOptions {
+    Layout layout = Layout::Auto;
+    MatrixOrientation matrix = MatrixOrientation::Unknown;
+};
+
+struct ExportFile {
+    std::string name;  // as given by the user, for messages
+    Layout layout = Layout::Auto;
+    std::vector<ExportSpectrum> spectra;
+};
+
+// Reads the export text. Throws qf::RunFailure "NAME, line N: cause" for a
+// binary file, a layout it cannot read, or a file without any spectrum.
+ExportFile readExport(const std::string& name, std::string_view bytes,
+                      const ReadOptions& options = {});
+
+// Reads the file at `path` (at most 64 MiB) and then as above.
+ExportFile readExportFile(const std::string& path, const ReadOptions& options = {});
+
+// Layout names as the --format option takes them, and back.
+const char* layoutName(Layout layout);
+bool layoutFromName(std::string_view name, Layout& layout);
+std::string layoutNames();  // "columns, pairs, ..." for help texts
+
+}  // namespace qf::instrument
