@@ -27,7 +27,7 @@ ctest --test-dir build-asan --output-on-failure -j"$jobs"
 echo "== fuzz build (build-fuzz, clang)"
 cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DCMAKE_CXX_COMPILER=clang++ -DQF_SANITIZE=ON -DQF_FUZZ=ON -DQF_BENCHMARKS=OFF >/dev/null
-cmake --build build-fuzz -j"$jobs" --target fuzz_quenfit fuzz_monofit fuzz_import fuzz_report
+cmake --build build-fuzz -j"$jobs" --target fuzz_quenfit fuzz_monofit fuzz_import fuzz_report fuzz_batch
 
 # fuzz NAME CORPUS SECONDS WHAT [libFuzzer options...]
 fuzz() {
@@ -63,4 +63,7 @@ fuzz fuzz_import import "$trpfit_seconds" "the export reader" \
 # larger than data files, hence the longer inputs.
 fuzz fuzz_report report "$trpfit_seconds" "the report reader" \
   -timeout=30 -max_len=65536
+# The batch tables (runs.csv of trpfit run --merge, CSV tables) and the
+# data-file heads trpfit run reads to choose the program.
+fuzz fuzz_batch batch "$trpfit_seconds" "the batch tables" -timeout=10 -max_len=16384
 echo "== hardening checks passed"

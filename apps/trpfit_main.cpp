@@ -8,6 +8,7 @@
 #include "trpfit/commands.h"
 #include "trpfit/import_command.h"
 #include "trpfit/report_command.h"
+#include "trpfit/run_command.h"
 #include "trpfit/version.h"
 
 int main(int argc, char** argv) {
@@ -20,6 +21,7 @@ int main(int argc, char** argv) {
     // Subcommands register here.
     qf::trpfit::addImportCommand(app, context);
     qf::trpfit::addReportCommand(app, context);
+    qf::trpfit::addRunCommand(app, context);
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {

@@ -9,13 +9,22 @@
 #include <thread>
 #include <vector>
 
+#include <sched.h>
+
 #include "textio/fpcheck.h"
 
 namespace qf {
 
 int phaseThreads() {
-    const unsigned hw = std::thread::hardware_concurrency();
-    return hw >= 2 ? 2 : 1;
+    // The CPUs this process may run on, not those the machine has: a run
+    // kept to one core (by taskset, a cluster's CPU set, or a batch running
+    // several analyses at once) uses one thread.
+    cpu_set_t allowed;
+    CPU_ZERO(&allowed);
+    const int cpus = sched_getaffinity(0, sizeof allowed, &allowed) == 0
+                         ? CPU_COUNT(&allowed)
+                         : static_cast<int>(std::thread::hardware_concurrency());
+    return cpus >= 2 ? 2 : 1;
 }
 
 namespace {

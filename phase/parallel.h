@@ -17,7 +17,8 @@ struct IndexedFailure {
     std::exception_ptr error;
 };
 
-// Threads the phase-plane stage uses: two, or one on a single-core machine.
+// Threads the phase-plane stage uses: two, or one when the process may run
+// on one CPU only.
 int phaseThreads();
 
 // Runs task(i, worker) for i = 0..count-1, worker = 0..threads-1 naming the

@@ -1,0 +1,528 @@
+#include "batch/batch.h"
+
+#include <algorithm>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <system_error>
+
+#include <unistd.h>
+
+#include "batch/index_figure.h"
+#include "batch/index_page.h"
+#include "batch/process_pool.h"
+#include "batch/result_tables.h"
+#include "batch/run_folder.h"
+#include "batch/run_table.h"
+
+namespace qf::batch {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+volatile std::sig_atomic_t gInterrupted = 0;
+
+extern "C" void onInterrupt(int) { gInterrupted = 1; }
+
+// SIGINT and SIGTERM stop the batch in order (the children are in process
+// groups of their own, so a terminal's Ctrl-C does not reach them); the
+// previous handlers come back when the batch ends.
+class InterruptGuard {
+public:
+    InterruptGuard() {
+        gInterrupted = 0;
+        struct sigaction sa {};
+        sa.sa_handler = onInterrupt;
+        sigemptyset(&sa.sa_mask);
+        ::sigaction(SIGINT, &sa, &oldInt_);
+        ::sigaction(SIGTERM, &sa, &oldTerm_);
+    }
+    ~InterruptGuard() {
+        ::sigaction(SIGINT, &oldInt_, nullptr);
+        ::sigaction(SIGTERM, &oldTerm_, nullptr);
+    }
+    InterruptGuard(const InterruptGuard&) = delete;
+    InterruptGuard& operator=(const InterruptGuard&) = delete;
+
+private:
+    struct sigaction oldInt_ {};
+    struct sigaction oldTerm_ {};
+};
+
+// One input on its way through the batch.
+struct Task {
+    Input input;
+    std::optional<Analysis> analysis;
+    RunRecord record;
+    bool toRun = false;
+    bool done = false;
+    std::string passedName;  // the data file name the program is given
+};
+
+std::string clockText(double seconds) {
+    const long s = static_cast<long>(seconds + 0.5);
+    char buf[32];
+    if (s >= 3600) {
+        std::snprintf(buf, sizeof buf, "%ld:%02ld:%02ld", s / 3600, s / 60 % 60, s % 60);
+    } else {
+        std::snprintf(buf, sizeof buf, "%ld:%02ld", s / 60, s % 60);
+    }
+    return buf;
+}
+
+class Progress {
+public:
+    Progress(bool on, std::ostream& err, std::size_t total)
+        : on_(on), err_(err), total_(total), start_(Clock::now()) {}
+    void update(std::size_t done, std::size_t failed, bool force) {
+        if (!on_) return;
+        const Clock::time_point now = Clock::now();
+        if (!force && now - shown_ < std::chrono::milliseconds(250)) return;
+        shown_ = now;
+        const double elapsed = std::chrono::duration<double>(now - start_).count();
+        std::string line = "trpfit: " + std::to_string(done) + "/" + std::to_string(total_) +
+                           " done, " + std::to_string(failed) + " failed, " +
+                           clockText(elapsed) + " elapsed";
+        if (done > 0 && done < total_) {
+            const double left =
+                elapsed / static_cast<double>(done) * static_cast<double>(total_ - done);
+            line += ", about " + clockText(left) + " left";
+        }
+        err_ << "\r" << line << "\x1b[K" << std::flush;
+        shown_any_ = true;
+    }
+    void clear() {
+        if (on_ && shown_any_) err_ << "\r\x1b[K" << std::flush;
+    }
+
+private:
+    bool on_;
+    std::ostream& err_;
+    std::size_t total_;
+    Clock::time_point start_;
+    Clock::time_point shown_{};
+    bool shown_any_ = false;
+};
+
+std::string signalText(int sig) {
+    struct Named {
+        int sig;
+        const char* name;
+    };
+    static const Named names[] = {{SIGSEGV, "SIGSEGV"}, {SIGABRT, "SIGABRT"}, {SIGKILL, "SIGKILL"},
+                                  {SIGBUS, "SIGBUS"},   {SIGFPE, "SIGFPE"},   {SIGILL, "SIGILL"},
+                                  {SIGTERM, "SIGTERM"}, {SIGINT, "SIGINT"},   {SIGXCPU, "SIGXCPU"},
+                                  {SIGHUP, "SIGHUP"},   {SIGPIPE, "SIGPIPE"}};
+    std::string text = "killed by signal " + std::to_string(sig);
+    for (const Named& n : names) {
+        if (n.sig == sig) text += std::string(" (") + n.name + ")";
+    }
+    return text;
+}
+
+std::string secondsLimitText(double s) {
+    char buf[48];
+    std::snprintf(buf, sizeof buf, "%g", s);
+    return buf;
+}
+
+// The record of a run from the end of its process.
+void recordEnd(Task& t, const ChildResult& r, double timeoutSeconds) {
+    RunRecord& rec = t.record;
+    splitErrorText(r.errText, rec.program, t.passedName, t.input.path, rec.message, rec.warnings);
+    rec.seconds = r.seconds;
+    switch (r.end) {
+        case ChildEnd::Exited:
+            rec.exitStatus = std::to_string(r.exitStatus);
+            rec.status = r.exitStatus == 0 ? RunStatus::Ok : RunStatus::Failed;
+            if (r.exitStatus != 0 && rec.message.empty()) {
+                rec.message = "ended with exit status " + rec.exitStatus;
+            }
+            if (r.exitStatus == 0) rec.message.clear();
+            break;
+        case ChildEnd::Signalled:
+            rec.status = RunStatus::Crashed;
+            rec.message = signalText(r.signal);
+            break;
+        case ChildEnd::TimedOut:
+            rec.status = RunStatus::Timeout;
+            rec.message = "stopped after the time limit of " + secondsLimitText(timeoutSeconds) +
+                          " s";
+            break;
+    }
+}
+
+// Where the tables and the index of a batch come from.
+struct BatchView {
+    std::vector<RunRecord> records;      // in input order
+    std::vector<std::string> runFolder;  // run folder of each record, relative to the output
+};
+
+struct TableFiles {
+    CombinedTable components{componentsHeading()};
+    CombinedTable contributions{contributionsHeading()};
+};
+
+// Writes runs.csv, components.csv, contributions.csv and index.html into
+// `outDir`. Returns false and names the file on `err` when one cannot be written.
+bool writeBatchFiles(const fs::path& outDir, const BatchView& view, const TableFiles& tables,
+                     std::ostream& err) {
+    std::ostringstream runs;
+    writeRunsCsv(runs, view.records);
+    std::vector<IndexEntry> entries;
+    for (std::size_t i = 0; i < view.records.size(); ++i) {
+        IndexEntry e{view.records[i], ""};
+        const fs::path page = fs::path(view.runFolder[i]) / "report.html";
+        std::error_code ec;
+        if (view.records[i].status == RunStatus::Ok && fs::is_regular_file(outDir / page, ec)) {
+            e.pageLink = page.generic_string();
+        }
+        entries.push_back(std::move(e));
+    }
+    const std::pair<const char*, std::string> files[] = {
+        {"runs.csv", runs.str()},
+        {"components.csv", tables.components.text(view.records)},
+        {"contributions.csv", tables.contributions.text(view.records)},
+        {"index.html",
+         indexPage(entries, componentPositionsSvg(tables.components.rows(view.records)))},
+    };
+    bool ok = true;
+    for (const auto& [name, text] : files) {
+        std::string error;
+        if (!writeFileAtomically(outDir / name, text, error)) {
+            err << "trpfit: " << error << "\n";
+            ok = false;
+        }
+    }
+    return ok;
+}
+
+// The per-run tables of the successful runs, read from their folders.
+void gatherRunTables(const fs::path& outDir, const BatchView& view, TableFiles& tables,
+                     std::ostream& err) {
+    for (std::size_t i = 0; i < view.records.size(); ++i) {
+        if (view.records[i].status != RunStatus::Ok) continue;
+        const fs::path folder = outDir / view.runFolder[i];
+        for (auto [table, name] : {std::pair{&tables.components, "components.csv"},
+                                   std::pair{&tables.contributions, "contributions.csv"}}) {
+            std::error_code ec;
+            if (!fs::exists(folder / name, ec)) continue;
+            std::string error;
+            if (!table->addRun(view.records[i].file, folder / name, error)) {
+                err << "trpfit: " << error << "\n";
+            }
+        }
+    }
+}
+
+// The run folder of an input: a complete earlier run is kept (--resume),
+// anything else of an earlier run removed. Returns true when the input is
+// to run; otherwise its record says why not, or holds the kept run.
+bool prepareRunFolder(Task& t, const fs::path& outDir, const BatchOptions& o) {
+    RunRecord& rec = t.record;
+    const fs::path folder = outDir / t.input.folder;
+    std::error_code ec;
+    if (fs::exists(folder, ec)) {
+        const auto marker = readMarker(folder);
+        if (!marker) {
+            rec.message = "the run folder " + folder.string() +
+                          " exists and does not hold a run of trpfit; nothing was written";
+            t.done = true;
+            return false;
+        }
+        if (o.resume && holdsCompleteRun(folder, *t.analysis, t.input.path, o.version)) {
+            rec = marker->record;
+            rec.file = t.input.path;
+            rec.folder = t.input.folder;
+            t.done = true;
+            return false;
+        }
+        clearRunFolder(folder);
+    } else {
+        fs::create_directory(folder, ec);
+        if (ec) {
+            rec.message = "cannot create the run folder " + folder.string() + ": " + ec.message();
+            t.done = true;
+            return false;
+        }
+    }
+    // Until the run ends, the folder says that it has not finished.
+    RunRecord started = rec;
+    started.status = RunStatus::Interrupted;
+    started.message = "the run did not finish";
+    writeMarker(folder, started, o.version);
+    t.toRun = true;
+    return true;
+}
+
+// The program's command line: the data file and the three default report
+// names, in the run folder.
+ChildSpec childSpecFor(Task& t, const fs::path& outDir, const fs::path& programDir,
+                       double timeoutSeconds) {
+    const std::string data = fs::absolute(t.input.path).string();
+    ChildSpec spec;
+    spec.program = (programDir / t.record.program).string();
+    spec.workDir = fs::absolute(outDir / t.input.folder).string();
+    spec.timeoutSeconds = timeoutSeconds;
+    // The programs split their command line at blanks.
+    if (data.find(' ') != std::string::npos) {
+        spec.openAsFd3 = data;
+        t.passedName = "/dev/fd/3";
+    } else {
+        t.passedName = data;
+    }
+    const auto names = reportNames(*t.analysis);
+    spec.args = {t.passedName, names[0], names[1], names[2]};
+    return spec;
+}
+
+// One line on standard error for an input that did not run well.
+void reportFailure(std::ostream& err, const Task& t) {
+    // A program's message names the file already.
+    const std::string& m = t.record.message;
+    if (m.rfind(t.input.path + ",", 0) == 0) {
+        err << "trpfit: " << m << "\n";
+    } else {
+        err << "trpfit: " << t.input.path << ": " << statusName(t.record.status)
+            << (m.empty() ? "" : ": ") << m << "\n";
+    }
+}
+
+bool holdsEarlierRuns(const fs::path& outDir, const std::vector<Input>& inputs) {
+    std::error_code ec;
+    if (fs::exists(outDir / "runs.csv", ec)) return true;
+    for (const Input& in : inputs) {
+        if (!in.folder.empty() && fs::exists(outDir / in.folder, ec)) return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+int runBatch(const BatchOptions& o, std::ostream& out, std::ostream& err) {
+    const fs::path outDir = o.outDir;
+    std::error_code ec;
+    fs::create_directories(outDir, ec);
+    if (ec || !fs::is_directory(outDir, ec)) {
+        err << "trpfit: " << o.outDir << ": cannot create the output folder\n";
+        return 1;
+    }
+    std::vector<Input> inputs = collectInputs(o.inputs, o.recursive, outDir);
+    assignFolders(inputs);
+    if (o.shardCount > 0) inputs = shardOf(inputs, o.shardIndex, o.shardCount);
+    if (!o.resume && !o.force && holdsEarlierRuns(outDir, inputs)) {
+        err << "trpfit: " << o.outDir
+            << " holds runs of an earlier batch; --resume completes them, --force runs "
+               "everything again\n";
+        return 1;
+    }
+
+    // Decide for every input: a problem, a complete earlier run, or a run.
+    // First what can be told from the input alone.
+    std::vector<Task> tasks;
+    for (const Input& in : inputs) {
+        Task t;
+        t.input = in;
+        t.record.file = in.path;
+        t.record.folder = in.folder;
+        tasks.push_back(std::move(t));
+    }
+    for (Task& t : tasks) {
+        RunRecord& rec = t.record;
+        if (!t.input.problem.empty()) {
+            rec.message = t.input.problem;
+            t.done = true;
+            continue;
+        }
+        std::string why;
+        t.analysis = o.program ? o.program : detectProgram(t.input.path, why);
+        if (!t.analysis) {
+            rec.message = why;
+            t.done = true;
+            continue;
+        }
+        rec.program = analysisName(*t.analysis);
+    }
+    // The programs are looked for before any run folder is touched.
+    const fs::path programDir = o.programDir;
+    for (const Task& t : tasks) {
+        if (t.done) continue;
+        const fs::path exe = programDir / analysisName(*t.analysis);
+        if (::access(exe.c_str(), X_OK) != 0) {
+            err << "trpfit: " << exe.string() << ": no such program\n";
+            return 1;
+        }
+    }
+    std::size_t toRun = 0;
+    for (Task& t : tasks) {
+        if (!t.done && prepareRunFolder(t, outDir, o)) ++toRun;
+    }
+
+    const std::vector<int> cpus = allowedCpus();
+    const int jobs = o.jobs > 0 ? o.jobs : std::max(1, static_cast<int>(cpus.size()));
+    // With several analyses at a time each keeps to one core, which makes its
+    // phase-plane stage use one thread.
+    ProcessPool pool(jobs, jobs > 1 ? cpus : std::vector<int>{});
+    Progress progress(o.progress, err, toRun);
+    std::size_t finished = 0, failed = 0;
+    const auto noteFailure = [&](const Task& t) {
+        progress.clear();
+        reportFailure(err, t);
+    };
+    for (const Task& t : tasks) {
+        if (t.done && t.record.status != RunStatus::Ok) noteFailure(t);
+    }
+
+    {
+        InterruptGuard guard;
+        std::vector<std::size_t> pages;  // successful runs whose page is not written yet
+        // The marker of a successful run is written last, after its page.
+        const auto finishPage = [&](std::size_t id) {
+            Task& t = tasks[id];
+            const std::string problem =
+                writeRunPage(outDir / t.input.folder, *t.analysis, t.input.path);
+            if (!problem.empty()) {
+                t.record.warnings += (t.record.warnings.empty() ? "" : "; ") +
+                                     std::string("report page: ") + problem;
+            }
+            writeMarker(outDir / t.input.folder, t.record, o.version);
+        };
+        std::size_t next = 0;
+        progress.update(0, 0, true);
+        while (!gInterrupted) {
+            while (next < tasks.size() && pool.hasFreeSlot() && !gInterrupted) {
+                Task& t = tasks[next];
+                if (!t.toRun) {
+                    ++next;
+                    continue;
+                }
+                pool.start(next, childSpecFor(t, outDir, programDir, o.timeoutSeconds));
+                ++next;
+            }
+            // The page of a finished run is written while the others run on,
+            // one page per turn, so that free slots are filled first.
+            if (!pages.empty()) {
+                finishPage(pages.front());
+                pages.erase(pages.begin());
+                continue;
+            }
+            if (pool.running() == 0 && next >= tasks.size()) break;
+            for (const ChildResult& r : pool.wait(200)) {
+                Task& t = tasks[r.id];
+                recordEnd(t, r, o.timeoutSeconds);
+                t.done = true;
+                ++finished;
+                if (t.record.status == RunStatus::Ok) {
+                    pages.push_back(r.id);
+                } else {
+                    writeMarker(outDir / t.input.folder, t.record, o.version);
+                    ++failed;
+                    noteFailure(t);
+                }
+                progress.update(finished, failed, true);
+            }
+            progress.update(finished, failed, false);
+        }
+        if (gInterrupted) pool.stopAll();
+        for (std::size_t id : pages) finishPage(id);
+    }
+    progress.clear();
+
+    BatchView view;
+    for (Task& t : tasks) {
+        if (!t.done) {
+            t.record.status = RunStatus::Interrupted;
+            t.record.message = "the batch was interrupted before this run ended";
+        }
+        view.records.push_back(t.record);
+        view.runFolder.push_back(t.input.folder);
+    }
+    TableFiles tables;
+    gatherRunTables(outDir, view, tables, err);
+    const bool written = writeBatchFiles(outDir, view, tables, err);
+
+    std::size_t ran = 0, bad = 0;
+    for (const RunRecord& r : view.records) (r.status == RunStatus::Ok ? ran : bad) += 1;
+    if (gInterrupted) err << "trpfit: interrupted; --resume completes the batch\n";
+    out << "trpfit: " << view.records.size() << " inputs, " << ran << " ran, " << bad
+        << " failed (" << finished << " run now); index: " << (outDir / "index.html").string()
+        << "\n";
+    return bad == 0 && written && !gInterrupted ? 0 : 1;
+}
+
+int mergeBatches(const MergeOptions& o, std::ostream& out, std::ostream& err) {
+    const fs::path outDir = o.outDir;
+    std::error_code ec;
+    if (!o.force && fs::exists(outDir / "runs.csv", ec)) {
+        err << "trpfit: " << o.outDir << " holds a runs table already; --force replaces it\n";
+        return 1;
+    }
+    fs::create_directories(outDir, ec);
+    if (!fs::is_directory(outDir, ec)) {
+        err << "trpfit: " << o.outDir << ": cannot create the output folder\n";
+        return 1;
+    }
+    BatchView view;
+    TableFiles tables;
+    std::vector<std::pair<std::string, std::string>> keyed;  // file, folder relative to outDir
+    std::vector<RunRecord> all;
+    const fs::path base = fs::weakly_canonical(fs::absolute(outDir), ec);
+    for (const std::string& dir : o.dirs) {
+        const fs::path runs = fs::path(dir) / "runs.csv";
+        std::ifstream in(runs, std::ios::binary);
+        if (!in) {
+            err << "trpfit: " << runs.string() << ": cannot be read\n";
+            return 1;
+        }
+        std::ostringstream text;
+        text << in.rdbuf();
+        std::string error;
+        const auto records = readRunsCsv(text.str(), error);
+        if (!records) {
+            err << "trpfit: " << runs.string() << ", " << error << "\n";
+            return 1;
+        }
+        for (auto [table, name] : {std::pair{&tables.components, "components.csv"},
+                                   std::pair{&tables.contributions, "contributions.csv"}}) {
+            if (!table->addCombined(fs::path(dir) / name, error)) {
+                err << "trpfit: " << error << "\n";
+                return 1;
+            }
+        }
+        const fs::path shard = fs::weakly_canonical(fs::absolute(dir), ec);
+        const fs::path rel = shard.lexically_relative(base);
+        for (const RunRecord& r : *records) {
+            all.push_back(r);
+            keyed.emplace_back(r.file, (rel / r.folder).generic_string());
+        }
+    }
+    // The order of one batch over all inputs: sorted by the input's path.
+    std::vector<std::size_t> order(all.size());
+    for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
+    std::stable_sort(order.begin(), order.end(),
+                     [&](std::size_t a, std::size_t b) { return all[a].file < all[b].file; });
+    for (std::size_t i : order) {
+        if (!view.records.empty() && view.records.back().file == all[i].file) {
+            err << "trpfit: " << all[i].file << " is in more than one of the merged batches\n";
+            return 1;
+        }
+        view.records.push_back(all[i]);
+        view.records.back().folder = keyed[i].second;
+        view.runFolder.push_back(keyed[i].second);
+    }
+    const bool written = writeBatchFiles(outDir, view, tables, err);
+    std::size_t ran = 0, bad = 0;
+    for (const RunRecord& r : view.records) (r.status == RunStatus::Ok ? ran : bad) += 1;
+    out << "trpfit: " << view.records.size() << " inputs from " << o.dirs.size()
+        << " batches, " << ran << " ran, " << bad
+        << " failed; index: " << (outDir / "index.html").string() << "\n";
+    return bad == 0 && written ? 0 : 1;
+}
+
+}  // namespace qf::batch

@@ -1,0 +1,85 @@
+#include "batch/index_page.h"
+
+namespace qf::batch {
+
+std::string htmlEscape(const std::string& text) {
+    std::string out;
+    out.reserve(text.size());
+    for (char c : text) {
+        switch (c) {
+            case '&': out += "&amp;"; break;
+            case '<': out += "&lt;"; break;
+            case '>': out += "&gt;"; break;
+            case '"': out += "&quot;"; break;
+            case '\'': out += "&#39;"; break;
+            default: out += c;
+        }
+    }
+    return out;
+}
+
+namespace {
+
+// Link targets are relative paths; each segment is percent-encoded where a
+// browser would read it otherwise.
+std::string hrefOf(const std::string& path) {
+    static const char* hex = "0123456789ABCDEF";
+    std::string out;
+    for (unsigned char c : path) {
+        const bool plain = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') ||
+                           (c >= '0' && c <= '9') || c == '-' || c == '_' || c == '.' ||
+                           c == '~' || c == '/' || c >= 0x80;
+        if (plain) {
+            out += static_cast<char>(c);
+        } else {
+            out += '%';
+            out += hex[c >> 4];
+            out += hex[c & 15];
+        }
+    }
+    return out;
+}
+
+}  // namespace
+
+std::string indexPage(const std::vector<IndexEntry>& entries, const std::string& figureSvg) {
+    int failed = 0;
+    for (const IndexEntry& e : entries) {
+        if (e.record.status != RunStatus::Ok) ++failed;
+    }
+    std::string h;
+    h += "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n";
+    h += "<title>trpfit run: " + std::to_string(entries.size()) + " inputs</title>\n";
+    h += "<style>\n"
+         "body{font-family:sans-serif;margin:1.5em;color:#222}\n"
+         "table{border-collapse:collapse;margin:1em 0}\n"
+         "th,td{border:1px solid #bbb;padding:.25em .6em;text-align:left;vertical-align:top}\n"
+         "th{background:#eee}\n"
+         "td.ok{color:#1a6b1a}td.failed,td.crashed,td.timeout,td.interrupted{color:#a00;"
+         "font-weight:bold}\n"
+         "figure{margin:1em 0}\n"
+         "</style>\n</head>\n<body>\n";
+    h += "<h1>Batch of " + std::to_string(entries.size()) + " data files</h1>\n";
+    h += "<p>" + std::to_string(entries.size() - static_cast<std::size_t>(failed)) + " ran, " +
+         std::to_string(failed) + " failed.</p>\n";
+    if (!figureSvg.empty()) h += "<figure>\n" + figureSvg + "\n</figure>\n";
+    h += "<table>\n<thead><tr><th>data file</th><th>program</th><th>status</th>"
+         "<th>message</th><th>warnings</th></tr></thead>\n<tbody>\n";
+    for (const IndexEntry& e : entries) {
+        const RunRecord& r = e.record;
+        h += "<tr><td>";
+        if (!e.pageLink.empty()) {
+            h += "<a href=\"" + htmlEscape(hrefOf(e.pageLink)) + "\">" + htmlEscape(r.file) +
+                 "</a>";
+        } else {
+            h += htmlEscape(r.file);
+        }
+        h += "</td><td>" + htmlEscape(r.program) + "</td><td class=\"" + statusName(r.status) +
+             "\">" + statusName(r.status) + "</td><td>" + htmlEscape(r.message) + "</td><td>" +
+             htmlEscape(r.warnings) + "</td></tr>\n";
+    }
+    h += "</tbody>\n</table>\n</body>\n</html>\n";
+    return h;
+}
+
+}  // namespace qf::batch

@@ -1,0 +1,77 @@
+#include "batch/run_folder.h"
+
+#include <system_error>
+
+#include "batch/run_table.h"
+#include "figures/report_page.h"
+#include "results/report_reader.h"
+#include "results/tables.h"
+
+namespace qf::batch {
+
+namespace fs = std::filesystem;
+
+std::array<std::string, 3> reportNames(Analysis a) {
+    if (a == Analysis::Quenfit) return {"Result.txt", "Graph.txt", "Summary.txt"};
+    return {"ResultM.txt", "GraphM.txt", "SummaryM.txt"};
+}
+
+bool holdsCompleteRun(const fs::path& folder, Analysis a, const std::string& dataPath,
+                      const std::string& version) {
+    const auto marker = readMarker(folder);
+    if (!marker || marker->version != version || marker->record.status != RunStatus::Ok ||
+        marker->record.program != analysisName(a)) {
+        return false;
+    }
+    // The same file, also when it is named another way ("./data/a.dat").
+    std::error_code ec;
+    if (marker->record.file != dataPath && !fs::equivalent(marker->record.file, dataPath, ec)) {
+        return false;
+    }
+    const fs::file_time_type data = fs::last_write_time(dataPath, ec);
+    if (ec) return false;
+    for (const std::string& name : reportNames(a)) {
+        const fs::file_time_type t = fs::last_write_time(folder / name, ec);
+        if (ec || !fs::is_regular_file(folder / name, ec) || !(t > data)) return false;
+    }
+    return true;
+}
+
+namespace {
+
+std::string firstLine(const std::string& csv) { return csv.substr(0, csv.find("\r\n")); }
+
+}  // namespace
+
+std::string componentsHeading() { return firstLine(results::componentsCsv({}, "")); }
+std::string contributionsHeading() { return firstLine(results::contributionsCsv({}, "")); }
+
+std::string writeRunPage(const fs::path& folder, Analysis a, const std::string& input) {
+    const auto names = reportNames(a);
+    try {
+        const results::RunReports run = results::readReportFiles(
+            {(folder / names[0]).string(), (folder / names[1]).string(),
+             (folder / names[2]).string()});
+        figures::ReportPageOptions page;
+        page.outDir = folder;
+        page.force = true;
+        page.tables = true;
+        page.fileLabel = input;
+        figures::writeReportPage(run, page);
+    } catch (const std::exception& e) {
+        return e.what();
+    }
+    return "";
+}
+
+void clearRunFolder(const fs::path& folder) {
+    std::error_code ec;
+    for (Analysis a : {Analysis::Quenfit, Analysis::Monofit}) {
+        for (const std::string& name : reportNames(a)) fs::remove(folder / name, ec);
+    }
+    for (const char* name : kDerivedFiles) fs::remove(folder / name, ec);
+    // The figures folder holds only figures written for this run.
+    fs::remove_all(folder / "figures", ec);
+}
+
+}  // namespace qf::batch

@@ -1,0 +1,44 @@
+#pragma once
+// What a run folder holds: the three reports under the program's default
+// names, the marker of the run, and the page and tables made from the
+// reports. Whether a folder holds a complete run of a data file.
+
+#include <array>
+#include <filesystem>
+#include <string>
+
+#include "batch/inputs.h"
+
+namespace qf::batch {
+
+// Result, graph and summary report, the names the program uses by default.
+std::array<std::string, 3> reportNames(Analysis a);
+
+// Files a run writes besides the reports; removed before the folder is run
+// again, so that nothing of an earlier run is mistaken for this one's.
+inline constexpr std::array<const char*, 5> kDerivedFiles = {
+    "components.csv", "contributions.csv", "spectra.csv", "report.html", "trpfit-run.txt"};
+
+// A complete run of the data file `dataPath`: the marker names that file
+// and says the run ended well under `version` with the same program, and the
+// three reports are there and newer than the data file. (A folder name can
+// pass to another input when files are added to a batch.)
+bool holdsCompleteRun(const std::filesystem::path& folder, Analysis a,
+                      const std::string& dataPath, const std::string& version);
+
+// Reads the reports of a finished run back and writes beside them its page
+// (report.html, figures/) and its tables (components.csv, contributions.csv,
+// spectra.csv; `input` fills their file column). Returns the cause when the
+// reports cannot be read or the files written, else "".
+std::string writeRunPage(const std::filesystem::path& folder, Analysis a,
+                           const std::string& input);
+
+// The headings of the component and contribution tables.
+std::string componentsHeading();
+std::string contributionsHeading();
+
+// Removes what an earlier run left in the folder (reports, derived files,
+// figures). Only the names above are touched.
+void clearRunFolder(const std::filesystem::path& folder);
+
+}  // namespace qf::batch

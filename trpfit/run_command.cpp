@@ -1,0 +1,129 @@
+#include "trpfit/run_command.h"
+
+#include <filesystem>
+#include <iostream>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <unistd.h>
+
+#include "batch/batch.h"
+#include "trpfit/version.h"
+
+namespace qf::trpfit {
+
+namespace {
+
+struct RunArgs {
+    std::vector<std::string> inputs;
+    int jobs = 0;
+    std::string outDir = "trpfit-out";
+    bool resume = false;
+    bool recursive = false;
+    bool force = false;
+    bool quiet = false;
+    bool merge = false;
+    std::string program;
+    double timeout = 600.0;
+    std::string shard;
+    std::string programDir;
+};
+
+// quenfit and monofit are installed beside trpfit.
+std::string ownFolder() {
+    std::error_code ec;
+    const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", ec);
+    return ec ? std::string(".") : self.parent_path().string();
+}
+
+void parseShard(const std::string& text, int& k, int& n) {
+    const std::size_t slash = text.find('/');
+    try {
+        std::size_t usedK = 0, usedN = 0;
+        if (slash == std::string::npos) throw std::invalid_argument("no slash");
+        k = std::stoi(text.substr(0, slash), &usedK);
+        n = std::stoi(text.substr(slash + 1), &usedN);
+        if (usedK != slash || usedN != text.size() - slash - 1 || n < 1 || k < 1 || k > n) {
+            throw std::invalid_argument("range");
+        }
+    } catch (const std::exception&) {
+        throw CLI::ValidationError("--shard", "\"" + text + "\" is not K/N with 1 <= K <= N");
+    }
+}
+
+void run(const RunArgs& a, CommandContext& context) {
+    if (a.merge) {
+        batch::MergeOptions m;
+        m.dirs = a.inputs;
+        m.outDir = a.outDir;
+        m.force = a.force;
+        context.status = batch::mergeBatches(m, std::cout, std::cerr);
+        return;
+    }
+    batch::BatchOptions o;
+    o.inputs = a.inputs;
+    o.jobs = a.jobs;
+    o.outDir = a.outDir;
+    o.resume = a.resume;
+    o.recursive = a.recursive;
+    o.force = a.force;
+    if (a.program == "quenfit") o.program = batch::Analysis::Quenfit;
+    if (a.program == "monofit") o.program = batch::Analysis::Monofit;
+    o.timeoutSeconds = a.timeout;
+    o.progress = !a.quiet && ::isatty(STDERR_FILENO) == 1;
+    if (!a.shard.empty()) parseShard(a.shard, o.shardIndex, o.shardCount);
+    o.programDir = a.programDir.empty() ? ownFolder() : a.programDir;
+    o.version = programVersion();
+    context.status = batch::runBatch(o, std::cout, std::cerr);
+}
+
+}  // namespace
+
+void addRunCommand(CLI::App& app, CommandContext& context) {
+    auto args = std::make_shared<RunArgs>();
+    CLI::App* cmd = app.add_subcommand(
+        "run",
+        "Analyse many data files at once: each file (and each file of each folder) by quenfit "
+        "or monofit, as line 2 of the file tells, N at a time; one run folder per file, "
+        "runs.csv, components.csv, contributions.csv and index.html over all of them");
+    cmd->add_option("FILE_OR_FOLDER", args->inputs,
+                    "data files and folders of data files (with --merge: output folders of "
+                    "earlier batches)")
+        ->required();
+    cmd->add_option("-j,--jobs", args->jobs, "analyses at a time (default: one per CPU)")
+        ->check(CLI::PositiveNumber);
+    cmd->add_option("-o,--output", args->outDir, "output folder (default ./trpfit-out)");
+    cmd->add_flag("--resume", args->resume,
+                  "keep the complete runs of an earlier batch into the output folder, run the "
+                  "rest");
+    cmd->add_flag("-r,--recursive", args->recursive, "take the files of subfolders too");
+    cmd->add_flag("--force", args->force,
+                  "run every input again, replacing the runs of an earlier batch");
+    cmd->add_option("--program", args->program,
+                    "analyse every file with this program instead of telling it from the file")
+        ->check(CLI::IsMember({"quenfit", "monofit"}));
+    cmd->add_option("--timeout", args->timeout,
+                    "stop an analysis after this many seconds (default 600)")
+        ->check(CLI::PositiveNumber);
+    cmd->add_flag("--quiet", args->quiet, "no progress line");
+    cmd->add_option("--shard", args->shard,
+                    "run only inputs K, K+N, K+2N ... of the sorted list (array jobs)");
+    cmd->add_flag("--merge", args->merge,
+                  "build one runs table, result tables and index from the output folders "
+                  "named");
+    // Tests point this at stand-in programs.
+    cmd->add_option("--program-dir", args->programDir)->group("");
+    cmd->callback([args, &context] {
+        if (args->merge && (args->resume || !args->shard.empty() || !args->program.empty())) {
+            throw CLI::ValidationError("--merge", "takes no --resume, --shard or --program");
+        }
+        if (args->resume && args->force) {
+            throw CLI::ValidationError("--resume", "and --force exclude each other");
+        }
+        run(*args, context);
+    });
+}
+
+}  // namespace qf::trpfit
