@@ -1,22 +1,8 @@
 #include "batch/index_page.h"
 
-namespace qf::batch {
+#include "figures/svg_plot.h"
 
-std::string htmlEscape(const std::string& text) {
-    std::string out;
-    out.reserve(text.size());
-    for (char c : text) {
-        switch (c) {
-            case '&': out += "&amp;"; break;
-            case '<': out += "&lt;"; break;
-            case '>': out += "&gt;"; break;
-            case '"': out += "&quot;"; break;
-            case '\'': out += "&#39;"; break;
-            default: out += c;
-        }
-    }
-    return out;
-}
+namespace qf::batch {
 
 namespace {
 
@@ -69,14 +55,14 @@ std::string indexPage(const std::vector<IndexEntry>& entries, const std::string&
         const RunRecord& r = e.record;
         h += "<tr><td>";
         if (!e.pageLink.empty()) {
-            h += "<a href=\"" + htmlEscape(hrefOf(e.pageLink)) + "\">" + htmlEscape(r.file) +
+            h += "<a href=\"" + figures::escapeXml(hrefOf(e.pageLink)) + "\">" + figures::escapeXml(r.file) +
                  "</a>";
         } else {
-            h += htmlEscape(r.file);
+            h += figures::escapeXml(r.file);
         }
-        h += "</td><td>" + htmlEscape(r.program) + "</td><td class=\"" + statusName(r.status) +
-             "\">" + statusName(r.status) + "</td><td>" + htmlEscape(r.message) + "</td><td>" +
-             htmlEscape(r.warnings) + "</td></tr>\n";
+        h += "</td><td>" + figures::escapeXml(r.program) + "</td><td class=\"" + statusName(r.status) +
+             "\">" + statusName(r.status) + "</td><td>" + figures::escapeXml(r.message) + "</td><td>" +
+             figures::escapeXml(r.warnings) + "</td></tr>\n";
     }
     h += "</tbody>\n</table>\n</body>\n</html>\n";
     return h;

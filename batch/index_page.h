@@ -14,8 +14,6 @@ struct IndexEntry {
     std::string pageLink;  // relative link to the run's report.html; empty when there is none
 };
 
-std::string htmlEscape(const std::string& text);
-
 std::string indexPage(const std::vector<IndexEntry>& entries, const std::string& figureSvg);
 
 }  // namespace qf::batch
