@@ -266,20 +266,20 @@ bool prepareRunFolder(Task& t, const fs::path& outDir, const BatchOptions& o) {
 ChildSpec childSpecFor(Task& t, const fs::path& outDir, const fs::path& programDir,
                        double timeoutSeconds) {
     const std::string data = fs::absolute(t.input.path).string();
-    ChildSpec spec;
-    spec.program = (programDir / t.record.program).string();
-    spec.workDir = fs::absolute(outDir / t.input.folder).string();
-    spec.timeoutSeconds = timeoutSeconds;
+    ChildSpec launch;
+    launch.program = (programDir / t.record.program).string();
+    launch.workDir = fs::absolute(outDir / t.input.folder).string();
+    launch.timeoutSeconds = timeoutSeconds;
     // The programs split their command line at blanks.
     if (data.find(' ') != std::string::npos) {
-        spec.openAsFd3 = data;
+        launch.openAsFd3 = data;
         t.passedName = "/dev/fd/3";
     } else {
         t.passedName = data;
     }
     const auto names = reportNames(*t.analysis);
-    spec.args = {t.passedName, names[0], names[1], names[2]};
-    return spec;
+    launch.args = {t.passedName, names[0], names[1], names[2]};
+    return launch;
 }
 
 // One line on standard error for an input that did not run well.

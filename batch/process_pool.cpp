@@ -70,7 +70,7 @@ bool ProcessPool::hasFreeSlot() const {
     return static_cast<int>(children_.size() + early_.size()) < slots_;
 }
 
-void ProcessPool::start(std::size_t id, const ChildSpec& spec) {
+void ProcessPool::start(std::size_t id, const ChildSpec& launch) {
     int slot = 0;
     while (std::any_of(children_.begin(), children_.end(),
                        [&](const Child& c) { return c.slot == slot; })) {
@@ -78,8 +78,8 @@ void ProcessPool::start(std::size_t id, const ChildSpec& spec) {
     }
     // Everything the child needs is prepared before fork.
     std::vector<std::string> words;
-    words.push_back(spec.program);
-    words.insert(words.end(), spec.args.begin(), spec.args.end());
+    words.push_back(launch.program);
+    words.insert(words.end(), launch.args.begin(), launch.args.end());
     std::vector<char*> argv;
     for (std::string& w : words) argv.push_back(w.data());
     argv.push_back(nullptr);
@@ -92,7 +92,7 @@ void ProcessPool::start(std::size_t id, const ChildSpec& spec) {
         ChildResult r;
         r.id = id;
         r.exitStatus = 127;
-        r.errText = "cannot start " + spec.program + ": " + cause + "\n";
+        r.errText = "cannot start " + launch.program + ": " + cause + "\n";
         early_.push_back(std::move(r));
     };
     int pipeFds[2];
@@ -111,12 +111,12 @@ void ProcessPool::start(std::size_t id, const ChildSpec& spec) {
             ::dup2(devNull, 1);
         }
         ::dup2(pipeFds[1], 2);
-        if (!spec.openAsFd3.empty()) {
-            const int fd = ::open(spec.openAsFd3.c_str(), O_RDONLY);
-            if (fd < 0) childFails(spec.openAsFd3.c_str());
+        if (!launch.openAsFd3.empty()) {
+            const int fd = ::open(launch.openAsFd3.c_str(), O_RDONLY);
+            if (fd < 0) childFails(launch.openAsFd3.c_str());
             if (fd != 3 && (::dup2(fd, 3) < 0 || ::close(fd) != 0)) childFails("fd 3");
         }
-        if (::chdir(spec.workDir.c_str()) != 0) childFails(spec.workDir.c_str());
+        if (::chdir(launch.workDir.c_str()) != 0) childFails(launch.workDir.c_str());
         ::execv(argv[0], argv.data());
         childFails(argv[0]);
     }
@@ -131,7 +131,7 @@ void ProcessPool::start(std::size_t id, const ChildSpec& spec) {
     ::setpgid(pid, pid);  // also here, so that a kill never misses the group
     ::fcntl(pipeFds[0], F_SETFL, O_NONBLOCK);
     const auto limit = std::chrono::duration_cast<Clock::duration>(
-        std::chrono::duration<double>(spec.timeoutSeconds));
+        std::chrono::duration<double>(launch.timeoutSeconds));
     // A descriptor that becomes readable when the child ends (Linux 5.3 and
     // later); without it the loop looks again every few milliseconds.
     const int pidFd = static_cast<int>(::syscall(SYS_pidfd_open, pid, 0));

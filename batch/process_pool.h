@@ -50,7 +50,7 @@ public:
 
     // Starts a child. A child that cannot be started (no process to be had)
     // comes back from the next wait() as exit status 127 with the cause.
-    void start(std::size_t id, const ChildSpec& spec);
+    void start(std::size_t id, const ChildSpec& launch);
 
     // Collects standard error, stops children past their time limit and
     // returns those that ended; waits at most `waitMs` when none has.
