@@ -698,7 +698,16 @@ void readResultBody(Cursor& in, Place& place, ResultRead& r) {
         }
         if (absenceComponents(line) > 0) {
             in.take();
-            Stage& s = current(in, r.stages, "an absence line");
+            Stage* at = &current(in, r.stages, "an absence line");
+            // After a stage without a solution the next fit has no heading;
+            // its absence line follows the closing rule directly.
+            if (!at->absence.empty() && (at->kind == StageKind::Vela1 || at->kind == StageKind::Vela2) &&
+                absenceComponents(line) == stageComponents(at->kind) + 1) {
+                newStage(in, r.stages, at->kind == StageKind::Vela1 ? StageKind::Vela2 : StageKind::Vela3);
+                r.stages.back().headingless = true;
+                at = &r.stages.back().stage;
+            }
+            Stage& s = *at;
             if (s.reported || !s.absence.empty()) in.fail("an absence line out of place");
             s.absence = line;
             place.close("the absence line of " + s.name);
@@ -740,6 +749,8 @@ std::string summaryHeading() {
         .text("S,%").tab(66).text("CLASS")
         .str();
 }
+
+std::string tarnoAbsenceRow() { return LineText().text("TARNO").tab(12).text(kAbsence[2]).str(); }
 
 struct SummaryRead {
     std::string title, date;
@@ -793,6 +804,18 @@ void readSummaryBody(Cursor& in, Place& place, SummaryRead& s) {
             place.enter("the column heading");
             if (!in.expect(std::string(79, '-'), "a line of 79 \"-\"")) break;
             place.close("the column heading");
+            continue;
+        }
+        // quenfit writes this row when the phase-plane stage finds no
+        // two-component solution; the fits after it go on.
+        if (line == tarnoAbsenceRow()) {
+            in.take();
+            SummaryBlock b;
+            b.label = "TARNO";
+            b.components = 2;
+            b.absence = kAbsence[2];
+            s.blocks.emplace_back(std::move(b), in.lineNumber());
+            place.enter("the absence row of TARNO");
             continue;
         }
         const bool tarno = startsWith(line, "TARNO");
@@ -976,8 +999,12 @@ bool attachSummary(RunReports& run, const SummaryRead& s) {
         for (; i < run.stages.size(); ++i) {
             const Stage& st = run.stages[i];
             const bool last = i + 1 == run.stages.size();
-            const bool match = block.absence.empty() ? st.reported && st.components == block.components
-                                                     : st.absence == block.absence;
+            // An absence row labelled TARNO is the phase-plane stage's; the
+            // bare absence lines are the component fits'.
+            const bool match = block.absence.empty()
+                                   ? st.reported && st.components == block.components
+                                   : st.absence == block.absence &&
+                                         (block.label == "TARNO") == (st.kind == StageKind::Tarno);
             const bool cutHere = last && !st.reported && st.absence.empty() && !run.result.complete;
             if (match || cutHere) break;
         }

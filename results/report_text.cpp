@@ -85,6 +85,8 @@ void graphStage(Out& g, const Stage& s, std::size_t index, const RunReports& run
     const bool mono = isMono(s);
     const bool tarno = s.kind == StageKind::Tarno;
     if (!headingDone) g.line(heading(s.name));
+    // An absent phase-plane stage writes the heading of VELA-I under its own.
+    if (tarno && !s.absence.empty() && index + 1 < run.stages.size()) g.line(heading(run.stages[index + 1].name));
     if (!s.reported) return;
     const char* smoothedTitle = tarno ? "SMOOTHED NORMALIZED CORRECTED EXPERIMENTAL SPECTRA, from 320 to 380, Step "
                                 : mono || s.kind == StageKind::Vela1
@@ -207,6 +209,11 @@ void resultStage(Out& r, const Stage& s, std::size_t index, const RunReports& ru
         r.line(s.absence);
         // monofit's last three-component search writes the message alone.
         if (!(mono && !s.summary)) r.rule('-', 77);
+        // An absent phase-plane stage writes the heading of VELA-I itself.
+        if (tarno && index + 1 < run.stages.size()) {
+            r.line();
+            r.line(heading(run.stages[index + 1].name));
+        }
         return;
     }
     if (!s.reported) return;
@@ -240,6 +247,11 @@ void summaryComponent(LineText& t, const SummaryComponent& c) {
 }
 
 void summaryBlock(Out& out, const SummaryBlock& b) {
+    if (!b.absence.empty() && b.label == "TARNO") {
+        out.line(LineText().text("TARNO").tab(12).text(b.absence));
+        out.rule('-', 79);
+        return;
+    }
     if (!b.absence.empty()) {
         out.line(b.absence);
         out.rule('-', b.components == 2 ? 75 : 79);
