@@ -176,7 +176,10 @@ void appendStage(std::string& out, const RunReports& run, const Stage& stage) {
         facts += std::to_string(stage.components) + (stage.components == 1 ? " component" : " components");
     }
     if (stage.discriminant) facts += (facts.empty() ? "" : ", ") + std::string("discriminant ") + num(*stage.discriminant);
-    if (stage.summary) facts += ", Nsc " + std::to_string(stage.summary->nsc);
+    // An absence row of the summary carries no smoothing cycles.
+    if (stage.summary && stage.summary->absence.empty()) {
+        facts += (facts.empty() ? "" : ", ") + std::string("Nsc ") + std::to_string(stage.summary->nsc);
+    }
     if (!facts.empty()) out += "<p>" + esc(facts) + "</p>\n";
     if (!stage.absence.empty()) out += "<p class=\"absent\">" + esc(stage.absence) + "</p>\n";
     if (!stage.reported && stage.absence.empty()) {
