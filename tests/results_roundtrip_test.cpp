@@ -6,6 +6,7 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <sys/wait.h>
 
 #include "results/report_reader.h"
 #include "results/report_text.h"
@@ -30,11 +31,25 @@ void expectRoundTrip(const ReportTexts& texts, const std::string& name) {
     EXPECT_EQ(back.summary, texts.summary) << name << " summary report";
 }
 
-// Runs `program` on `data` in a scratch folder and returns its reports.
-ReportTexts runProgram(const char* program, const std::string& data, const ScratchDir& dir) {
+// The reports of a run that failed: not complete, yet written back the
+// same, up to where each report ends.
+void expectCutRoundTrip(const ReportTexts& texts, const std::string& name) {
+    const RunReports run = readReports(texts);
+    EXPECT_FALSE(run.complete) << name;
+    const ReportTexts back = writeReportTexts(run);
+    EXPECT_EQ(back.result, texts.result) << name << " results report";
+    EXPECT_EQ(back.graph, texts.graph) << name << " graph report";
+    EXPECT_EQ(back.summary, texts.summary) << name << " summary report";
+}
+
+// Runs `program` on `data` in a scratch folder and returns its reports;
+// the program must end with `status` (0: the run finished).
+ReportTexts runProgram(const char* program, const std::string& data, const ScratchDir& dir, int status = 0) {
     const std::string cmd = std::string("cd '") + dir.path().string() + "' && '" + program + "' '" + data +
                             "' r.txt g.txt s.txt >/dev/null 2>&1";
-    EXPECT_EQ(std::system(cmd.c_str()), 0) << cmd;
+    const int raw = std::system(cmd.c_str());
+    EXPECT_TRUE(WIFEXITED(raw)) << cmd;
+    EXPECT_EQ(WEXITSTATUS(raw), status) << cmd;
     ReportTexts t;
     t.paths = {dir.file("r.txt"), dir.file("g.txt"), dir.file("s.txt")};
     t.result = readFile(t.paths.result);
@@ -61,6 +76,47 @@ TEST(ResultsRoundTrip, SeriesWithoutAThreeComponentSolution) {
         runProgram(QF_QUENFIT_EXE, sourcePath("fuzz/corpus/quenfit/series-0.75nm-one.dat").string(), dir);
     ASSERT_NE(t.result.find("THREE-COMPONENT SOLUTION IS ABSENT!"), std::string::npos);
     expectRoundTrip(t, "series-0.75nm-one");
+}
+
+const std::string kTarnoHeading = std::string(39, ' ') + "SUBPROGRAMM TARNO\r\n";
+const std::string kTarnoAbsenceRow = "TARNO      TWO-COMPONENT SOLUTION IS ABSENT!\r\n";
+
+// A tiny series on which the phase-plane stage fails: the stage is absent
+// in all three reports and VELA-I to VELA-III finish the run.
+TEST(ResultsRoundTrip, SeriesWithoutAPhasePlaneSolution) {
+    ScratchDir dir;
+    const ReportTexts t = runProgram(QF_QUENFIT_EXE, sourcePath("fuzz/corpus/quenfit/tiny.dat").string(), dir);
+    ASSERT_NE(t.summary.find(kTarnoAbsenceRow), std::string::npos);
+    ASSERT_NE(t.graph.find(kTarnoHeading), std::string::npos);
+    const RunReports run = readReports(t);
+    ASSERT_EQ(run.stages.size(), 4u);
+    EXPECT_EQ(run.stages[0].kind, StageKind::Tarno);
+    EXPECT_EQ(run.stages[0].absence, "TWO-COMPONENT SOLUTION IS ABSENT!");
+    EXPECT_FALSE(run.stages[0].reported);
+    ASSERT_TRUE(run.stages[0].summary.has_value());
+    EXPECT_EQ(run.stages[0].summary->absence, "TWO-COMPONENT SOLUTION IS ABSENT!");
+    EXPECT_EQ(run.stages[0].summary->label, "TARNO");
+    EXPECT_TRUE(run.stages[0].smoothed.values.empty());
+    EXPECT_TRUE(run.stages[1].reported);
+    EXPECT_FALSE(run.stages[1].smoothed.values.empty());
+    expectRoundTrip(t, "tiny");
+}
+
+// A tiny series without quencher effect: the phase-plane stage is absent,
+// then VELA-I fails and the reports end after its heading.
+TEST(ResultsRoundTrip, FailedRunAfterAnAbsentPhasePlaneStage) {
+    ScratchDir dir;
+    const ReportTexts t =
+        runProgram(QF_QUENFIT_EXE, sourcePath("fuzz/corpus/quenfit/tiny-unquenched.dat").string(), dir, 1);
+    ASSERT_NE(t.summary.find(kTarnoAbsenceRow), std::string::npos);
+    const RunReports run = readReports(t);
+    ASSERT_EQ(run.stages.size(), 2u);
+    EXPECT_EQ(run.stages[0].absence, "TWO-COMPONENT SOLUTION IS ABSENT!");
+    EXPECT_EQ(run.stages[1].kind, StageKind::Vela1);
+    EXPECT_FALSE(run.stages[1].reported);
+    EXPECT_EQ(run.result.where, "the heading of VELA-I");
+    EXPECT_EQ(run.graph.where, "the heading of VELA-I");
+    expectCutRoundTrip(t, "tiny-unquenched");
 }
 
 // One band: monofit finds no third component, falls back to two and prints

@@ -142,5 +142,22 @@ TEST(ResultsTables, ACutRunGivesTheRowsItHas) {
     EXPECT_EQ(rows[5][19], "");
 }
 
+// A run whose phase-plane stage is absent: no component rows for TARNO, as
+// for any stage without a solution; VELA-I gives its one component.
+TEST(ResultsTables, AnAbsentPhasePlaneStageGivesNoComponentRows) {
+    qf::testing::ScratchDir dir;
+    const std::string cmd = std::string("cd '") + dir.path().string() + "' && '" + QF_QUENFIT_EXE + "' '" +
+                            sourcePath("fuzz/corpus/quenfit/tiny.dat").string() + "' r.txt g.txt s.txt >/dev/null 2>&1";
+    ASSERT_EQ(std::system(cmd.c_str()), 0);
+    const RunReports run = readReportFiles({dir.file("r.txt"), dir.file("g.txt"), dir.file("s.txt")});
+    ASSERT_FALSE(run.stages.empty());
+    ASSERT_EQ(run.stages[0].absence, "TWO-COMPONENT SOLUTION IS ABSENT!");
+    const auto rows = csvRows(componentsCsv(run, "tiny"));
+    ASSERT_EQ(rows.size(), 2u);  // VELA-I, one component; VELA-II and VELA-III are absent too
+    for (std::size_t r = 1; r < rows.size(); ++r) EXPECT_NE(rows[r][2], "TARNO") << r;
+    EXPECT_EQ(rows[1][2], "VELA-I");
+    for (const auto& row : csvRows(contributionsCsv(run, "tiny"))) EXPECT_NE(row[2], "TARNO");
+}
+
 }  // namespace
 }  // namespace qf::results
