@@ -295,6 +295,18 @@ TEST(ReportPage, FailedRunOfQuenfit) {
     EXPECT_NE(page.find("The reports end early"), std::string::npos);
     EXPECT_NE(page.find("data-figure=\"first-pass-spectra\""), std::string::npos);
     EXPECT_NE(page.find("<h2>VELA-III</h2>\n<p class=\"absent\">Absent"), std::string::npos);
+    // The phase-plane stage is absent: its section and its summary row say so,
+    // with no smoothing cycles for a stage that has none.
+    EXPECT_NE(page.find("<h2>TARNO</h2>\n<p class=\"absent\">TWO-COMPONENT SOLUTION IS ABSENT!</p>\n</section>"),
+              std::string::npos)
+        << page;
+    EXPECT_NE(page.find("<td class=\"text\">TARNO</td><td class=\"text\" colspan=\"8\">TWO-COMPONENT SOLUTION IS "
+                        "ABSENT!</td></tr>"),
+              std::string::npos)
+        << page;
+    EXPECT_EQ(page.find("Nsc 0"), std::string::npos);
+    // The run ends after the heading of VELA-I: that stage has no tables.
+    EXPECT_NE(page.find("<h2>VELA-I</h2>\n<p class=\"absent\">No tables"), std::string::npos);
 }
 
 // The command as users run it: tables, page and figures, their paths listed;

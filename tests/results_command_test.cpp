@@ -148,9 +148,17 @@ TEST(ReportCommand, FailedRunGivesTablesAndSaysWhereTheReportsEnd) {
     const Outcome o = run(options({dir.path().string()}));
     EXPECT_EQ(o.status, 0) << o.err;
     EXPECT_NE(o.err.find("the reports end early"), std::string::npos) << o.err;
-    EXPECT_NE(o.err.find("Graph.txt ends at the normalized corrected spectra"), std::string::npos) << o.err;
+    // The phase-plane stage is absent and VELA-I fails: the results and
+    // graph reports end with the heading of VELA-I.
+    EXPECT_NE(o.err.find("Result.txt ends at the heading of VELA-I"), std::string::npos) << o.err;
+    EXPECT_NE(o.err.find("Graph.txt ends at the heading of VELA-I"), std::string::npos) << o.err;
     const std::string spectra = readFile(dir.path() / "spectra.csv");
     EXPECT_NE(spectra.find("first pass,experimental,1,320,"), std::string::npos);
+    // No stage has components: the tables hold their header line only.
+    for (const char* table : {"components.csv", "contributions.csv"}) {
+        const std::string text = readFile(dir.path() / table);
+        EXPECT_EQ(text.find('\n'), text.size() - 1) << table << ":\n" << text;
+    }
 }
 
 TEST(ReportCommand, UsageErrorsExitWithTwo) {
