@@ -124,13 +124,13 @@ TEST(ResultsRoundTrip, FailedRunAfterAnAbsentPhasePlaneStage) {
 TEST(ResultsRoundTrip, SingleSpectrumFallingBackToTwoComponents) {
     for (double noise : {0.0, 0.03}) {
         ScratchDir dir;
-        synth::SeriesSpec spec;
-        spec.title = "One band";
-        spec.concentrations = {0.0};
-        spec.components = {{340.0, 8000.0, 0.0}};
-        spec.noise = noise;
-        spec.seed = 7;
-        writeFile(dir.path() / "one.dat", synth::singleSpectrumFile(spec));
+        synth::SeriesSpec oneBand;
+        oneBand.title = "One band";
+        oneBand.concentrations = {0.0};
+        oneBand.components = {{340.0, 8000.0, 0.0}};
+        oneBand.noise = noise;
+        oneBand.seed = 7;
+        writeFile(dir.path() / "one.dat", synth::singleSpectrumFile(oneBand));
         const ReportTexts t = runProgram(QF_MONOFIT_EXE, dir.file("one.dat"), dir);
         const RunReports run = readReports(t);
         ASSERT_GE(run.stages.size(), 4u);
