@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "results/line_text.h"
+#include "results/report_lines.h"
 
 namespace qf::results {
 
@@ -579,16 +580,7 @@ void readTable3Rows(Cursor& in, Stage& s, bool tarno) {
         in.take();
         SternVolmerRow r{static_cast<int>(s.table3.size()) + 1, n[1], n[2], n[3], n[4], n[5], n[6]};
         if (n[0] != r.component) in.fail("expected the row of component " + std::to_string(r.component));
-        LineText built;
-        built.tab(5);
-        if (tarno) {
-            built.text(std::to_string(r.component));
-        } else {
-            built.number(r.component);
-        }
-        in.check(built.tab(12).number(r.ksv).tab(24).number(r.ksvSd).tab(36)
-                     .number(r.ksvRelPercent).tab(52).number(r.ksvRelSd).tab(64).number(r.b).tab(74).number(r.r),
-                 "a row of Table 3");
+        in.check(table3Row(r, tarno), "a row of Table 3");
         s.table3.push_back(r);
     }
 }

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "results/line_text.h"
+#include "results/report_lines.h"
 
 namespace qf::results {
 
@@ -185,17 +186,7 @@ void table3(Out& r, const Stage& s, bool tarno) {
     r.line();
     r.line(LineText().tab(2).text("N comp.").tab(13).text("Ksv, 1/M").tab(25).text("s.d.").tab(37)
                .text("Ksv/Ksv(TRP),%").tab(53).text("s.d.").tab(65).text("Bi").tab(75).text("R"));
-    for (const SternVolmerRow& v : s.table3) {
-        LineText t;
-        t.tab(5);
-        if (tarno) {
-            t.text(std::to_string(v.component));
-        } else {
-            t.number(v.component);
-        }
-        r.line(t.tab(12).number(v.ksv).tab(24).number(v.ksvSd).tab(36).number(v.ksvRelPercent).tab(52)
-                   .number(v.ksvRelSd).tab(64).number(v.b).tab(74).number(v.r));
-    }
+    for (const SternVolmerRow& v : s.table3) r.line(table3Row(v, tarno));
 }
 
 void resultStage(Out& r, const Stage& s, std::size_t index, const RunReports& run, bool headingDone) {
