@@ -152,6 +152,17 @@ RunFigure residuals(const RunReports& run, const Stage& stage) {
     return f;
 }
 
+// F0/F values over the quencher activities, as far as both go.
+Series activitySeries(const std::vector<double>& activities, const std::vector<double>& values,
+                      const Style& style) {
+    Series series;
+    const std::size_t n = std::min(activities.size(), values.size());
+    series.x.assign(activities.begin(), activities.begin() + static_cast<std::ptrdiff_t>(n));
+    series.y.assign(values.begin(), values.begin() + static_cast<std::ptrdiff_t>(n));
+    series.style = style;
+    return series;
+}
+
 RunFigure sternVolmer(const Stage& stage) {
     RunFigure f;
     f.stage = results::stageId(stage);
@@ -174,26 +185,14 @@ RunFigure sternVolmer(const Stage& stage) {
             }
         }
         if (k < sv.points.size()) {
-            Series points;
-            points.x = sv.activities;
-            points.y = sv.points[k];
-            const std::size_t n = std::min(points.x.size(), points.y.size());
-            points.x.resize(n);
-            points.y.resize(n);
-            points.style = componentStyle(component);
+            Series points = activitySeries(sv.activities, sv.points[k], componentStyle(component));
             points.line = false;
             points.markers = true;
             points.label = label;
             p.series.push_back(std::move(points));
         }
         if (k < sv.lines.size()) {
-            Series line;
-            line.x = sv.activities;
-            line.y = sv.lines[k];
-            const std::size_t n = std::min(line.x.size(), line.y.size());
-            line.x.resize(n);
-            line.y.resize(n);
-            line.style = componentStyle(component);
+            Series line = activitySeries(sv.activities, sv.lines[k], componentStyle(component));
             line.style.lineWidth = 1.2;
             if (k >= sv.points.size()) line.label = label;
             p.series.push_back(std::move(line));
