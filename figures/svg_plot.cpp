@@ -355,10 +355,31 @@ std::string svgElement(const Plot& plot) {
     for (const Series& s : plot.series) appendSeries(out, f, s);
 
     if (!plot.marks.empty()) out += "<g class=\"marks\">";
-    for (const Mark& m : plot.marks) {
+    // Labels of marks closer than their width go a row lower, so that the
+    // positions of close components stay readable.
+    std::vector<std::size_t> order(plot.marks.size());
+    for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
+    std::stable_sort(order.begin(), order.end(),
+                     [&](std::size_t a, std::size_t b) { return plot.marks[a].x < plot.marks[b].x; });
+    std::vector<double> labelRow(plot.marks.size(), 0);
+    std::vector<double> rowEnds;  // right end of the last label in each row
+    for (std::size_t i : order) {
+        const Mark& m = plot.marks[i];
+        if (m.label.empty()) continue;
+        const double start = f.x(m.x) + 2;
+        std::size_t row = 0;
+        while (row < rowEnds.size() && start < rowEnds[row] + 3) ++row;
+        if (row == rowEnds.size()) rowEnds.push_back(0);
+        rowEnds[row] = start + textWidth(m.label) * 11.0 / 12.0;
+        labelRow[i] = static_cast<double>(row);
+    }
+    for (std::size_t i = 0; i < plot.marks.size(); ++i) {
+        const Mark& m = plot.marks[i];
         const double x = f.x(m.x);
         appendLine(out, x, top, x, bottom, strokeAttributes(m.style, 1) + dashAttribute(m.style));
-        if (!m.label.empty()) appendText(out, x + 2, top + 12, "start", m.label, " font-size=\"11\"");
+        if (!m.label.empty()) {
+            appendText(out, x + 2, top + 12 + 12 * labelRow[i], "start", m.label, " font-size=\"11\"");
+        }
     }
     if (!plot.marks.empty()) out += "</g>\n";
 
