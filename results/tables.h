@@ -12,10 +12,16 @@
 //                      scale of the stage's residuals (see measuredSpectra)
 
 #include <string>
+#include <string_view>
 
 #include "results/report_model.h"
 
 namespace qf::results {
+
+// The text as valid UTF-8: well-formed sequences kept, every other byte (a
+// name or title typed in an old code page, Latin-1 say) replaced by U+FFFD.
+// Every text field of the tables goes through it.
+std::string validUtf8(std::string_view text);
 
 // `file` fills the first column of the component and contribution tables:
 // the name the caller gives the run (its results report, its data file).
