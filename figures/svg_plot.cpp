@@ -7,6 +7,7 @@
 
 #include "figures/number_text.h"
 #include "figures/ticks.h"
+#include "results/tables.h"
 
 namespace qf::figures {
 
@@ -248,37 +249,14 @@ void appendSeries(std::string& out, const Frame& f, const Series& s) {
 
 }  // namespace
 
-std::string escapeXml(const std::string& text) {
+std::string escapeXml(const std::string& raw) {
+    // Any byte that is not UTF-8 (a title in an old code page) becomes
+    // U+FFFD first, so the file stays valid XML.
+    const std::string text = results::validUtf8(raw);
     std::string out;
     out.reserve(text.size());
-    std::size_t i = 0;
-    while (i < text.size()) {
-        const auto c = static_cast<unsigned char>(text[i]);
-        if (c >= 0x80) {
-            // Keep a well-formed UTF-8 sequence; any other byte (a title in
-            // an old code page) becomes U+FFFD, so the file stays valid XML.
-            const std::size_t length = c >= 0xF0 && c <= 0xF4 ? 4 : c >= 0xE0 ? 3 : c >= 0xC2 && c <= 0xDF ? 2 : 0;
-            bool valid = length > 0 && i + length <= text.size();
-            for (std::size_t k = 1; valid && k < length; ++k) {
-                valid = (static_cast<unsigned char>(text[i + k]) & 0xC0) == 0x80;
-            }
-            if (valid && length == 3) {
-                const auto d = static_cast<unsigned char>(text[i + 1]);
-                valid = !(c == 0xE0 && d < 0xA0) && !(c == 0xED && d >= 0xA0);  // overlong, surrogate
-            }
-            if (valid && length == 4) {
-                const auto d = static_cast<unsigned char>(text[i + 1]);
-                valid = !(c == 0xF0 && d < 0x90) && !(c == 0xF4 && d >= 0x90);  // overlong, past U+10FFFF
-            }
-            if (valid) {
-                out.append(text, i, length);
-                i += length;
-            } else {
-                out += "\xEF\xBF\xBD";
-                ++i;
-            }
-            continue;
-        }
+    for (char ch : text) {
+        const auto c = static_cast<unsigned char>(ch);
         switch (c) {
             case '&': out += "&amp;"; break;
             case '<': out += "&lt;"; break;
@@ -287,9 +265,8 @@ std::string escapeXml(const std::string& text) {
             case '\'': out += "&#39;"; break;
             default:
                 // Control characters are not allowed in XML 1.0 text.
-                out += c < 0x20 && c != '\t' && c != '\n' ? ' ' : static_cast<char>(c);
+                out += c < 0x20 && c != '\t' && c != '\n' ? ' ' : ch;
         }
-        ++i;
     }
     return out;
 }
