@@ -11,7 +11,9 @@
 #include <set>
 #include <sys/wait.h>
 
+#include "batch/index_page.h"
 #include "batch/run_table.h"
+#include "figures/report_texts.h"
 #include "results/tables.h"
 #include "support/test_support.h"
 
@@ -177,6 +179,34 @@ TEST(BatchStatus, CommandLineRefusesBeforeMakingAnyFolder) {
     EXPECT_FALSE(fs::exists(d / "out"));
     EXPECT_EQ(shell(d, "runn a.dat", nullptr, &err), 2);
     EXPECT_NE(err.find("the commands are import, report, run"), std::string::npos) << err;
+}
+
+// The index of runs a page holds in memory: the same table and figure, the
+// positions of ok runs only.
+TEST(BatchStatus, IndexOfRunsHeldInMemory) {
+    std::vector<IndexRun> runs;
+    for (const char* name : {"series", "single"}) {
+        figures::ReportTextsInput in;
+        in.result = readFile(sourcePath(std::string("tests/golden/") + name + "_Result.txt"));
+        in.graph = readFile(sourcePath(std::string("tests/golden/") + name + "_Graph.txt"));
+        in.summary = readFile(sourcePath(std::string("tests/golden/") + name + "_Summary.txt"));
+        in.fileLabel = std::string(name) + ".dat";
+        const figures::ReportPageTexts made = figures::reportPageFromTexts(in);
+        ASSERT_TRUE(made.ok) << made.message;
+        IndexRun run;
+        run.record.file = in.fileLabel;
+        run.record.program = name == std::string("series") ? "quenfit" : "monofit";
+        run.record.status = name == std::string("series") ? RunStatus::Ok : RunStatus::Suspect;
+        run.pageLink = std::string(name) + "/report.html";
+        run.componentsCsv = made.tables.front().text;
+        runs.push_back(run);
+    }
+    const std::string page = indexPageOfRuns(runs);
+    EXPECT_TRUE(isUtf8(page));
+    EXPECT_NE(page.find("1 analysed, 1 suspect, 0 failed."), std::string::npos);
+    EXPECT_NE(page.find("href=\"single/report.html\""), std::string::npos);
+    EXPECT_NE(page.find("series.dat: VELA-III"), std::string::npos);
+    EXPECT_EQ(page.find("single.dat: VELA"), std::string::npos);
 }
 
 }  // namespace
