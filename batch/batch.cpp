@@ -68,22 +68,6 @@ struct Task {
     std::string passedName;  // the data file name the program is given
 };
 
-std::string signalText(int sig) {
-    struct Named {
-        int sig;
-        const char* name;
-    };
-    static const Named names[] = {{SIGSEGV, "SIGSEGV"}, {SIGABRT, "SIGABRT"}, {SIGKILL, "SIGKILL"},
-                                  {SIGBUS, "SIGBUS"},   {SIGFPE, "SIGFPE"},   {SIGILL, "SIGILL"},
-                                  {SIGTERM, "SIGTERM"}, {SIGINT, "SIGINT"},   {SIGXCPU, "SIGXCPU"},
-                                  {SIGHUP, "SIGHUP"},   {SIGPIPE, "SIGPIPE"}};
-    std::string text = "killed by signal " + std::to_string(sig);
-    for (const Named& n : names) {
-        if (n.sig == sig) text += std::string(" (") + n.name + ")";
-    }
-    return text;
-}
-
 std::string secondsLimitText(double s) {
     char buf[48];
     std::snprintf(buf, sizeof buf, "%g", s);
