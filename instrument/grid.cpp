@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 
 #include "instrument/text_table.h"
 #include "textio/failure.h"
@@ -12,6 +14,10 @@ namespace qf::instrument {
 namespace {
 
 constexpr double kWholeTolerance = 1e-9;
+constexpr double kShortestWavelength = 190.0;  // nm: the x values of a spectrum lie here
+constexpr double kLongestWavelength = 1100.0;
+constexpr double kLargestGap = 5.0;      // nm: the farthest neighbours a grid value is drawn between
+constexpr double kDefaultFirst = 300.0;  // nm: the default grid starts here at the earliest
 
 [[noreturn]] void refuseAt(const std::string& file, int line, const std::string& cause) {
     fail(file + ", line " + std::to_string(line) + ": " + cause);
@@ -32,16 +38,92 @@ int countPoints(double first, double last, double step) {
     return static_cast<int>(std::lround((last - first) / step)) + 1;
 }
 
+// The neighbours of a grid point are too far apart to draw a line between.
+[[noreturn]] void refuseGap(const OrderedSpectrum& s, const Sample& a, const Sample& b, double lambda) {
+    refuseAt(s.file, b.line,
+             "\"" + s.name + "\" has no point between " + nm(a.x) + " and " + nm(b.x) +
+                 " nm; the grid point " + nm(lambda) + " nm would be interpolated across that gap "
+                 "(neighbours at most " + nm(kLargestGap) + " nm apart)");
+}
+
+// The stretch of the spectrum around 320-380 nm whose neighbours lie at
+// most kLargestGap apart; a gap inside 320-380 nm is refused.
+std::pair<double, double> gapFreeStretch(const OrderedSpectrum& s) {
+    const std::vector<Sample>& v = s.samples;
+    std::size_t from = 0;
+    std::size_t to = v.size() - 1;
+    for (std::size_t i = 1; i < v.size(); ++i) {
+        if (v[i].x - v[i - 1].x <= kLargestGap + kSameWavelength) continue;
+        if (v[i].x <= 320.0 + kSameWavelength) {
+            from = i;  // a gap below the window
+        } else if (v[i - 1].x >= 380.0 - kSameWavelength) {
+            to = i - 1;  // a gap above the window
+            break;
+        } else {
+            // The first whole nm inside the gap that the window needs.
+            const double inside = std::floor(v[i - 1].x + kSameWavelength) + 1.0;
+            refuseGap(s, v[i - 1], v[i], std::clamp(inside, 320.0, 380.0));
+        }
+    }
+    return {v[from].x, v[to].x};
+}
+
 [[noreturn]] void refuseGrid(const WavelengthGrid& g, const std::string& cause) {
     fail("--grid " + nm(g.first) + ":" + nm(g.last) + ":" + nm(g.step) + ": " + cause);
 }
 
 }  // namespace
 
+std::string portableExactText(double value) {
+    if (std::isnan(value)) return "nan";
+    if (std::isinf(value)) return value < 0.0 ? "-inf" : "inf";
+    if (value == 0.0) return std::signbit(value) ? "-0" : "0";
+    // The fewest significant digits that read back to the same double.
+    char buf[48];
+    for (int precision = 0; precision < 17; ++precision) {
+        std::snprintf(buf, sizeof buf, "%.*e", precision, value);
+        if (std::strtod(buf, nullptr) == value) break;
+    }
+    const std::string e(buf);  // [-]d.ddde+XX
+    const bool negative = e.front() == '-';
+    const std::size_t mark = e.find('e');
+    std::string digits;
+    for (std::size_t i = negative ? 1 : 0; i < mark; ++i) {
+        if (e[i] != '.') digits += e[i];
+    }
+    while (digits.size() > 1 && digits.back() == '0') digits.pop_back();
+    const int exponent = std::atoi(e.c_str() + mark + 1);
+    const int n = static_cast<int>(digits.size());
+    // Scientific: d.ddde+XX, the exponent of at least two digits.
+    const std::string power = std::to_string(exponent < 0 ? -exponent : exponent);
+    std::string scientific = digits.substr(0, 1) + (n > 1 ? "." + digits.substr(1) : std::string()) +
+                             "e" + (exponent < 0 ? "-" : "+") + (power.size() < 2 ? "0" : "") + power;
+    // Fixed: the same digits with the point put in place.
+    std::string fixed;
+    if (exponent >= n - 1) {
+        // A whole number: its exact digits, as printf writes them.
+        char whole[400];
+        std::snprintf(whole, sizeof whole, "%.0f", std::fabs(value));
+        fixed = whole;
+    } else if (exponent >= 0) {
+        fixed = digits.substr(0, static_cast<std::size_t>(exponent) + 1) + "." +
+                digits.substr(static_cast<std::size_t>(exponent) + 1);
+    } else {
+        fixed = "0." + std::string(static_cast<std::size_t>(-exponent - 1), '0') + digits;
+    }
+    // The shorter form, fixed when both are as long.
+    return (negative ? "-" : "") + (fixed.size() <= scientific.size() ? fixed : scientific);
+}
+
 std::string exactText(double value) {
+#if defined(__cpp_lib_to_chars)
     char buf[64];
     const auto [end, ec] = std::to_chars(buf, buf + sizeof buf, value);
     return ec == std::errc{} ? std::string(buf, end) : std::string("nan");
+#else
+    // A C++ library without std::to_chars for double (the browser build's).
+    return portableExactText(value);
+#endif
 }
 
 OrderedSpectrum orderSpectrum(const std::string& file, const ExportSpectrum& spectrum) {
@@ -50,6 +132,16 @@ OrderedSpectrum orderSpectrum(const std::string& file, const ExportSpectrum& spe
     if (s.size() < 2) {
         refuseAt(file, s.empty() ? 1 : s.front().line,
                  "\"" + spectrum.name + "\" has fewer than two points");
+    }
+    // A spectrum's x values are wavelengths: anything else (seconds of a
+    // time trace, row numbers, header numbers) is no emission scan.
+    for (const Sample& sample : s) {
+        if (!(sample.x >= kShortestWavelength && sample.x <= kLongestWavelength)) {
+            refuseAt(file, sample.line,
+                     "not a wavelength scan: \"" + spectrum.name + "\" has x = " + nm(sample.x) +
+                         " here, and the wavelengths of a spectrum lie between " +
+                         nm(kShortestWavelength) + " and " + nm(kLongestWavelength) + " nm");
+        }
     }
     const bool down = s[1].x < s[0].x;
     for (std::size_t i = 1; i < s.size(); ++i) {
@@ -112,7 +204,8 @@ WavelengthGrid chooseGrid(const std::vector<const OrderedSpectrum*>& spectra, in
         }
         return g;
     }
-    // Every spectrum must hold 320-380 nm; the grid is what all of them cover.
+    // Every spectrum must hold 320-380 nm without a gap; the grid is the
+    // whole nm that all of them cover without a gap, from 300 nm at most.
     double lo = -1e300;
     double hi = 1e300;
     for (const OrderedSpectrum* s : spectra) {
@@ -126,22 +219,14 @@ WavelengthGrid chooseGrid(const std::vector<const OrderedSpectrum*>& spectra, in
                      "\"" + s->name + "\" covers " + spanText(*s) +
                          "; the programs need 320-380 nm");
         }
-        lo = std::max(lo, s->samples.front().x);
-        hi = std::min(hi, s->samples.back().x);
+        const auto [from, to] = gapFreeStretch(*s);
+        lo = std::max(lo, from);
+        hi = std::min(hi, to);
     }
     WavelengthGrid g;
     g.step = 1.0;
-    g.first = std::min(320.0, std::ceil(lo - kSameWavelength));
-    g.last = std::max(380.0, std::floor(hi + kSameWavelength));
-    const double span = (maxPoints - 1) * g.step;
-    if (g.last - g.first > span) {
-        // Keep the short-wavelength end; never lose 380 nm.
-        g.last = g.first + span;
-        if (g.last < 380.0) {
-            g.last = 380.0;
-            g.first = g.last - span;
-        }
-    }
+    g.first = std::max(kDefaultFirst, std::ceil(lo - kSameWavelength));
+    g.last = std::min(std::floor(hi + kSameWavelength), g.first + (maxPoints - 1) * g.step);
     g.points = countPoints(g.first, g.last, g.step);
     return g;
 }
@@ -175,6 +260,7 @@ std::vector<double> valuesOnGrid(const OrderedSpectrum& spectrum, const Waveleng
         }
         const Sample& a = *(it - 1);
         const Sample& b = *it;
+        if (b.x - a.x > kLargestGap + kSameWavelength) refuseGap(spectrum, a, b, lambda);
         const double ya = usable(a, lambda);
         const double yb = usable(b, lambda);
         const double y = ya + (yb - ya) * ((lambda - a.x) / (b.x - a.x));
