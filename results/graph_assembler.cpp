@@ -150,14 +150,7 @@ void readBody(EventCursor& in, Place& place, GraphRead& g) {
 }  // namespace
 
 GraphRead assembleGraph(const LexedReport& report, Place& place) {
-    EventCursor in(report);
-    GraphRead g;
-    try {
-        readBody(in, place, g);
-    } catch (const CutShort&) {
-        place.enter(place.where + " (its last line cut short)");
-    }
-    return g;
+    return readAsFarAsItGoes<GraphRead>(report, place, readBody);
 }
 
 }  // namespace qf::results

@@ -84,6 +84,20 @@ struct SummaryRead {
     std::vector<std::pair<SummaryBlock, int>> blocks;  // with the line of each
 };
 
+// Reads a report with `body(in, place, read)` as far as it goes; a report
+// cut inside a line that cannot be placed ends there.
+template <class Read, class Body>
+Read readAsFarAsItGoes(const LexedReport& report, Place& place, Body body) {
+    EventCursor in(report);
+    Read read;
+    try {
+        body(in, place, read);
+    } catch (const CutShort&) {
+        place.enter(place.where + " (its last line cut short)");
+    }
+    return read;
+}
+
 // Each reads as far as the report goes; `place` says where it stopped.
 ResultRead assembleResult(const LexedReport& report, Place& place);
 GraphRead assembleGraph(const LexedReport& report, Place& place);

@@ -210,14 +210,7 @@ void readBody(EventCursor& in, Place& place, ResultRead& r) {
 }  // namespace
 
 ResultRead assembleResult(const LexedReport& report, Place& place) {
-    EventCursor in(report);
-    ResultRead r;
-    try {
-        readBody(in, place, r);
-    } catch (const CutShort&) {
-        place.enter(place.where + " (its last line cut short)");
-    }
-    return r;
+    return readAsFarAsItGoes<ResultRead>(report, place, readBody);
 }
 
 }  // namespace qf::results

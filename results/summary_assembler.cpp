@@ -118,14 +118,7 @@ void readBody(EventCursor& in, Place& place, SummaryRead& s) {
 }  // namespace
 
 SummaryRead assembleSummary(const LexedReport& report, Place& place) {
-    EventCursor in(report);
-    SummaryRead s;
-    try {
-        readBody(in, place, s);
-    } catch (const CutShort&) {
-        place.enter(place.where + " (its last line cut short)");
-    }
-    return s;
+    return readAsFarAsItGoes<SummaryRead>(report, place, readBody);
 }
 
 }  // namespace qf::results

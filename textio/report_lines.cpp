@@ -1,6 +1,7 @@
 #include "textio/report_lines.h"
 
 #include <array>
+#include <initializer_list>
 #include <string>
 
 namespace qf {
@@ -82,6 +83,20 @@ constexpr std::array<std::string_view, kStepTitleCount> kStepTitles{
     "RESIDUALS, % (Diference between theoretical and experimental spectra) from 320 to 380, Step ",
 };
 // clang-format on
+
+// Numbers at fixed columns: Tab(column), the number and ";"; the last is
+// followed by `last`.
+struct NumberCell {
+    int column;
+    double value;
+};
+void numberCells(ReportSink& out, std::initializer_list<NumberCell> cells, Sep last) {
+    std::size_t k = 0;
+    for (const NumberCell& cell : cells) {
+        out.tab(cell.column);
+        out.printNumber(cell.value, ++k == cells.size() ? last : Sep::Join);
+    }
+}
 
 // The table is in the order of the enumeration.
 constexpr bool inOrder() {
@@ -185,30 +200,17 @@ void writeQuencherLine(ReportSink& out, QuencherLabel label, std::span<const dou
 
 void writeTable1Row(ReportSink& out, const Table1Row& row) {
     out.printNumber(row.component, Sep::Join);
-    out.tab(18);
-    out.printNumber(row.peakNm, Sep::Join);
-    out.tab(28);
-    out.printNumber(row.peakNmError, Sep::Join);
-    out.tab(43);
-    out.printNumber(row.wavenumber, Sep::Join);
-    out.tab(53);
-    out.printNumber(row.wavenumberError, Sep::End);
+    numberCells(out, {{18, row.peakNm}, {28, row.peakNmError}, {43, row.wavenumber}, {53, row.wavenumberError}},
+                Sep::End);
 }
 
 void writeTable2Row(ReportSink& out, const Table2Row& row) {
     if (row.concentration) out.printNumber(*row.concentration, Sep::Join);
     out.tab(9);
     out.printText(std::to_string(row.component), Sep::Join);
-    out.tab(20);
-    out.printNumber(row.contribution, Sep::Join);
-    out.tab(34);
-    out.printNumber(row.contributionSd, Sep::Join);
-    out.tab(47);
-    out.printNumber(row.area, row.totalArea ? Sep::Join : Sep::End);
-    if (row.totalArea) {
-        out.tab(64);
-        out.printNumber(*row.totalArea, Sep::End);
-    }
+    numberCells(out, {{20, row.contribution}, {34, row.contributionSd}, {47, row.area}},
+                row.totalArea ? Sep::Join : Sep::End);
+    if (row.totalArea) numberCells(out, {{64, *row.totalArea}}, Sep::End);
 }
 
 void writeTable3Row(ReportSink& out, const Table3Row& row) {
@@ -218,18 +220,10 @@ void writeTable3Row(ReportSink& out, const Table3Row& row) {
     } else {
         out.printNumber(row.component, Sep::Join);
     }
-    out.tab(12);
-    out.printNumber(row.ksv, Sep::Join);
-    out.tab(24);
-    out.printNumber(row.ksvSd, Sep::Join);
-    out.tab(36);
-    out.printNumber(row.relKsv, Sep::Join);
-    out.tab(52);
-    out.printNumber(row.relKsvSd, Sep::Join);
-    out.tab(64);
-    out.printNumber(row.intercept, Sep::Join);
-    out.tab(74);
-    out.printNumber(row.r, Sep::End);
+    numberCells(out,
+                {{12, row.ksv}, {24, row.ksvSd}, {36, row.relKsv}, {52, row.relKsvSd}, {64, row.intercept},
+                 {74, row.r}},
+                Sep::End);
 }
 
 // ---------------------------------------------------------------- summary report
