@@ -105,8 +105,9 @@ struct Token {
     std::size_t pos = 0;
 };
 std::vector<Token> tokensOf(std::string_view line);
-// The value of a number token as the reports print it, or nothing when the
-// token is not such a number or does not print back as the same text.
+// The value of a token with the shape of a report number ("-.5", "1E-05"),
+// or nothing. Whether it is printed as the reports print it (".5", not
+// "0.50") is checked when the whole line is written again and compared.
 std::optional<double> parseNumber(std::string_view token);
 // The tokens after `prefix` read as numbers; nothing when one is not.
 std::optional<std::vector<double>> numbersAfter(std::string_view line, std::size_t prefix);
