@@ -126,6 +126,63 @@ bool attachSummary(RunReports& run, const SummaryRead& s) {
 
 }  // namespace
 
+namespace {
+
+// The title and date, the same in the three reports (a cut one is empty).
+void takeTitleAndDate(RunReports& run, const ResultRead& r, const GraphRead& g, const SummaryRead& s,
+                      const ReportPaths& paths) {
+    run.title = !g.title.empty() ? g.title : !r.title.empty() ? r.title : s.title;
+    run.date = !g.date.empty() ? g.date : !r.date.empty() ? r.date : s.date;
+    const auto sameText = [](const std::string& a, const std::string& b) { return a.empty() || b.empty() || a == b; };
+    if (!sameText(r.title, g.title)) throw ReportError(paths.result, 1, "the title differs from the graph report's");
+    if (!sameText(s.title, run.title)) throw ReportError(paths.summary, 1, "the title differs from the other reports'");
+    if (!sameText(r.date, g.date)) throw ReportError(paths.result, 2, "the date differs from the graph report's");
+    if (!sameText(s.date, run.date)) throw ReportError(paths.summary, 2, "the date differs from the other reports'");
+}
+
+// The program, from every line that tells: stage headings, summary labels,
+// quencher lines; the reports must not mix the two.
+void takeProgram(RunReports& run, const ResultRead& r, const GraphRead& g, const SummaryRead& s,
+                 const ReportPaths& paths) {
+    for (const StageLines& st : r.stages) {
+        setProgram(run, isMonoKind(st.stage.kind) ? Program::Monofit : Program::Quenfit, paths.result, st.headingLine);
+    }
+    for (const StageLines& st : g.stages) {
+        setProgram(run, isMonoKind(st.stage.kind) ? Program::Monofit : Program::Quenfit, paths.graph, st.headingLine);
+    }
+    for (const auto& [block, line] : s.blocks) {
+        if (block.label == "TARNO" || block.label == "VELA-") setProgram(run, Program::Quenfit, paths.summary, line);
+        if (block.label == "VELA -") setProgram(run, Program::Monofit, paths.summary, line);
+    }
+    if (r.quencherLines) setProgram(run, Program::Quenfit, paths.result, 3);
+    if (g.monoBlankAfterFirstPass && run.program == Program::Quenfit) {
+        throw ReportError(paths.graph, 0, "a monofit first pass in the reports of a quenfit run");
+    }
+}
+
+// A finished run has the legend, every report ends where a section ends,
+// and the results and graph reports hold the same stages.
+void judgeCompleteness(RunReports& run, const ResultRead& r, const GraphRead& g, const SummaryRead& s,
+                       bool summaryMatched) {
+    std::size_t headed = 0;
+    for (const StageLines& st : r.stages) headed += st.headingless ? 0 : 1;
+    bool stagesWhole = headed == g.stages.size();
+    for (const Stage& st : run.stages) {
+        // A reported stage is in all three reports; a stage without a
+        // solution has its absence line in the summary too (stage_sequence.h).
+        if (st.reported && (!st.discriminant || !st.graphDiscriminant || !st.summary)) stagesWhole = false;
+        if (!st.absence.empty() && !st.summary && absenceInSummary(st.kind)) stagesWhole = false;
+    }
+    run.complete = s.legend && run.result.complete && run.graph.complete && run.summary.complete && summaryMatched &&
+                   stagesWhole;
+    if (!run.complete) {
+        run.result.complete = run.graph.complete = run.summary.complete = false;
+        if (!s.legend) run.summary.where += " (the run did not reach the legend)";
+    }
+}
+
+}  // namespace
+
 RunReports readReports(const ReportTexts& texts) {
     const LexedReport resultIn = lexResultReport(texts.paths.result, texts.result);
     const LexedReport graphIn = lexGraphReport(texts.paths.graph, texts.graph);
@@ -136,31 +193,8 @@ RunReports readReports(const ReportTexts& texts) {
     const SummaryRead s = assembleSummary(summaryIn, summaryPlace);
 
     RunReports run;
-    run.title = !g.title.empty() ? g.title : !r.title.empty() ? r.title : s.title;
-    run.date = !g.date.empty() ? g.date : !r.date.empty() ? r.date : s.date;
-    const auto sameText = [](const std::string& a, const std::string& b) { return a.empty() || b.empty() || a == b; };
-    if (!sameText(r.title, g.title)) throw ReportError(texts.paths.result, 1, "the title differs from the graph report's");
-    if (!sameText(s.title, run.title)) throw ReportError(texts.paths.summary, 1, "the title differs from the other reports'");
-    if (!sameText(r.date, g.date)) throw ReportError(texts.paths.result, 2, "the date differs from the graph report's");
-    if (!sameText(s.date, run.date)) throw ReportError(texts.paths.summary, 2, "the date differs from the other reports'");
-
-    for (const StageLines& st : r.stages) {
-        setProgram(run, isMonoKind(st.stage.kind) ? Program::Monofit : Program::Quenfit, texts.paths.result,
-                   st.headingLine);
-    }
-    for (const StageLines& st : g.stages) {
-        setProgram(run, isMonoKind(st.stage.kind) ? Program::Monofit : Program::Quenfit, texts.paths.graph,
-                   st.headingLine);
-    }
-    for (const auto& [block, line] : s.blocks) {
-        if (block.label == "TARNO" || block.label == "VELA-") setProgram(run, Program::Quenfit, texts.paths.summary, line);
-        if (block.label == "VELA -") setProgram(run, Program::Monofit, texts.paths.summary, line);
-    }
-    if (r.quencherLines) setProgram(run, Program::Quenfit, texts.paths.result, 3);
-    if (g.monoBlankAfterFirstPass && run.program == Program::Quenfit) {
-        throw ReportError(texts.paths.graph, 0, "a monofit first pass in the reports of a quenfit run");
-    }
-
+    takeTitleAndDate(run, r, g, s, texts.paths);
+    takeProgram(run, r, g, s, texts.paths);
     run.concentrations = r.concentrations;
     run.activities = r.activities;
     run.firstPass = g.firstPass;
@@ -171,25 +205,7 @@ RunReports readReports(const ReportTexts& texts) {
     run.graph = endOf(graphIn, graphPlace);
     run.summary = endOf(summaryIn, summaryPlace);
     const bool matched = attachSummary(run, s);
-
-    // A finished run has the legend, every report ends where a section ends,
-    // and the results and graph reports hold the same stages.
-    std::size_t headed = 0;
-    for (const StageLines& st : r.stages) headed += st.headingless ? 0 : 1;
-    bool stagesWhole = headed == g.stages.size();
-    for (const Stage& st : run.stages) {
-        // A reported stage is in all three reports; a stage without a
-        // solution has its absence line in the summary too, except the last
-        // three-component search of monofit, which writes only the results.
-        if (st.reported && (!st.discriminant || !st.graphDiscriminant || !st.summary)) stagesWhole = false;
-        if (!st.absence.empty() && !st.summary && absenceInSummary(st.kind)) stagesWhole = false;
-    }
-    run.complete = s.legend && run.result.complete && run.graph.complete && run.summary.complete && matched &&
-                   stagesWhole;
-    if (!run.complete) {
-        run.result.complete = run.graph.complete = run.summary.complete = false;
-        if (!s.legend) run.summary.where += " (the run did not reach the legend)";
-    }
+    judgeCompleteness(run, r, g, s, matched);
     return run;
 }
 
