@@ -91,9 +91,9 @@ bool lexGraphDiscriminant(std::string_view line, Event& e) {
 }  // namespace
 
 LexedReport lexGraphReport(const std::string& path, std::string_view text) {
-    static const std::vector<Recognizer> table{lexEmpty,          lexFixed,         lexStageHeading,
-                                               lexRule,           lexExperimentalHeading, lexCorrectionHeading,
-                                               lexStepHeading,    lexGraphDiscriminant,   lexValues};
+    static const std::vector<Recognizer> table{lexEmpty,          lexKnownLine,         lexRule,
+                                               lexExperimentalHeading, lexCorrectionHeading, lexStepHeading,
+                                               lexGraphDiscriminant,   lexValues};
     return lexReport(path, text, table);
 }
 

@@ -94,8 +94,8 @@ std::string fixedLineText(FixedLine line);
 
 // Recognizers every report uses.
 bool lexEmpty(std::string_view line, Event& e);
-bool lexFixed(std::string_view line, Event& e);
-bool lexStageHeading(std::string_view line, Event& e);
+// A fixed line or a stage heading, known by its whole text.
+bool lexKnownLine(std::string_view line, Event& e);
 bool lexRule(std::string_view line, Event& e);
 bool lexValues(std::string_view line, Event& e);  // also takes a cut row
 

@@ -33,12 +33,25 @@ bool hasNumberShape(std::string_view t) {
     return i == t.size();
 }
 
-// Every fixed line as the programs write it.
-const std::map<std::string, FixedLine, std::less<>>& fixedLines() {
-    static const std::map<std::string, FixedLine, std::less<>> table = [] {
-        std::map<std::string, FixedLine, std::less<>> m;
+// The lines known by their whole text: every fixed line and every stage
+// heading, as the programs write them.
+struct KnownLine {
+    EventKind kind;
+    FixedLine fixed;
+    StageKind stage;
+};
+const std::map<std::string, KnownLine, std::less<>>& knownLines() {
+    static const std::map<std::string, KnownLine, std::less<>> table = [] {
+        std::map<std::string, KnownLine, std::less<>> m;
         for (int i = 0; i < kFixedLineCount; ++i) {
-            m.emplace(fixedLineText(static_cast<FixedLine>(i)), static_cast<FixedLine>(i));
+            const auto f = static_cast<FixedLine>(i);
+            m.emplace(fixedLineText(f), KnownLine{EventKind::Fixed, f, StageKind::Tarno});
+        }
+        for (StageKind k : {StageKind::Tarno, StageKind::Vela1, StageKind::Vela2, StageKind::Vela3,
+                            StageKind::VelaMono1, StageKind::VelaMono2, StageKind::VelaMono3}) {
+            LineBuffer out;
+            writeStageHeadingLine(out, stageName(k));
+            m.emplace(out.text().substr(0, out.text().size() - 2), KnownLine{EventKind::StageHeading, {}, k});
         }
         return m;
     }();
@@ -132,31 +145,13 @@ bool lexEmpty(std::string_view line, Event& e) {
     return true;
 }
 
-bool lexFixed(std::string_view line, Event& e) {
-    const auto& table = fixedLines();
+bool lexKnownLine(std::string_view line, Event& e) {
+    const auto& table = knownLines();
     const auto it = table.find(line);
     if (it == table.end()) return false;
-    e.kind = EventKind::Fixed;
-    e.fixed = it->second;
-    return true;
-}
-
-bool lexStageHeading(std::string_view line, Event& e) {
-    // Every stage heading as the programs write it.
-    static const std::map<std::string, StageKind, std::less<>> headings = [] {
-        std::map<std::string, StageKind, std::less<>> m;
-        for (StageKind k : {StageKind::Tarno, StageKind::Vela1, StageKind::Vela2, StageKind::Vela3,
-                            StageKind::VelaMono1, StageKind::VelaMono2, StageKind::VelaMono3}) {
-            LineBuffer out;
-            writeStageHeadingLine(out, stageName(k));
-            m.emplace(out.text().substr(0, out.text().size() - 2), k);
-        }
-        return m;
-    }();
-    const auto it = headings.find(line);
-    if (it == headings.end()) return false;
-    e.kind = EventKind::StageHeading;
-    e.stage = it->second;
+    e.kind = it->second.kind;
+    e.fixed = it->second.fixed;
+    e.stage = it->second.stage;
     return true;
 }
 

@@ -111,9 +111,8 @@ bool lexMisplacedRow(std::string_view line, Event& e) {
 }  // namespace
 
 LexedReport lexResultReport(const std::string& path, std::string_view text) {
-    static const std::vector<Recognizer> table{lexEmpty,    lexFixed,     lexStageHeading, lexRule,
-                                               lexQuencher, lexGoodness,  lexTable1Row,    lexTable2Row,
-                                               lexTable3Row, lexMisplacedRow};
+    static const std::vector<Recognizer> table{lexEmpty,     lexKnownLine, lexRule,      lexQuencher,  lexGoodness,
+                                               lexTable1Row, lexTable2Row, lexTable3Row, lexMisplacedRow};
     return lexReport(path, text, table);
 }
 

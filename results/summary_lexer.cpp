@@ -79,7 +79,7 @@ bool lexComponentLine(std::string_view line, Event& e) {
 }  // namespace
 
 LexedReport lexSummaryReport(const std::string& path, std::string_view text) {
-    static const std::vector<Recognizer> table{lexEmpty, lexFixed, lexRule, lexStageRow, lexComponentLine};
+    static const std::vector<Recognizer> table{lexEmpty, lexKnownLine, lexRule, lexStageRow, lexComponentLine};
     return lexReport(path, text, table);
 }
 
