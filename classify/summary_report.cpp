@@ -1,55 +1,30 @@
 #include "classify/summary_report.h"
 
-#include <string>
-
 #include "classify/spectral_class.h"
 
 namespace qf {
 
 void writeSummaryHeading(ReportWriter& summary) {
-    writeTextCells(summary, {{0, "PROGRAMM"}, {13, "DISCR."}, {21, "Nsc"}, {27, "N"}, {37, "Lm,nm"},
-                             {55, "S,%"}, {66, "CLASS"}});
+    writeFixedLine(summary, FixedLine::SummaryHeading);
     writeRule(summary, '-', 79);
 }
 
 void writeSummaryStageRow(ReportWriter& summary, std::string_view label, int componentCount,
                           double discriminant, int smoothingCycles) {
-    summary.printText(label, Sep::Join);
-    if (componentCount > 0) summary.printNumber(componentCount, Sep::Join);
-    summary.tab(12);
-    summary.printNumber(discriminant, Sep::Join);
-    summary.tab(21);
-    summary.printNumber(smoothingCycles - 1, Sep::Join);
+    writeSummaryStageCells(summary, {label, componentCount, discriminant, smoothingCycles - 1});
 }
 
 void writeSummaryComponent(ReportWriter& summary, int component, double peakNm, double peakError,
                            double contribution, double contributionSd) {
-    summary.tab(26);
-    summary.printNumber(component, Sep::Join);
-    summary.tab(31);
-    summary.printNumber(peakNm, Sep::Join);
-    summary.printText("+/-", Sep::Join);
-    summary.printNumber(peakError, Sep::Join);
-    summary.tab(49);
-    summary.printNumber(contribution, Sep::Join);
-    summary.printText("+/-", Sep::Join);
-    summary.printNumber(contributionSd, Sep::Join);
-    summary.tab(66);
-    summary.printText(spectralClass(peakNm), Sep::End);
+    writeSummaryComponentCells(summary,
+                               {component, peakNm, peakError, contribution, contributionSd, spectralClass(peakNm)});
 }
 
 void writeSummaryLegendLines(ReportWriter& summary) {
-    const auto legend = [&summary](std::string_view key, std::string_view text) {
-        summary.printText(key, Sep::Join);
-        summary.tab(8);
-        summary.printText(text, Sep::End);
-    };
-    legend("DISCR.", "- Goodnes-of-Fit. (average  error of decomposition) ");
-    legend("Nsc", "- Number of smoothed cycles");
-    legend("N", "- Number of spectral components");
-    legend("Lm", "- Maximum position of spectral components in nm");
-    legend("S,%", "- Contribution of spectral components in total spectrum in %");
-    legend("Class", "- Assignemnet of spectral components to spectral classes ");
+    for (FixedLine line : {FixedLine::Legend1, FixedLine::Legend2, FixedLine::Legend3, FixedLine::Legend4,
+                           FixedLine::Legend5, FixedLine::Legend6}) {
+        writeFixedLine(summary, line);
+    }
     summary.endLine();
 }
 

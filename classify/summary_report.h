@@ -5,7 +5,7 @@
 
 #include <string_view>
 
-#include "textio/report_blocks.h"
+#include "textio/report_lines.h"
 #include "textio/report_writer.h"
 
 namespace qf {

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "band/band.h"
+#include "textio/report_lines.h"
 #include "textio/rounding.h"
 
 namespace qf {
@@ -112,11 +113,6 @@ double curveSum(const Decomposition& d, int i, int p) {
     return sum;
 }
 
-void writeRow(ReportWriter& graph, int count, auto value) {
-    for (int x = 0; x < count; ++x) graph.writeNumber(value(x), Sep::Join);
-    graph.endLine();
-}
-
 }  // namespace
 
 Decomposition computeDecomposition(const VelaVariant& variant, const Spectra& spectra,
@@ -144,21 +140,14 @@ void refreshSummaryCopies(const Decomposition& d, VelaBest& best) {
 
 void writeTable1(ReportWriter& result, const Decomposition& d, const VelaBest& best) {
     result.endLine();
-    result.line("T A B L E 1");
-    result.line("Maximum position of spectral components in wavelengths (L, nm) and wavenumbers (V, 1/cm)");
+    writeFixedLine(result, FixedLine::Table1Title);
+    writeFixedLine(result, FixedLine::Table1Explanation);
     result.endLine();
-    writeTable1ColumnHeading(result);
+    writeFixedLine(result, FixedLine::Table1Heading);
     for (int k = 0; k < d.n; ++k) {
         const auto kk = static_cast<std::size_t>(k);
-        result.printNumber(k + 1, Sep::Join);
-        result.tab(18);
-        result.printNumber(d.peakNm[kk], Sep::Join);
-        result.tab(28);
-        result.printNumber(best.maxPositionError[kk], Sep::Join);
-        result.tab(43);
-        result.printNumber(d.peakWavenumber[kk], Sep::Join);
-        result.tab(53);
-        result.printNumber(d.peakWavenumberError[kk], Sep::End);
+        writeTable1Row(result, {k + 1, d.peakNm[kk], best.maxPositionError[kk], d.peakWavenumber[kk],
+                                d.peakWavenumberError[kk]});
     }
 }
 
@@ -167,37 +156,23 @@ void writeTable2(ReportWriter& result, const Decomposition& d, const VelaBest& b
     const bool series = !concentration.empty();
     result.endLine();
     result.endLine();
-    result.line("T A B L E 2");
-    if (series) {
-        result.line("Quencher concentration (Cq, M), Contribution of each spectral components (Si, %), "
-                    "Standart deviation (s.d., %)");
-    } else {
-        result.line("Contribution of each spectral components (Si, %), Standart deviation (s.d., %)");
-    }
-    result.line("Area under the spectral components (Ai), Area under the whole spectrum (Atotal=Sum(Ai))");
+    writeFixedLine(result, FixedLine::Table2Title);
+    writeFixedLine(result, series ? FixedLine::Table2SeriesExplanation : FixedLine::Table2MonoExplanation);
+    writeFixedLine(result, FixedLine::Table2AreaExplanation);
     result.endLine();
-    writeTable2ColumnHeading(result, series);
+    writeFixedLine(result, series ? FixedLine::Table2Heading : FixedLine::Table2HeadingMono);
     if (series) result.endLine();
-    static constexpr std::array<const char*, 3> kNumbers{"1", "2", "3"};
     for (int i = 0; i < d.nSpec; ++i) {
         for (int k = 0; k < d.n; ++k) {
-            if (k == 0 && series) result.printNumber(concentration[static_cast<std::size_t>(i)], Sep::Join);
-            result.tab(9);
-            result.printText(kNumbers[static_cast<std::size_t>(k)], Sep::Join);
-            result.tab(20);
-            result.printNumber(d.contribution(k, i), Sep::Join);
-            result.tab(34);
-            result.printNumber(best.amplitudeError(k, i), Sep::Join);
-            result.tab(47);
+            Table2Row row{std::nullopt, k + 1, d.contribution(k, i), best.amplitudeError(k, i), d.printedArea(k, i),
+                          std::nullopt};
             if (k == 0) {
-                result.printNumber(d.printedArea(k, i), Sep::Join);
+                if (series) row.concentration = concentration[static_cast<std::size_t>(i)];
                 double total = 0.0;
                 for (int c = 0; c < kMaxComponents; ++c) total += c < d.n ? d.printedArea(c, i) : 0.0;
-                result.tab(64);
-                result.printNumber(total, Sep::End);
-            } else {
-                result.printNumber(d.printedArea(k, i), Sep::End);
+                row.totalArea = total;
             }
+            writeTable2Row(result, row);
         }
         if (series) result.endLine();
     }
@@ -205,23 +180,20 @@ void writeTable2(ReportWriter& result, const Decomposition& d, const VelaBest& b
 
 void writeFitCurves(ReportWriter& graph, const Decomposition& d, double step, bool mono) {
     if (!mono) graph.endLine();
-    graph.printText(
-        "RESIDUALS, % (Diference between theoretical and experimental spectra) from 320 to 380, Step ",
-        Sep::Join);
-    graph.printNumber(step, Sep::End);
+    writeStepHeading(graph, StepTitle::Residuals, step);
     for (int i = 0; i < d.nSpec; ++i) {
-        writeRow(graph, d.nPoints, [&](int j) { return roundSym(d.expResiduals(i, j), 2); });
+        writeValueRow(graph, d.nPoints, [&](int j) { return roundSym(d.expResiduals(i, j), 2); });
     }
     graph.endLine();
-    graph.line("THEORETICAL SPECTRA, from 305 to 400, Step 1nm");
+    writeFixedLine(graph, FixedLine::TheoreticalTitle);
     for (int i = 0; i < d.nSpec; ++i) {
-        writeRow(graph, kTheoreticalPoints, [&](int p) { return roundSym(curveSum(d, i, p), 3); });
+        writeValueRow(graph, kTheoreticalPoints, [&](int p) { return roundSym(curveSum(d, i, p), 3); });
     }
     graph.endLine();
-    graph.line("COMPONENTS FOR THE FIRST THEORETICAL SPECTRUM, from 305 to 400, Step 1nm");
+    writeFixedLine(graph, FixedLine::ComponentsTitle);
     for (int k = 0; k < d.n; ++k) {
         const Matrix& curve = d.theoreticalCurves[static_cast<std::size_t>(k)];
-        writeRow(graph, kTheoreticalPoints, [&](int p) { return roundSym(curve(0, p), 3); });
+        writeValueRow(graph, kTheoreticalPoints, [&](int p) { return roundSym(curve(0, p), 3); });
     }
 }
 

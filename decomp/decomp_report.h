@@ -41,8 +41,6 @@ Decomposition computeDecomposition(const VelaVariant& variant, const Spectra& sp
 // The summary copies of the first spectrum.
 void refreshSummaryCopies(const Decomposition& d, VelaBest& best);
 
-// Column headings of Tables 1 and 2, shared with the phase-plane tables.
-
 // Results report: Tables 1 and 2. `concentration` is empty for a single spectrum.
 void writeTable1(ReportWriter& result, const Decomposition& d, const VelaBest& best);
 void writeTable2(ReportWriter& result, const Decomposition& d, const VelaBest& best,

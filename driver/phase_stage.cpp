@@ -62,12 +62,10 @@ std::string_view causeOf(std::string_view message) {
 
 void writeTarnoAbsence(Reports& reports) {
     writeStageHeading(reports, "TARNO", true);
-    reports.result.line("TWO-COMPONENT SOLUTION IS ABSENT!");
+    writeFixedLine(reports.result, FixedLine::TwoAbsent);
     writeRule(reports.result, '-', 77);
     writeSummaryHeading(reports.summary);
-    reports.summary.printText("TARNO", Sep::Join);
-    reports.summary.tab(12);
-    reports.summary.printText("TWO-COMPONENT SOLUTION IS ABSENT!", Sep::End);
+    writeFixedLine(reports.summary, FixedLine::SummaryTarnoAbsent);
     writeRule(reports.summary, '-', 79);
     writeStageHeading(reports, "VELA-I", true);
 }

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "textio/report_lines.h"
 #include "textio/rounding.h"
 
 namespace qf {
@@ -18,37 +19,33 @@ double smoothedValue(double x, bool mono) {
     return sgn(x) * fix(std::fabs(x) * 1000.0 + 0.5) / 10000000.0;
 }
 
-const char* title(int n, bool mono) {
-    if (n == 0 && !mono) return "SMOOTHED NORMALIZED CORRECTED EXPERIMENTAL SPECTRA, from 320 to 380, Step ";
-    if (n == 1 || mono) return "SMOOTHED NORMALIZED CORRECTED EXPERIMENTAL SPECTRA, from 320 to 380 Step ";
-    return "SMOOTHED NORMALIZED EXPERIMENTAL SPECTRA, from 320 to 380 Step ";
+StepTitle title(int n, bool mono) {
+    if (n == 0 && !mono) return StepTitle::SmoothedTarno;
+    if (n == 1 || mono) return StepTitle::SmoothedFirst;
+    return StepTitle::SmoothedLater;
 }
 
 }  // namespace
 
 double writeSmoothedSpectra(ReportWriter& graph, const Spectra& spectra, int n, Program program) {
     const bool mono = program == Program::Monofit;
-    graph.printText(title(n, mono), Sep::Join);
-    graph.printNumber(spectra.step, Sep::End);
+    writeStepHeading(graph, title(n, mono), spectra.step);
     for (int i = 0; i < spectra.nSpec; ++i) {
-        for (int j = 0; j < spectra.nPoints; ++j) {
-            graph.writeNumber(smoothedValue(spectra.workSpectra(i, j), mono), Sep::Join);
-        }
-        graph.endLine();
+        writeValueRow(graph, spectra.nPoints, [&](int j) { return smoothedValue(spectra.workSpectra(i, j), mono); });
     }
     graph.endLine();
-    graph.printText("DIFERENCE BETWEEN EXPERIMENTAL AND SMOOTHED SPECTRA, % from 320 to 380, Step ",
-                    Sep::Join);
-    graph.printNumber(spectra.step, Sep::End);
+    writeStepHeading(graph, StepTitle::Difference, spectra.step);
     double sum = 0.0;
     for (int i = 0; i < spectra.nSpec; ++i) {
-        for (int j = 0; j < spectra.nPoints; ++j) {
-            const double d = difference(spectra, i, j);
-            // The three-component and phase-plane stages write the differences unrounded.
-            graph.writeNumber((n == 3 || n == 0) && !mono ? d : roundSym(d, 2), Sep::Join);
-            sum += d * d;
-        }
-        graph.endLine();
+        double d = 0.0;
+        writeValueRow(
+            graph, spectra.nPoints,
+            [&](int j) {
+                d = difference(spectra, i, j);
+                // The three-component and phase-plane stages write the differences unrounded.
+                return (n == 3 || n == 0) && !mono ? d : roundSym(d, 2);
+            },
+            [&](int) { sum += d * d; });
     }
     if (mono) {
         graph.endLine();

@@ -3,9 +3,9 @@
 // report and Table 3 of the results report.
 
 #include <span>
-#include <string_view>
 
 #include "textio/matrix.h"
+#include "textio/report_lines.h"
 #include "textio/report_writer.h"
 
 namespace qf {
@@ -31,12 +31,7 @@ void writeTable3Heading(ReportWriter& result);
 // An empty line, the heading and one row per component.
 void writeTable3(ReportWriter& result, const SternVolmerBest& best, double ksvTrp);
 
-// One row of Table 3; `label` names the component as the table prints it.
-struct Table3Row {
-    double ksv, ksvSd;        // 1/M
-    double relKsv, relKsvSd;  // % of Ksv(Trp)
-    double intercept, r;      // Bi (printed to 0.01), R
-};
-void writeTable3Row(ReportWriter& result, std::string_view label, const Table3Row& row);
+// Bi as Table 3 prints it: to 0.01.
+double printedIntercept(double intercept);
 
 }  // namespace qf

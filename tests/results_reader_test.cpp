@@ -153,6 +153,14 @@ TEST(ResultsReader, ReportsCutAnywhereReadAsEndingEarly) {
                     RunReports run;
                     ASSERT_NO_THROW(run = readReports(cut)) << name << " report " << which << " cut at " << k;
                     EXPECT_FALSE(run.complete) << name << " report " << which << " cut at " << k;
+                    // The end of the cut report is named by its file and its last line.
+                    const ReportEnd& end = which == 0 ? run.result : which == 1 ? run.graph : run.summary;
+                    const std::string& path = which == 0   ? cut.paths.result
+                                              : which == 1 ? cut.paths.graph
+                                                           : cut.paths.summary;
+                    EXPECT_EQ(end.path, path);
+                    EXPECT_EQ(end.lines, k + (inside ? 1 : 0)) << name << " report " << which << " cut at " << k;
+                    EXPECT_FALSE(end.where.empty());
                 }
             }
         }

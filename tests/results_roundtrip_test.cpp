@@ -9,7 +9,7 @@
 #include <sys/wait.h>
 
 #include "results/report_reader.h"
-#include "results/report_text.h"
+#include "support/report_render.h"
 #include "support/test_support.h"
 #include "tools/synthetic_data.h"
 
@@ -20,6 +20,7 @@ using qf::testing::readFile;
 using qf::testing::ScratchDir;
 using qf::testing::sourcePath;
 using qf::testing::writeFile;
+using render::writeReportTexts;
 
 void expectRoundTrip(const ReportTexts& texts, const std::string& name) {
     const RunReports run = readReports(texts);

@@ -12,8 +12,90 @@ namespace qf {
 
 namespace {
 constexpr std::size_t kFlushThreshold = 1 << 16;
+// Print zones: "," moves to the next column 1 + 14k.
 constexpr int kZoneWidth = 14;
 }  // namespace
+
+// ---------------------------------------------------------------- layout
+
+void ReportSink::emit(std::string_view chars) {
+    put(chars);
+    for (char c : chars) {
+        if (c == '\n') {
+            column_ = 1;
+        } else if (c != '\r') {
+            ++column_;
+        }
+    }
+}
+
+void ReportSink::guardNumber(double value) {
+    if (!mustStop()) return;
+    const std::string text = std::isnan(value)   ? "NaN"
+                             : std::isinf(value) ? (value > 0 ? "infinity" : "-infinity")
+                                                 : numberText(value);
+    before("the number " + text);
+}
+
+void ReportSink::applySeparator(Sep sep) {
+    switch (sep) {
+        case Sep::Join:
+            break;
+        case Sep::Zone: {
+            // Next zone start: the smallest 1 + 14k greater than the column.
+            const int next = ((column_ - 1) / kZoneWidth + 1) * kZoneWidth + 1;
+            emit(std::string(static_cast<std::size_t>(next - column_), ' '));
+            break;
+        }
+        case Sep::End:
+            emit("\r\n");
+            break;
+    }
+}
+
+void ReportSink::printText(std::string_view text, Sep sep) {
+    if (mustStop()) before("\"" + std::string(text.substr(0, 40)) + (text.size() > 40 ? "...\"" : "\""));
+    emit(text);
+    applySeparator(sep);
+}
+
+void ReportSink::printNumber(double value, Sep sep) {
+    guardNumber(value);
+    const std::string digits = numberText(value);
+    std::string item;
+    if (digits[0] != '-') item += ' ';  // the sign place
+    item += digits;
+    item += ' ';
+    emit(item);
+    applySeparator(sep);
+}
+
+void ReportSink::tab(int n) {
+    if (mustStop()) before("Tab(" + std::to_string(n) + ")");
+    if (column_ < n) {
+        emit(std::string(static_cast<std::size_t>(n - column_), ' '));
+    } else if (column_ > n) {
+        emit("\r\n");
+        emit(std::string(static_cast<std::size_t>(n - 1), ' '));
+    }
+}
+
+void ReportSink::endLine() {
+    if (mustStop()) before("the end of a line");
+    emit("\r\n");
+}
+
+void ReportSink::writeNumber(double value, Sep sep) {
+    guardNumber(value);
+    emit(numberText(value));
+    if (sep == Sep::End) {
+        emit("\r\n");
+    } else {
+        emit(",");
+    }
+}
+
+// ---------------------------------------------------------------- files
 
 ReportWriter::~ReportWriter() {
     if (file_ != nullptr) {
@@ -48,93 +130,22 @@ void ReportWriter::holdFor(const ReportWriter& target) {
 }
 
 void ReportWriter::append(const ReportWriter& held) {
-    if (fp::raised()) failBefore("held lines");
+    if (mustStop()) before("held lines");
     emit(held.memory_);
 }
 
-void ReportWriter::failBefore(std::string_view item) const {
+bool ReportWriter::mustStop() const { return fp::raised(); }
+
+void ReportWriter::before(std::string_view item) {
     fp::check("the " + role_ + ", before writing " + std::string(item));
 }
 
-void ReportWriter::guardNumber(double value) const {
-    if (!fp::raised()) return;
-    const std::string text = std::isnan(value)   ? "NaN"
-                             : std::isinf(value) ? (value > 0 ? "infinity" : "-infinity")
-                                                 : numberText(value);
-    failBefore("the number " + text);
-}
-
-void ReportWriter::emit(std::string_view chars) {
+void ReportWriter::put(std::string_view chars) {
     if (inMemory_) {
         memory_.append(chars);
     } else {
         buffer_.append(chars);
         if (buffer_.size() >= kFlushThreshold) flush();
-    }
-    for (char c : chars) {
-        if (c == '\n') {
-            column_ = 1;
-        } else if (c != '\r') {
-            ++column_;
-        }
-    }
-}
-
-void ReportWriter::applySeparator(Sep sep) {
-    switch (sep) {
-        case Sep::Join:
-            break;
-        case Sep::Zone: {
-            // Next zone start: the smallest 1 + 14k greater than the column.
-            const int next = ((column_ - 1) / kZoneWidth + 1) * kZoneWidth + 1;
-            emit(std::string(static_cast<std::size_t>(next - column_), ' '));
-            break;
-        }
-        case Sep::End:
-            emit("\r\n");
-            break;
-    }
-}
-
-void ReportWriter::printText(std::string_view text, Sep sep) {
-    if (fp::raised()) failBefore("\"" + std::string(text.substr(0, 40)) + (text.size() > 40 ? "...\"" : "\""));
-    emit(text);
-    applySeparator(sep);
-}
-
-void ReportWriter::printNumber(double value, Sep sep) {
-    guardNumber(value);
-    const std::string digits = numberText(value);
-    std::string item;
-    if (digits[0] != '-') item += ' ';
-    item += digits;
-    item += ' ';
-    emit(item);
-    applySeparator(sep);
-}
-
-void ReportWriter::tab(int n) {
-    if (fp::raised()) failBefore("Tab(" + std::to_string(n) + ")");
-    if (column_ < n) {
-        emit(std::string(static_cast<std::size_t>(n - column_), ' '));
-    } else if (column_ > n) {
-        emit("\r\n");
-        emit(std::string(static_cast<std::size_t>(n - 1), ' '));
-    }
-}
-
-void ReportWriter::endLine() {
-    if (fp::raised()) failBefore("the end of a line");
-    emit("\r\n");
-}
-
-void ReportWriter::writeNumber(double value, Sep sep) {
-    guardNumber(value);
-    emit(numberText(value));
-    if (sep == Sep::End) {
-        emit("\r\n");
-    } else {
-        emit(",");
     }
 }
 

@@ -1,6 +1,8 @@
 #pragma once
-// One writer per output file. It keeps the current column (1 at the start of
-// a line) and lays out the two kinds of output operation of the reports:
+// The layout of report lines and the writers that carry it.
+//
+// A ReportSink keeps the current column (1 at the start of a line) and lays
+// out the two kinds of output operation of the reports:
 //
 //  * print items: text, numbers and Tab(n), each followed by a separator:
 //    Sep::Join (";", nothing), Sep::Zone ("," -> next print zone of 14
@@ -10,9 +12,9 @@
 //    followed by Join or Zone writes "," after the number, Sep::End writes
 //    CR LF.
 //
-// Before every operation the floating-point failure flags are tested, so an
-// arithmetic failure ends the run before anything after it is written; the
-// message names the report and the item that was to be written.
+// The sign place, Tab(n) and the print zones exist here only: the report
+// files are written through a ReportWriter, and the reader of the reports
+// lays a line out again through a LineBuffer, with the same code.
 
 #include <cstdio>
 #include <string>
@@ -22,12 +24,64 @@ namespace qf {
 
 enum class Sep { Join, Zone, End };
 
-class ReportWriter {
+class ReportSink {
+public:
+    ReportSink() = default;
+    ReportSink(const ReportSink&) = delete;
+    ReportSink& operator=(const ReportSink&) = delete;
+    virtual ~ReportSink() = default;
+
+    void printText(std::string_view text, Sep sep);
+    void printNumber(double value, Sep sep);
+    // Tab(n) followed by ";". Past column n it starts a new line first.
+    void tab(int column);
+    // A print operation with the end of line alone.
+    void endLine();
+    // A print line of one text item.
+    void line(std::string_view text) { printText(text, Sep::End); }
+    void writeNumber(double value, Sep sep);
+
+    int column() const { return column_; }
+
+protected:
+    // Takes the characters of one operation.
+    virtual void put(std::string_view chars) = 0;
+    // Called before every operation with what it is to write; a sink that
+    // must stop before it (a report after an arithmetic failure) throws.
+    virtual void before(std::string_view /*item*/) {}
+    virtual bool mustStop() const { return false; }
+
+    void emit(std::string_view chars);
+    int column_ = 1;
+
+private:
+    void applySeparator(Sep sep);
+    void guardNumber(double value);
+};
+
+// Lines laid out in memory, checked by nothing: what the reader of the
+// reports compares a line with.
+class LineBuffer final : public ReportSink {
+public:
+    const std::string& text() const { return text_; }
+    void clear() {
+        text_.clear();
+        column_ = 1;
+    }
+
+private:
+    void put(std::string_view chars) override { text_.append(chars); }
+    std::string text_;
+};
+
+// One writer per output file. Before every operation the floating-point
+// failure flags are tested, so an arithmetic failure ends the run before
+// anything after it is written; the message names the report and the item
+// that was to be written.
+class ReportWriter final : public ReportSink {
 public:
     ReportWriter() = default;
-    ReportWriter(const ReportWriter&) = delete;
-    ReportWriter& operator=(const ReportWriter&) = delete;
-    ~ReportWriter();
+    ~ReportWriter() override;
 
     // Creates (truncates) the file. `role` names it in messages ("report file").
     void create(const std::string& path, std::string role);
@@ -39,32 +93,19 @@ public:
     // Writes the lines `held` kept; a failed write ends the run as usual.
     void append(const ReportWriter& held);
 
-    void printText(std::string_view text, Sep sep);
-    void printNumber(double value, Sep sep);
-    // Tab(n) followed by ";".
-    void tab(int column);
-    // A print operation with the end of line alone.
-    void endLine();
-    // A print line of one text item.
-    void line(std::string_view text) { printText(text, Sep::End); }
-    void writeNumber(double value, Sep sep);
-
     // Writes what is buffered to the file and checks that it arrived.
     void flush();
     // Flushes and closes; a failed close is a run failure.
     void close();
 
-    int column() const { return column_; }
     const std::string& memory() const { return memory_; }
     const std::string& role() const { return role_; }
 
 private:
-    // Called when an arithmetic failure flag is raised: ends the run, naming
-    // this report and the item that was to be written.
-    void failBefore(std::string_view item) const;
-    void guardNumber(double value) const;
-    void emit(std::string_view chars);
-    void applySeparator(Sep sep);
+    void put(std::string_view chars) override;
+    bool mustStop() const override;
+    // Ends the run, naming this report and the item that was to be written.
+    void before(std::string_view item) override;
 
     std::FILE* file_ = nullptr;
     bool inMemory_ = false;
@@ -72,7 +113,6 @@ private:
     std::string path_;
     std::string buffer_;
     std::string memory_;
-    int column_ = 1;
 };
 
 // The three reports of a run.

@@ -1,0 +1,195 @@
+// One layout for writing and reading the reports: a line the programs
+// write through textio/report_lines is read back by the reader through the
+// same function, so a row written with other values is read with them, and
+// a line that stands where no report puts it is refused at its own line.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <set>
+
+#include "results/report_reader.h"
+#include "support/test_support.h"
+#include "textio/report_lines.h"
+
+namespace qf::results {
+namespace {
+
+using qf::testing::readFile;
+using qf::testing::sourcePath;
+
+ReportTexts golden(const std::string& run) {
+    ReportTexts t;
+    t.paths = {run + "_Result.txt", run + "_Graph.txt", run + "_Summary.txt"};
+    t.result = readFile(sourcePath("tests/golden/" + t.paths.result));
+    t.graph = readFile(sourcePath("tests/golden/" + t.paths.graph));
+    t.summary = readFile(sourcePath("tests/golden/" + t.paths.summary));
+    return t;
+}
+
+template <class Write>
+std::string rendered(Write write) {
+    LineBuffer out;
+    write(out);
+    return out.text();
+}
+
+// Replaces the whole line that starts at `at` (its line end included) by `line`.
+void replaceLine(std::string& text, std::size_t at, const std::string& line) {
+    const std::size_t end = text.find('\n', at) + 1;
+    text.replace(at, end - at, line);
+}
+
+int lineAt(const std::string& text, std::size_t at) {
+    return 1 + static_cast<int>(std::count(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(at), '\n'));
+}
+
+// Every sink lays a line out alike: the report file's writer and the
+// reader's buffer give the same bytes, tabs, zones and sign places included.
+TEST(ReportLines, WriterAndBufferLayTheSameLines) {
+    const auto both = [](auto write) {
+        ReportWriter file;
+        file.openInMemory("report file");
+        write(file);
+        EXPECT_EQ(file.memory(), rendered(write));
+        return file.memory();
+    };
+    EXPECT_EQ(both([](ReportSink& o) { writeTable1Row(o, {2, 346.1, 1.4, 28893, -117}); }),
+              " 2                346.1     1.4            28893    -117 \r\n");
+    both([](ReportSink& o) { writeTable2Row(o, {0.05, 1, 32.9, 0.4, 1234, 3750}); });
+    both([](ReportSink& o) { writeTable3Row(o, {1, true, 8.4, 0.25, 50, 1.5, 1.01, 0.998}); });
+    EXPECT_EQ(both([](ReportSink& o) {
+                  writeQuencherLine(o, QuencherLabel::Activity, std::vector<double>{0, 0.05, -0.1});
+              }),
+              "Quencher Chemical Activities, M: 0         .05          -.1           \r\n");
+    both([](ReportSink& o) {
+        writeSummaryStageCells(o, {"VELA -", 3, 1.25, 4});
+        writeSummaryComponentCells(o, {1, 331.2, 0.4, 55.9, 0.2, "S or I"});
+    });
+    for (int i = 0; i < kFixedLineCount; ++i) both([i](ReportSink& o) { writeFixedLine(o, static_cast<FixedLine>(i)); });
+}
+
+// The reader tells the fixed lines apart by their text alone.
+TEST(ReportLines, FixedLinesAreDistinct) {
+    std::set<std::string> texts;
+    for (int i = 0; i < kFixedLineCount; ++i) {
+        texts.insert(rendered([i](ReportSink& o) { writeFixedLine(o, static_cast<FixedLine>(i)); }));
+    }
+    EXPECT_EQ(texts.size(), static_cast<std::size_t>(kFixedLineCount));
+}
+
+// A row written from a struct with one field changed, in place of the
+// program's row, reads back with the changed value: the reader takes the
+// line apart and accepts it because the same function lays it out again.
+TEST(ReportLines, ARowWrittenWithOtherValuesReadsBackWithThem) {
+    ReportTexts t = golden("series");
+    const RunReports before = readReports(t);
+    const ComponentRow& c = before.stages[1].table1[0];
+    Table1Row row{c.component, c.lNm, c.dlNm, c.vCm, c.dvCm};
+    const std::string original = rendered([&](ReportSink& o) { writeTable1Row(o, row); });
+    const std::size_t at = t.result.find(original);
+    ASSERT_NE(at, std::string::npos) << original;
+    // A wider, negative value moves every column after it.
+    row.peakNmError = -12.345;
+    replaceLine(t.result, at, rendered([&](ReportSink& o) { writeTable1Row(o, row); }));
+    const RunReports after = readReports(t);
+    EXPECT_TRUE(after.complete);
+    EXPECT_DOUBLE_EQ(after.stages[1].table1[0].dlNm, -12.345);
+    EXPECT_DOUBLE_EQ(after.stages[1].table1[0].vCm, c.vCm);
+
+    // The same for a Table 3 row and a summary block's first line.
+    const SternVolmerRow& v = before.stages[2].table3[1];
+    Table3Row sv{v.component, false, v.ksv, v.ksvSd, v.ksvRelPercent, v.ksvRelSd, v.b, v.r};
+    const std::size_t at3 = t.result.find(rendered([&](ReportSink& o) { writeTable3Row(o, sv); }));
+    ASSERT_NE(at3, std::string::npos);
+    sv.ksv = 123.75;
+    replaceLine(t.result, at3, rendered([&](ReportSink& o) { writeTable3Row(o, sv); }));
+    const SummaryBlock& b = *before.stages[2].summary;
+    const SummaryComponent& s = b.rows[0];
+    SummaryStageCells cells{b.label, b.components, b.discriminant, b.nsc};
+    SummaryComponentCells first{s.component, s.lNm, s.lError, s.sPercent, s.sSd, s.className};
+    const auto blockLine = [&] {
+        return rendered([&](ReportSink& o) {
+            writeSummaryStageCells(o, cells);
+            writeSummaryComponentCells(o, first);
+        });
+    };
+    const std::size_t atS = t.summary.find(blockLine());
+    ASSERT_NE(atS, std::string::npos);
+    cells.discriminant = 0.5;
+    first.contributionSd = 10.25;
+    replaceLine(t.summary, atS, blockLine());
+    const RunReports again = readReports(t);
+    EXPECT_TRUE(again.complete);
+    EXPECT_DOUBLE_EQ(again.stages[2].table3[1].ksv, 123.75);
+    EXPECT_DOUBLE_EQ(again.stages[2].summary->discriminant, 0.5);
+    EXPECT_DOUBLE_EQ(again.stages[2].summary->rows[0].sSd, 10.25);
+}
+
+struct Misplaced {
+    const char* what;
+    std::string ReportTexts::*member;
+    std::string line;    // the line put in, with its line end
+    std::string before;  // put in front of the first occurrence of this text
+};
+
+// A line the programs write, put where they never write it, is refused at
+// that very line of that report.
+TEST(ReportLines, AMisplacedLineIsNamedByFileAndLine) {
+    const std::string table2Title = "T A B L E 2\r\n";
+    const std::vector<std::pair<const char*, std::vector<Misplaced>>> runs{
+        {"series",
+         {
+             {"a Table 2 before Table 1", &ReportTexts::result, table2Title, "T A B L E 1\r\n"},
+             {"a Table 3 title in Table 2", &ReportTexts::result, "T A B L E 3\r\n", "Cq    N comp."},
+             {"a quencher line among the stages", &ReportTexts::result,
+              rendered([](ReportSink& o) {
+                  writeQuencherLine(o, QuencherLabel::Concentration, std::vector<double>{0, 0.1});
+              }),
+              "T A B L E 1\r\n"},
+             {"a Table 1 row before the discriminant", &ReportTexts::result,
+              " 1                332.9     .5             29797     44 \r\n", "  GOODNESS"},
+             {"a correction curve after the spectra", &ReportTexts::graph,
+              "CORRECTION CURVE, from 310 to 400, Step  1 \r\n", "DISCRIMINANT"},
+             {"normalized spectra in a stage", &ReportTexts::graph,
+              "NORMALIZED CORRECTED EXPERIMENTAL SPECTRA, from 320 to 380, Step  1 \r\n", "THEORETICAL"},
+             {"a rule before any discriminant", &ReportTexts::graph, std::string(77, '-') + "\r\n",
+              "EXPERIMENTAL SPECTRA"},
+             {"a second column heading", &ReportTexts::summary,
+              "PROGRAMM    DISCR.  Nsc   N         Lm,nm             S,%        CLASS\r\n", "VELA- 2"},
+             {"a component line after a closing rule", &ReportTexts::summary,
+              std::string(26, ' ') + "2    346.1 +/- 1.4     44.1 +/- .2     II or III\r\n", "VELA- 3"},
+         }},
+        {"single",
+         {
+             {"a series' Table 2 explanation", &ReportTexts::result,
+              "Quencher concentration (Cq, M), Contribution of each spectral components (Si, %), Standart "
+              "deviation (s.d., %)\r\n",
+              "Area under"},
+             {"a legend line among the blocks", &ReportTexts::summary,
+              rendered([](ReportSink& o) { writeFixedLine(o, FixedLine::Legend3); }), "VELA - 2"},
+         }},
+    };
+    for (const auto& [run, cases] : runs) {
+        for (const Misplaced& m : cases) {
+            ReportTexts t = golden(run);
+            std::string& text = t.*(m.member);
+            const std::size_t at = text.find(m.before);
+            ASSERT_NE(at, std::string::npos) << m.what;
+            const std::size_t lineStart = text.rfind('\n', at) + 1;
+            text.insert(lineStart, m.line);
+            const std::string& path = t.paths.*(m.member == &ReportTexts::result  ? &ReportPaths::result
+                                                : m.member == &ReportTexts::graph ? &ReportPaths::graph
+                                                                                  : &ReportPaths::summary);
+            try {
+                readReports(t);
+                ADD_FAILURE() << m.what << ": no error";
+            } catch (const ReportError& e) {
+                EXPECT_EQ(e.path(), path) << m.what;
+                EXPECT_EQ(e.line(), lineAt(text, lineStart)) << m.what << ": " << e.what();
+            }
+        }
+    }
+}
+
+}  // namespace
+}  // namespace qf::results
