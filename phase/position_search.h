@@ -17,6 +17,7 @@
 #include "phase/phase_state.h"
 #include "phase/trial_bands.h"
 #include "prep/spectra.h"
+#include "textio/checked.h"
 #include "textio/matrix.h"
 
 namespace qf {
@@ -93,7 +94,9 @@ public:
     int move() const { return move_; }
 
     bool take(double d) {
-        const double sd = s_ * d;
+        // Checked: a sign of 0 times a value that is not finite is an invalid
+        // operation of its own.
+        const double sd = fp::mul(s_, d);
         if (!fresh_ && sd == 0.0) return root();
         // After the first evaluation of a search its sign starts the walk;
         // after that a change of sign (or a value that is no number) turns
