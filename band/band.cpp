@@ -34,7 +34,7 @@ BandShape bandShape(double lambdaM) {
 namespace {
 
 // ln 2 / (ln rho)^2. For a band whose asymmetry is not usable the logarithm
-// is taken anyway, so that the failure flags record the undefined operation.
+// is taken anyway, so that the undefined operation is recorded as a failure.
 double coefficientOf(const BandShape& band) {
     if (band.rho > 0.0 && band.lnRho != 0.0) return band.shapeCoefficient;
     const Real lnRho = fp::log(band.rho);

@@ -30,7 +30,7 @@ BandShape bandShape(double lambdaM);
 bool bandDefinedAt(const BandShape& band, double lambda);
 
 // Band value, 1 at the maximum. Undefined (see bandDefinedAt) values are a
-// run failure through the floating-point flags.
+// run failure through the record of arithmetic failures.
 double lognormalShape(const BandShape& band, double lambda);
 double lognormalShape(double lambdaM, double lambda);
 

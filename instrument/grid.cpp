@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "instrument/text_table.h"
+#include "textio/double_chars.h"
 #include "textio/failure.h"
 
 namespace qf::instrument {
@@ -40,7 +41,7 @@ int countPoints(double first, double last, double step) {
 
 std::string exactText(double value) {
     char buf[64];
-    const auto [end, ec] = std::to_chars(buf, buf + sizeof buf, value);
+    const auto [end, ec] = text::toChars(buf, buf + sizeof buf, value);
     return ec == std::errc{} ? std::string(buf, end) : std::string("nan");
 }
 

@@ -3,6 +3,8 @@
 #include <charconv>
 #include <cmath>
 
+#include "textio/double_chars.h"
+
 namespace qf::instrument {
 
 namespace {
@@ -192,8 +194,7 @@ bool parseNumber(std::string_view field, bool decimalComma, double& value) {
     }
     if (!digit) return false;
     double v = 0.0;
-    const auto [end, ec] = std::from_chars(field.data(), field.data() + field.size(), v,
-                                           std::chars_format::general);
+    const auto [end, ec] = text::fromChars(field.data(), field.data() + field.size(), v);
     if (ec != std::errc{} || end != field.data() + field.size() || !std::isfinite(v)) return false;
     value = negative ? -v : v;
     return true;

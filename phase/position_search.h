@@ -7,7 +7,6 @@
 // positions, and the votes average into the two component positions.
 
 #include <array>
-#include <bit>
 #include <cstdint>
 #include <cmath>
 #include <span>
@@ -18,6 +17,7 @@
 #include "phase/trial_bands.h"
 #include "prep/spectra.h"
 #include "textio/checked.h"
+#include "textio/double_chars.h"
 #include "textio/matrix.h"
 
 namespace qf {
@@ -124,8 +124,8 @@ private:
 
     static double select(bool condition, double ifTrue, double ifFalse) {
         const std::uint64_t mask = 0 - static_cast<std::uint64_t>(condition);
-        return std::bit_cast<double>((std::bit_cast<std::uint64_t>(ifTrue) & mask) |
-                                     (std::bit_cast<std::uint64_t>(ifFalse) & ~mask));
+        return text::bitCast<double>((text::bitCast<std::uint64_t>(ifTrue) & mask) |
+                                     (text::bitCast<std::uint64_t>(ifFalse) & ~mask));
     }
 
     // From the turn at the upper bound to the next position to evaluate;

@@ -1,10 +1,10 @@
 #include "phase/trial_bands.h"
 
 #include <algorithm>
-#include <bit>
 #include <utility>
 
 #include "textio/checked.h"
+#include "textio/double_chars.h"
 
 namespace qf {
 
@@ -37,7 +37,7 @@ TrialBands::TrialBands(std::vector<double> wl)
 }
 
 int TrialBands::slotOf(double lambdaM) {
-    const std::uint64_t key = std::bit_cast<std::uint64_t>(lambdaM);
+    const std::uint64_t key = text::bitCast<std::uint64_t>(lambdaM);
     const std::size_t mask = slots_.size() - 1;
     std::size_t h = hashOf(key) & mask;
     while (slots_[h] >= 0) {
