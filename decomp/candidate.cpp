@@ -4,8 +4,11 @@
 
 #include "band/band.h"
 #include "quench/stern_volmer.h"
+#include "textio/checked.h"
 
 namespace qf {
+
+using fp::Real;
 
 namespace {
 
@@ -52,10 +55,13 @@ void solveAmplitudes(const FitProblem& problem, int n, const Shapes& shapes, con
     for (int i = 0; i < problem.nSpec; ++i) {
         std::array<double, 3> b{};
         for (int k = 0; k < n; ++k) {
-            double sum = 0.0;
-            for (int j = 0; j < problem.nPoints; ++j) {
-                sum += w(i, j) * shapes[static_cast<std::size_t>(k)][static_cast<std::size_t>(j)];
-            }
+            const auto& shape = shapes[static_cast<std::size_t>(k)];
+            const auto projection = [&](auto sum) {
+                for (int j = 0; j < problem.nPoints; ++j) sum += decltype(sum)(w(i, j)) * shape[static_cast<std::size_t>(j)];
+                return fp::valueOf(sum);
+            };
+            double sum = projection(0.0);
+            if (!std::isfinite(sum)) [[unlikely]] sum = projection(Real(0.0));
             b[static_cast<std::size_t>(k)] = sum;
         }
         for (int c = 0; c < n; ++c) {
@@ -64,7 +70,7 @@ void solveAmplitudes(const FitProblem& problem, int n, const Shapes& shapes, con
                 replaced[static_cast<std::size_t>(r)][static_cast<std::size_t>(c)] =
                     b[static_cast<std::size_t>(r)];
             }
-            candidate.amplitudes(c, i) = gramDeterminant(replaced, n) / d;
+            candidate.amplitudes(c, i) = fp::div(gramDeterminant(replaced, n), d);
         }
     }
 }
@@ -85,7 +91,7 @@ bool sternVolmerLines(const FitProblem& problem, int n, Candidate& candidate) {
     const std::span<const double> x = problem.activity.first(static_cast<std::size_t>(problem.nSpec));
     for (int k = 0; k < n; ++k) {
         for (int i = 0; i < problem.nSpec; ++i) {
-            y[static_cast<std::size_t>(i)] = candidate.amplitudes(k, 0) / candidate.amplitudes(k, i);
+            y[static_cast<std::size_t>(i)] = fp::div(candidate.amplitudes(k, 0), candidate.amplitudes(k, i));
         }
         const std::span<const double> ys(y.data(), static_cast<std::size_t>(problem.nSpec));
         const SternVolmerLine line = sternVolmerLine(x, ys);
@@ -97,35 +103,60 @@ bool sternVolmerLines(const FitProblem& problem, int n, Candidate& candidate) {
         candidate.svRelDev[kk] = relativeDeviation(line, x);
         if (line.ksv < -0.1 || std::fabs(line.intercept - 1.0) > 1.0) return false;
     }
-    double sum = 0.0;
+    Real sum = 0.0;
     for (int k = 0; k < n; ++k) sum += candidate.svRelDev[static_cast<std::size_t>(k)];
-    candidate.svPenalty = sum / static_cast<double>(n);
+    candidate.svPenalty = (sum / static_cast<double>(n)).value();
     return true;
 }
 
-double totalMisfit(const FitProblem& problem, int n, const Shapes& shapes, const Candidate& candidate) {
+// Sum of |model - spectrum| over every point, in plain (R = double) or
+// checked (R = Real) arithmetic.
+template <class R>
+double misfitIn(const FitProblem& problem, int n, const Shapes& shapes, const Candidate& candidate) {
+    using std::fabs;
     const Matrix& w = *problem.wavenumberSpectra;
-    double total = 0.0;
+    R total = 0.0;
     for (int i = 0; i < problem.nSpec; ++i) {
         for (int j = 0; j < problem.nPoints; ++j) {
-            double model = 0.0;
+            R model = 0.0;
             for (int k = 0; k < n; ++k) {
-                model += candidate.amplitudes(k, i) *
+                model += R(candidate.amplitudes(k, i)) *
                          shapes[static_cast<std::size_t>(k)][static_cast<std::size_t>(j)];
             }
-            total += std::fabs(model - w(i, j));
+            total += fabs(model - w(i, j));
         }
     }
-    return total;
+    return fp::valueOf(total);
+}
+
+double totalMisfit(const FitProblem& problem, int n, const Shapes& shapes, const Candidate& candidate) {
+    const double total = misfitIn<double>(problem, n, shapes, candidate);
+    if (std::isfinite(total)) [[likely]] return total;
+    return misfitIn<Real>(problem, n, shapes, candidate);
 }
 
 }  // namespace
 
-double gramDeterminant(const Square& m, int n) {
-    if (n == 1) return m[0][0];
-    if (n == 2) return m[0][0] * m[1][1] - m[0][1] * m[1][0];
-    return m[0][0] * m[1][1] * m[2][2] + m[0][1] * m[1][2] * m[2][0] + m[0][2] * m[1][0] * m[2][1] -
-           m[0][2] * m[1][1] * m[2][0] - m[0][1] * m[1][0] * m[2][2] - m[0][0] * m[1][2] * m[2][1];
+namespace {
+
+template <class R>
+double determinantIn(const Square& matrix, int n) {
+    const auto m = [&matrix](std::size_t r, std::size_t c) { return R(matrix[r][c]); };
+    if (n == 2) return fp::valueOf(m(0, 0) * m(1, 1) - m(0, 1) * m(1, 0));
+    return fp::valueOf(m(0, 0) * m(1, 1) * m(2, 2) + m(0, 1) * m(1, 2) * m(2, 0) +
+                       m(0, 2) * m(1, 0) * m(2, 1) - m(0, 2) * m(1, 1) * m(2, 0) -
+                       m(0, 1) * m(1, 0) * m(2, 2) - m(0, 0) * m(1, 2) * m(2, 1));
+}
+
+}  // namespace
+
+double gramDeterminant(const Square& matrix, int n) {
+    if (n == 1) return matrix[0][0];
+    // The column of right-hand sides that Cramer's rule puts in can hold
+    // any size: a result that is not finite is computed again, checked.
+    const double d = determinantIn<double>(matrix, n);
+    if (std::isfinite(d)) [[likely]] return d;
+    return determinantIn<Real>(matrix, n);
 }
 
 void evaluateCandidate(const FitProblem& problem, int n, Candidate& candidate) {
@@ -140,7 +171,7 @@ void evaluateCandidate(const FitProblem& problem, int n, Candidate& candidate) {
     if (!amplitudesPositive(candidate, n, problem.nSpec)) return;
     if (problem.sternVolmer()) {
         if (!sternVolmerLines(problem, n, candidate)) return;
-        candidate.criterion = totalMisfit(problem, n, shapes, candidate) * (1.0 + candidate.svPenalty);
+        candidate.criterion = fp::mul(totalMisfit(problem, n, shapes, candidate), 1.0 + candidate.svPenalty);
     } else {
         candidate.criterion = totalMisfit(problem, n, shapes, candidate);
     }

@@ -53,7 +53,7 @@ void TarnoReport::table2Heading() {
 
 void TarnoReport::table2Rows(double concentration, const SpectrumShare& s) {
     ReportWriter& w = r_.result;
-    writeTable2Row(w, {concentration, 1, s.percent[0], s.sd[0], s.area[0], s.area[0] + s.area[1]});
+    writeTable2Row(w, {concentration, 1, s.percent[0], s.sd[0], s.area[0], fp::add(s.area[0], s.area[1])});
     writeTable2Row(w, {std::nullopt, 2, s.percent[1], s.sd[1], s.area[1], std::nullopt});
     w.endLine();
 }
@@ -66,13 +66,13 @@ void TarnoReport::sternVolmerAbscissa(std::span<const double> activity) {
 void TarnoReport::sternVolmerPoints(std::span<const SpectrumShare> shares, int component) {
     const auto c = static_cast<std::size_t>(component);
     writeValueRow(r_.graph, static_cast<int>(shares.size()), [&](int i) {
-        return roundSym(shares[0].amp[c] / shares[static_cast<std::size_t>(i)].amp[c], 3);
+        return roundSym(fp::div(shares[0].amp[c], shares[static_cast<std::size_t>(i)].amp[c]), 3);
     });
 }
 
 void TarnoReport::sternVolmerLine(const PhaseSternVolmer& sv, std::span<const double> activity) {
     writeValueRow(r_.graph, static_cast<int>(activity.size()), [&](int i) {
-        return roundSym(sv.intercept + activity[static_cast<std::size_t>(i)] * sv.ksv, 3);
+        return roundSym(fp::add(sv.intercept, fp::mul(activity[static_cast<std::size_t>(i)], sv.ksv)), 3);
     });
 }
 
@@ -102,7 +102,7 @@ void TarnoReport::curves(const std::array<Matrix, 2>& U) {
     g.endLine();
     writeFixedLine(g, FixedLine::TheoreticalTitle);
     for (int i = 0; i < U[0].rows(); ++i) {
-        writeValueRow(g, kTarnoCurvePoints, [&](int m) { return roundSym(U[0](i, m) + U[1](i, m), 3); });
+        writeValueRow(g, kTarnoCurvePoints, [&](int m) { return roundSym(fp::add(U[0](i, m), U[1](i, m)), 3); });
     }
     g.endLine();
     writeFixedLine(g, FixedLine::ComponentsTitle);

@@ -1,6 +1,7 @@
 #include "quench/sv_report.h"
 
 #include "quench/stern_volmer.h"
+#include "textio/checked.h"
 #include "textio/rounding.h"
 
 namespace qf {
@@ -12,16 +13,16 @@ void writeSternVolmerPlot(ReportWriter& graph, const SternVolmerBest& best,
     writeFixedLine(graph, FixedLine::SternVolmerAbscissa);
     writeFixedLine(graph, FixedLine::SternVolmerOrdinate);
     writeValueRow(graph, best.nSpec, [&](int i) {
-        return fix(activity[static_cast<std::size_t>(i)] * 1000.0 + 0.5) / 1000.0;
+        return fix(fp::mul(activity[static_cast<std::size_t>(i)], 1000.0) + 0.5) / 1000.0;
     });
     const Matrix& a = *best.amplitudes;
     for (int k = 0; k < best.n; ++k) {
-        writeValueRow(graph, best.nSpec, [&](int i) { return roundSym(a(k, 0) / a(k, i), 3); });
+        writeValueRow(graph, best.nSpec, [&](int i) { return roundSym(fp::div(a(k, 0), a(k, i)), 3); });
     }
     for (int k = 0; k < best.n; ++k) {
         writeValueRow(graph, best.nSpec, [&](int i) {
             const double x = activity[static_cast<std::size_t>(i)];
-            return roundSym(best.intercept[k] + best.ksv[k] * x, 3);
+            return roundSym(fp::add(best.intercept[k], fp::mul(best.ksv[k], x)), 3);
         });
     }
 }
@@ -34,7 +35,7 @@ void writeTable3Heading(ReportWriter& result) {
     writeFixedLine(result, FixedLine::Table3Heading);
 }
 
-double printedIntercept(double intercept) { return 0.01 * fix(100.0 * intercept + 0.5); }
+double printedIntercept(double intercept) { return 0.01 * fix(fp::mul(100.0, intercept) + 0.5); }
 
 void writeTable3(ReportWriter& result, const SternVolmerBest& best, double ksvTrp) {
     result.endLine();

@@ -74,8 +74,8 @@ private:
     std::string text_;
 };
 
-// One writer per output file. Before every operation the floating-point
-// failure flags are tested, so an arithmetic failure ends the run before
+// One writer per output file. Before every operation the record of
+// arithmetic failures is tested, so an arithmetic failure ends the run before
 // anything after it is written; the message names the report and the item
 // that was to be written.
 class ReportWriter final : public ReportSink {
