@@ -6,8 +6,8 @@
 
 #include "figures/number_text.h"
 #include "figures/report_figures.h"
+#include "figures/report_texts.h"
 #include "figures/svg_plot.h"
-#include "results/tables.h"
 
 namespace qf::figures {
 
@@ -279,19 +279,11 @@ std::string reportPageHtml(const RunReports& run) {
 std::vector<std::filesystem::path> writeReportPage(const RunReports& run, const ReportPageOptions& options) {
     namespace fs = std::filesystem;
     const fs::path figureDir = options.outDir / "figures";
+    const ReportPageTexts texts = reportPageOfRun(run, options.fileLabel, options.tables);
     std::vector<std::pair<fs::path, std::string>> files;
-    files.emplace_back(options.outDir / "report.html", reportPageHtml(run));
-    std::vector<RunFigure> figures = firstPassFigures(run);
-    for (const Stage& stage : run.stages) {
-        for (RunFigure& f : stageFigures(run, stage)) figures.push_back(std::move(f));
-    }
-    for (const RunFigure& f : figures) files.emplace_back(figureDir / (f.id + ".svg"), svgDocument(f.plot));
-    if (options.tables) {
-        const std::string source = options.fileLabel.empty() ? run.result.path : options.fileLabel;
-        files.emplace_back(options.outDir / "components.csv", results::componentsCsv(run, source));
-        files.emplace_back(options.outDir / "contributions.csv", results::contributionsCsv(run, source));
-        files.emplace_back(options.outDir / "spectra.csv", results::spectraCsv(run));
-    }
+    files.emplace_back(options.outDir / "report.html", texts.page);
+    for (const NamedText& f : texts.figures) files.emplace_back(options.outDir / f.name, f.text);
+    for (const NamedText& t : texts.tables) files.emplace_back(options.outDir / t.name, t.text);
 
     if (!options.force) {
         for (const auto& [path, text] : files) {
