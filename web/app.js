@@ -52,7 +52,7 @@ const page = (() => {
     if (run.report && run.report.page) {
       files.push({ name: prefix + "report.html", bytes: trpfitText.encode(run.report.page) });
       for (const t of run.report.tables) files.push({ name: prefix + t.name, bytes: trpfitText.encode(t.csv) });
-      for (const f of run.report.figures) files.push({ name: prefix + "figures/" + f.name, bytes: trpfitText.encode(f.svg) });
+      for (const f of run.report.figures) files.push({ name: prefix + f.name, bytes: trpfitText.encode(f.svg) });
     }
     return files;
   }
@@ -122,11 +122,12 @@ const page = (() => {
       showStage(name + ": failed (exit status " + analysis.status + ")");
     } else {
       showStage(name + ": reports written; making the report page…");
-      run.report = await window.trpfit.report(analysis.result, analysis.graph, analysis.summary, name);
+      run.report = await window.trpfit.report(
+        analysis.result, analysis.graph, analysis.summary, stem(name), reportNames(analysis.program));
       if (run.report.status !== 0) showMessage("trpfit: " + run.report.message);
       showStage(name + ": done (" + who + ")");
     }
-    showWarnings(analysis.warnings);
+    showWarnings(analysis.warnings.concat(run.report ? run.report.warnings : []));
     return run;
   }
 

@@ -123,20 +123,28 @@ window.trpfit = {
     };
   },
 
-  // The report page of a run's three reports: {page, figures: [{name, svg}],
-  // tables: [{name, csv}], status, message}.
-  async report(result, graph, summary, label = "") {
-    const { rc, outputs } = await trpfitEngine.call("report", { result, graph, summary, label });
+  // The report page of a run's three reports, as `trpfit report` makes it:
+  // {page, figures: [{name, svg}], tables: [{name, csv}], warnings, status,
+  // message}; names are paths in the output folder ("figures/...svg").
+  // names: {result, graph, summary} as shown in messages.
+  async report(result, graph, summary, label = "", names = {}) {
+    const inputs = { result, graph, summary, label };
+    if (names.result) inputs.resultName = names.result;
+    if (names.graph) inputs.graphName = names.graph;
+    if (names.summary) inputs.summaryName = names.summary;
+    const { rc, outputs } = await trpfitEngine.call("report", inputs);
     const figures = [];
     const tables = [];
     for (const [name, bytes] of Object.entries(outputs)) {
       if (name.startsWith("figure:")) figures.push({ name: name.slice(7), svg: trpfitText.decode(bytes) });
       if (name.startsWith("table:")) tables.push({ name: name.slice(6), csv: trpfitText.decode(bytes) });
     }
+    const warnings = trpfitText.decode(outputs.warnings);
     return {
       page: outputs.page ? trpfitText.decode(outputs.page) : null,
       figures,
       tables,
+      warnings: warnings === "" ? [] : warnings.split("\n"),
       status: rc === 0 ? Number(trpfitText.decode(outputs.status) || "0") : 1,
       message: trpfitText.decode(outputs.message),
     };

@@ -1,0 +1,14 @@
+#include "operations.h"
+
+namespace qf::web {
+
+const std::map<std::string, Operation>& operations() {
+    static const std::map<std::string, Operation> table = {
+        {"scan", scanExport},
+        {"index", batchIndex},
+        {"report", reportPage},
+    };
+    return table;
+}
+
+}  // namespace qf::web
