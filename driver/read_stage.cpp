@@ -48,8 +48,13 @@ void writeSingleSpectrumHeading(int components, Reports& reports) {
 
 }  // namespace
 
+DataReader freshDataReader(RunState& run) {
+    if (!run.data) run.data = DataReader::open(run.dataPath);
+    return *run.data;
+}
+
 void firstPass(RunState& run) {
-    DataReader reader = DataReader::open(run.dataPath);
+    DataReader reader = freshDataReader(run);
     Reports& reports = run.reports;
     const std::string title = reader.readLine("the title line");
     reports.graph.line(title);
@@ -74,7 +79,7 @@ void firstPass(RunState& run) {
 }
 
 void analysisRead(RunState& run) {
-    DataReader reader = DataReader::open(run.dataPath);
+    DataReader reader = freshDataReader(run);
     Reports& reports = run.reports;
     const int components = run.stage.components();  // 0 in the phase-plane stage
     const std::string title = reader.readLine("the title line");

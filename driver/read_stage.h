@@ -8,6 +8,10 @@
 
 namespace qf {
 
+// A reader at the top of the run's data text, loaded from run.dataPath on
+// first use when the run was given no text.
+DataReader freshDataReader(RunState& run);
+
 void firstPass(RunState& run);
 void analysisRead(RunState& run);
 

@@ -6,8 +6,7 @@
 #include <ostream>
 #include <system_error>
 
-#include "driver/read_stage.h"
-#include "driver/stages.h"
+#include "driver/run_steps.h"
 #include "textio/data_reader.h"
 #include "textio/failure.h"
 #include "textio/fpcheck.h"
@@ -19,10 +18,6 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr const char* kVersion = QF_VERSION;
-
-const char* programName(Program program) {
-    return program == Program::Quenfit ? "quenfit" : "monofit";
-}
 
 FileNames defaultNames(Program program) {
     if (program == Program::Quenfit) return {"DATA.", "Result.txt", "Graph.txt", "Summary.txt"};
@@ -100,18 +95,6 @@ void closeReports(RunState& run) {
     run.reports.graph.close();
 }
 
-void runSeries(RunState& run) {
-    run.stage = StageState(Program::Quenfit);
-    firstPass(run);
-    runSeriesStages(run, analysisRead);
-}
-
-void runSingleSpectrum(RunState& run) {
-    run.stage = StageState(Program::Monofit);
-    firstPass(run);
-    runSpectrumStages(run, analysisRead);
-}
-
 void printUsage(Program program, std::ostream& out) {
     const char* name = programName(program);
     const FileNames d = defaultNames(program);
@@ -153,16 +136,15 @@ void runAnalysis(RunState& run) {
     fp::clear();
     run.dataPath = resolveDataPath(run.program, run.files.data);
     checkNameClash(run);
-    // The data file is opened and read before any report is created: one
-    // that cannot be read leaves every existing file as it was. The stages
-    // read it again from the start.
-    (void)DataReader::open(run.dataPath);
+    // The data file is read once, and its first pass and first analysis read
+    // run in memory before any report is created: a file that cannot be
+    // read, or whose layout, numbers, grid, measured standard or quencher
+    // series are refused, leaves every existing file as it was. The stages
+    // read the same text again from its top.
+    run.data = DataReader::open(run.dataPath);
+    checkDataFile(run);
     createReports(run);
-    if (run.program == Program::Quenfit) {
-        runSeries(run);
-    } else {
-        runSingleSpectrum(run);
-    }
+    runStages(run, {});
     closeReports(run);
 }
 

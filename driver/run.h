@@ -20,10 +20,11 @@ namespace qf {
 std::optional<FileNames> fileNamesFromCommandLine(Program program,
                                                   const std::vector<std::string>& args);
 
-// Runs one whole analysis: checks the names, opens the data file, creates
-// the reports and runs every stage. Throws RunFailure; a data file that
-// cannot be opened leaves every file as it was, a later failure leaves the
-// reports with what was written.
+// Runs one whole analysis: checks the names, reads the data file, checks it
+// in memory (first pass and first analysis read), creates the reports and
+// runs every stage. Throws RunFailure; a data file that cannot be read or
+// is refused by the check leaves every file as it was, a later failure
+// leaves the reports with what was written.
 void runAnalysis(RunState& run);
 
 // The whole program: help and version options, the usage error, the run,

@@ -4,6 +4,7 @@
 // the stages. One RunState lives for one run and is passed explicitly to
 // every stage.
 
+#include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -14,6 +15,7 @@
 #include "prep/fit_residuals.h"
 #include "prep/spectra.h"
 #include "quench/quencher.h"
+#include "textio/data_reader.h"
 #include "textio/program.h"
 #include "textio/report_writer.h"
 
@@ -31,6 +33,10 @@ struct RunState {
     std::string date;  // MM-DD-YYYY, given by the caller
     FileNames files;
     std::string dataPath;  // the data file actually opened
+    // The data file's text, read once; every read of the run starts a fresh
+    // reader over it. Empty until the run loads it (from dataPath when no
+    // text was given).
+    std::optional<DataReader> data;
     Reports reports;
 
     Grid grid;

@@ -291,17 +291,14 @@ TEST(Run, SameNameForInputAndOutputIsRefusedBeforeAnythingIsWritten) {
     EXPECT_NE(twoOutputs.err.find("the report file and the graph file are the same file"), std::string::npos);
 }
 
-TEST(Run, FieldFailureNamesFileLineAndTextAndKeepsTheEcho) {
+TEST(Run, FieldFailureNamesFileLineAndTextBeforeAnyReportExists) {
     ScratchDir dir;
     const std::string data = dir.file("bad.dat");
     writeFile(data, "title\r\n1 3 320 380 6\r\n0 .1 .2\r\n1 2 3 x 5\r\n");
     const Outcome o = run(Program::Quenfit, {data, dir.file("r"), dir.file("g"), dir.file("s")});
     EXPECT_EQ(o.status, 1);
     EXPECT_EQ(o.err, "quenfit: " + data + ", line 4: \"x\" is not a number (spectrum 1, point 4)\n");
-    EXPECT_EQ(readFile(dir.file("g")),
-              "title\r\n12-07-2026\r\n\r\nEXPERIMENTAL SPECTRA, from  320  to 380  Step  6 \r\n1,2,3,");
-    EXPECT_EQ(readFile(dir.file("r")), "title\r\n12-07-2026\r\n");
-    EXPECT_EQ(readFile(dir.file("s")), "");
+    for (const char* report : {"r", "g", "s"}) EXPECT_FALSE(std::filesystem::exists(dir.file(report))) << report;
 }
 
 TEST(Run, ConcentrationsOverTwoLinesAreRefused) {
@@ -314,7 +311,9 @@ TEST(Run, ConcentrationsOverTwoLinesAreRefused) {
         << o.err;
 }
 
-TEST(Run, SeriesOfTwoSpectraIsRefusedInTheFirstAnalysisRead) {
+// The series rules belong to the first analysis read, which runs before the
+// reports are created.
+TEST(Run, SeriesOfTwoSpectraIsRefusedBeforeAnyReportExists) {
     ScratchDir dir;
     const std::string data = dir.file("two.dat");
     std::string text = "title\n1 2 320 380 6\n0 .1\n";
@@ -324,9 +323,85 @@ TEST(Run, SeriesOfTwoSpectraIsRefusedInTheFirstAnalysisRead) {
     EXPECT_EQ(o.status, 1);
     EXPECT_NE(o.err.find("at least three spectra with at least two different quencher activities"),
               std::string::npos);
-    // The first pass is complete; the summary has its title block.
-    EXPECT_NE(readFile(dir.file("g")).find("NORMALIZED CORRECTED"), std::string::npos);
-    EXPECT_EQ(readFile(dir.file("s")), "title\r\n12-07-2026\r\n\r\n");
+    for (const char* report : {"r", "g", "s"}) EXPECT_FALSE(std::filesystem::exists(dir.file(report))) << report;
+}
+
+// The names in the wrong order, in a folder holding an earlier run: the
+// earlier results report is taken for the data file and refused (its line 2
+// is the date), so the data file named last is not cut and every file keeps
+// its bytes.
+TEST(Run, NamesInTheWrongOrderLeaveEveryFileAsItWas) {
+    const struct {
+        Program program;
+        const char* golden;
+        const char* example;
+        const char* names[3];
+    } cases[] = {
+        {Program::Quenfit, "series", "examples/series.dat", {"Result.txt", "Graph.txt", "Summary.txt"}},
+        {Program::Monofit, "single", "examples/single.dat", {"ResultM.txt", "GraphM.txt", "SummaryM.txt"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.golden);
+        ScratchDir dir;
+        InFolder here(dir.path());
+        const char* kinds[] = {"Result.txt", "Graph.txt", "Summary.txt"};
+        for (int i = 0; i < 3; ++i) {
+            writeFile(c.names[i], readFile(sourcePath(std::string("tests/golden/") + c.golden + "_" + kinds[i])));
+        }
+        writeFile("mydata.dat", readFile(sourcePath(c.example)));
+        const Snapshot before = snapshot(dir.path());
+        for (const int rotation : {0, 1, 2}) {
+            // The data file in each place but the first.
+            std::vector<std::string> args = {c.names[0], c.names[1], c.names[2]};
+            args.insert(args.begin() + 1 + rotation, "mydata.dat");
+            SCOPED_TRACE(::testing::PrintToString(args));
+            const Outcome o = run(c.program, args);
+            EXPECT_EQ(o.status, 1);
+            EXPECT_EQ(o.err.rfind(std::string(c.program == Program::Quenfit ? "quenfit: " : "monofit: ") +
+                                      args[0] + ", line ",
+                                  0),
+                      0u)
+                << o.err;
+            EXPECT_EQ(snapshot(dir.path()), before);
+        }
+    }
+}
+
+// Each program given the other's file says so, and leaves the earlier
+// reports alone.
+TEST(Run, TheOtherProgramsFileIsNamedAsSuch) {
+    for (const Program program : {Program::Quenfit, Program::Monofit}) {
+        ScratchDir dir;
+        InFolder here(dir.path());
+        layOutEarlierRun(program);
+        const bool series = program == Program::Quenfit;
+        writeFile("other.dat", readFile(sourcePath(series ? "examples/single.dat" : "examples/series.dat")));
+        const Snapshot before = snapshot(dir.path());
+        const Outcome o = run(program, {"other.dat", series ? "Result.txt" : "ResultM.txt",
+                                        series ? "Graph.txt" : "GraphM.txt",
+                                        series ? "Summary.txt" : "SummaryM.txt"});
+        EXPECT_EQ(o.status, 1);
+        EXPECT_EQ(o.err, series ? "quenfit: other.dat: line 2 holds 3 numbers, the parameter line of a single "
+                                  "spectrum: analyse it with monofit\n"
+                                : "monofit: other.dat: line 2 holds 5 numbers, the parameter line of a "
+                                  "quenching series: analyse it with quenfit\n");
+        EXPECT_EQ(snapshot(dir.path()), before);
+    }
+}
+
+// The warning about numbers after the measured standard comes before the
+// failure line also when the check refuses the file.
+TEST(Run, RefusedFileStillWarnsFirst) {
+    ScratchDir dir;
+    const std::string data = dir.file("commas.dat");
+    writeFile(data, "title\n320 380 20\n8 4 2 1\n0 0 0 0\n5 5\n");
+    const Outcome o = run(Program::Monofit, {data, dir.file("r"), dir.file("g"), dir.file("s")});
+    EXPECT_EQ(o.status, 1);
+    EXPECT_EQ(o.err, "monofit: warning: " + data +
+                         ": 2 more numbers after the measured standard (from line 5); check the grid and "
+                         "the number of spectra, and that the file uses decimal points, not decimal "
+                         "commas\nmonofit: division by zero: the measured standard has no value above 0\n");
+    EXPECT_FALSE(std::filesystem::exists(dir.file("g")));
 }
 
 }  // namespace
