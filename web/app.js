@@ -118,7 +118,7 @@ const page = (() => {
     const run = { name, analysis, report: null, builtData, dataName: name };
     const who = analysis.program || (program === "auto" ? "trpfit" : program);
     if (analysis.status !== 0) {
-      showMessage(who + ": " + analysis.message);
+      showMessage(analysis.message);
       showStage(name + ": failed (exit status " + analysis.status + ")");
     } else {
       showStage(name + ": reports written; making the report page…");

@@ -26,8 +26,7 @@ const batch = (() => {
       program: a.program,
       status: a.status === 0 ? "ok" : "failed",
       exitStatus: String(a.status),
-      message: a.message,
-      warnings: a.warnings.join("; "),
+      errText: [...a.warnings, a.message].filter((l) => l !== "").join("\n"),
       components: components ? components.csv : "",
       link: run.report && run.report.page ? run.folder + "/report.html" : "",
     };
@@ -50,7 +49,7 @@ const batch = (() => {
       const run = runs.find((r) => r.folder + "/report.html" === decodeURIComponent(a.getAttribute("href")));
       if (run) {
         page.showReportPage(run.report.page);
-        page.showMessage(run.analysis.status === 0 ? "" : run.analysis.program + ": " + run.analysis.message);
+        page.showMessage(run.analysis.message);
         page.showWarnings(run.analysis.warnings);
       }
     });

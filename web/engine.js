@@ -94,9 +94,13 @@ function trpfitToday() {
 
 window.trpfit = {
   // Analyses one data file as quenfit, monofit or, with "auto", the program
-  // its line 2 asks for. options: {date: "MM-DD-YYYY", name: file name for
-  // messages, onStage: function(text)}. Resolves to {result, graph, summary,
-  // warnings, status, message, program}; a report the run did not create is null.
+  // its line 2 asks for. options: {date: "MM-DD-YYYY" (default today),
+  // name: the data file's name in messages (default the program's own,
+  // "DATA." or "DATAM."), onStage: function(stage)}. Resolves to {result,
+  // graph, summary, warnings, status, message, program}: the reports' bytes
+  // (null for a report the run did not create), the warning lines and the
+  // failure line ("quenfit: NAME, line 4: cause") as the program writes them
+  // to standard error, and its exit status.
   async analyse(data, program = "auto", options = {}) {
     if (!["quenfit", "monofit", "auto"].includes(program)) {
       throw new Error('program must be "quenfit", "monofit" or "auto"');
@@ -107,7 +111,7 @@ window.trpfit = {
         data: trpfitText.bytes(data),
         program,
         date: options.date || trpfitToday(),
-        name: options.name || "data",
+        name: options.name || "",
       },
       options.onStage
     );
@@ -186,17 +190,20 @@ window.trpfit = {
     };
   },
 
-  // The batch index page over runs: records [{file, program, status,
-  // exitStatus, message, warnings, components (CSV text or "")}].
+  // The batch index page over runs: records [{file, program, status ("ok"
+  // or "failed"), exitStatus, errText (the warning and failure lines),
+  // components (the run's components.csv or ""), link (its report page in
+  // the archive or "")}]. Resolves to {page, figure, runs, components}.
   async index(records) {
     const inputs = { count: String(records.length) };
     records.forEach((r, i) => {
-      for (const key of ["file", "program", "status", "exitStatus", "message", "warnings", "components", "link"]) {
+      for (const key of ["file", "program", "status", "exitStatus", "errText", "components", "link"]) {
         inputs["run." + i + "." + key] = String(r[key] === undefined ? "" : r[key]);
       }
     });
     const { outputs } = await trpfitEngine.call("index", inputs);
-    return { page: trpfitText.decode(outputs.page), figure: trpfitText.decode(outputs.figure) };
+    const text = (key) => trpfitText.decode(outputs[key]);
+    return { page: text("page"), figure: text("figure"), runs: text("runs"), components: text("components") };
   },
 
   // Milliseconds from the start of the worker to the engine being ready.

@@ -25,8 +25,8 @@ void batchIndex(Exchange& ex) {
         r.program = ex.input(key + "program");
         r.status = batch::statusFromName(ex.input(key + "status")).value_or(batch::RunStatus::Failed);
         r.exitStatus = ex.input(key + "exitStatus");
-        r.message = ex.input(key + "message");
-        r.warnings = ex.input(key + "warnings");
+        // The failure and warning lines as `trpfit run` records them.
+        batch::splitErrorText(ex.input(key + "errText"), r.program, r.file, r.file, r.message, r.warnings);
         const std::size_t slash = ex.input(key + "link").find('/');
         r.folder = slash == std::string::npos ? "" : ex.input(key + "link").substr(0, slash);
         records.push_back(r);

@@ -4,6 +4,7 @@ namespace qf::web {
 
 const std::map<std::string, Operation>& operations() {
     static const std::map<std::string, Operation> table = {
+        {"analyse", analyse},
         {"scan", scanExport},
         {"index", batchIndex},
         {"report", reportPage},

@@ -26,7 +26,7 @@ void scanExport(Exchange& ex);
 void reportPage(Exchange& ex);
 
 // "index": the batch's runs (run.I.file, .program, .status, .exitStatus,
-// .message, .warnings, .components, .link for I below count). Outputs page,
+// .errText, .components, .link for I below count). Outputs page,
 // figure, runs (runs.csv), components (the combined table).
 void batchIndex(Exchange& ex);
 

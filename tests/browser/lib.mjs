@@ -69,14 +69,14 @@ export async function openPage(browser, { requests = [], errors = [] } = {}) {
 }
 
 // Runs the API in the page: {result, graph, summary} as Buffers or null.
-export async function analyseInPage(page, dataBytes, program, date = goldenDate) {
+export async function analyseInPage(page, dataBytes, program, date = goldenDate, name = "data.txt") {
   const out = await page.evaluate(
-    async (data, program, date) => {
-      const r = await window.trpfit.analyse(new Uint8Array(data), program, { date });
+    async (data, program, date, name) => {
+      const r = await window.trpfit.analyse(new Uint8Array(data), program, { date, name });
       const plain = (bytes) => (bytes ? Array.from(bytes) : null);
       return { ...r, result: plain(r.result), graph: plain(r.graph), summary: plain(r.summary) };
     },
-    Array.from(dataBytes), program, date
+    Array.from(dataBytes), program, date, name
   );
   for (const key of ["result", "graph", "summary"]) out[key] = out[key] ? Buffer.from(out[key]) : null;
   return out;
@@ -111,16 +111,17 @@ export function nativeToday() {
   return execFileSync("date", ["+%m-%d-%Y"]).toString().trim();
 }
 
-// Standard error of a native run split as the page reports it: the failure
-// message without the program's name in front, and the warnings.
+// Standard error of a native run split as the page reports it: the
+// failure line ("" for none) and the warning lines; `cause` is the failure
+// without the program's name in front, as the batch index shows it.
 export function splitNativeErr(program, stderr) {
   const lines = stderr.split("\n").filter((l) => l !== "");
   const warningPrefix = program + ": warning: ";
   const warnings = lines.filter((l) => l.startsWith(warningPrefix));
   const others = lines.filter((l) => !l.startsWith(warningPrefix));
-  const last = others.length ? others[others.length - 1] : "";
-  const message = last.startsWith(program + ": ") ? last.slice(program.length + 2) : last;
-  return { message, warnings };
+  const message = others.length ? others[others.length - 1] : "";
+  const cause = message.startsWith(program + ": ") ? message.slice(program.length + 2) : message;
+  return { message, cause, warnings };
 }
 
 export function readRoot(path) {
