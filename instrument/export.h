@@ -20,13 +20,18 @@ struct Sample {
     std::string flaw; // why y cannot be used, or empty
 };
 
+// What an export's header says about something: nothing, yes or no.
+enum class Stated { Unsaid, Yes, No };
+
 struct ExportSpectrum {
     std::string name;
     std::vector<Sample> samples;
-    // The export says the intensities are already corrected for the
-    // instrument's spectral sensitivity, and how it says so.
-    bool corrected = false;
+    // Whether the export says the intensities are already corrected for the
+    // instrument's spectral sensitivity, how it says so and on which line
+    // (0: by a column's name rather than a header line).
+    Stated corrected = Stated::Unsaid;
     std::string correctedBecause;
+    int correctedLine = 0;
     // For the emission spectra of a matrix: the excitation wavelength.
     bool hasExcitation = false;
     double excitation = 0.0;
@@ -63,21 +68,57 @@ enum class MatrixOrientation {
 struct ReadOptions {
     Layout layout = Layout::Auto;
     MatrixOrientation matrix = MatrixOrientation::Unknown;
+    // The options win over what the header states (otherwise a
+    // contradiction is refused, naming the header line).
+    bool overrideHeader = false;
+};
+
+// A wavelength axis as a header gives it: a start and an end, or one fixed
+// wavelength, each with the line that says so.
+struct StatedAxis {
+    bool hasStart = false, hasEnd = false, hasFixed = false;
+    double start = 0.0, end = 0.0, fixed = 0.0;
+    int line = 0;  // the last line that said something about the axis
+    std::string text;
+};
+
+// What the header (and footer) lines of an export state.
+struct HeaderFacts {
+    Stated corrected = Stated::Unsaid;
+    int correctedLine = 0;
+    std::string correctedText;  // the line as it stands
+    StatedAxis excitation, emission;
+    // FIRSTX / LASTX / NPOINTS: the scanned (emission) axis.
+    bool hasFirstX = false, hasLastX = false;
+    double firstX = 0.0, lastX = 0.0;
+    int nPoints = 0;
+    int firstXLine = 0;
+    // The header calls the recording a time scan (its line), else 0.
+    int timeScanLine = 0;
+    std::string timeScanText;
+};
+
+// How the orientation of a matrix was told.
+struct MatrixFacts {
+    MatrixOrientation orientation = MatrixOrientation::Unknown;
+    std::string because;   // "header lines 3-4", "the corner cell \"EX/EM\"", ...
+    int line = 0;          // the line that states it (0: the Stokes rule)
+    std::string overridden;  // what --matrix overrode, for the summary line
 };
 
 struct ExportFile {
     std::string name;  // as given by the user, for messages
     Layout layout = Layout::Auto;
     std::vector<ExportSpectrum> spectra;
+    HeaderFacts header;
+    bool isMatrix = false;
+    MatrixFacts matrix;  // when isMatrix
 };
 
 // Reads the export text. Throws qf::RunFailure "NAME, line N: cause" for a
 // binary file, a layout it cannot read, or a file without any spectrum.
 ExportFile readExport(const std::string& name, std::string_view bytes,
                       const ReadOptions& options = {});
-
-// Reads the file at `path` (at most 64 MiB) and then as above.
-ExportFile readExportFile(const std::string& path, const ReadOptions& options = {});
 
 // Layout names as the --format option takes them, and back.
 const char* layoutName(Layout layout);

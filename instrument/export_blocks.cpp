@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "instrument/header_facts.h"
 #include "instrument/layouts.h"
 
 namespace qf::instrument {
@@ -15,47 +16,13 @@ bool contains(std::string_view text, std::string_view word) {
     return text.find(word) != std::string_view::npos;
 }
 
-bool isWavelengthLabel(std::string_view label) {
+// A label of a time axis ("Time (s)", "t [min]", "Zeit").
+bool isTimeLabel(std::string_view label) {
     const std::string t = lowerAscii(trim(label));
-    return contains(t, "wavelength") || contains(t, "wellenl") || contains(t, "longueur") ||
-           contains(t, "lambda") || contains(t, "(nm)") || contains(t, "[nm]") || t == "nm" ||
-           t == "x" || t == "wl";
-}
-
-bool isExcitationWord(std::string_view w) {
-    return w.starts_with("ex") || w.starts_with("anreg") || contains(w, "\xE5\x8A\xB1\xE8\xB5\xB7");
-}
-
-bool isEmissionWord(std::string_view w) {
-    return w.starts_with("em") || w.starts_with("fl") || contains(w, "mission") ||
-           contains(w, "\xE8\x9B\x8D\xE5\x85\x89");
-}
-
-// "EX/EM": the first word names the wavelengths down the first column, the
-// second those across the first row.
-MatrixOrientation cornerOrientation(std::string_view corner) {
-    const std::string t = lowerAscii(readableText(corner));
-    const std::size_t slash = t.find_first_of("/\\");
-    if (slash == std::string::npos) return MatrixOrientation::Unknown;
-    const std::string_view down = trim(std::string_view(t).substr(0, slash));
-    const std::string_view across = trim(std::string_view(t).substr(slash + 1));
-    if (isExcitationWord(down) && isEmissionWord(across)) return MatrixOrientation::ExRows;
-    if (isEmissionWord(down) && isExcitationWord(across)) return MatrixOrientation::ExColumns;
-    return MatrixOrientation::Unknown;
-}
-
-bool covers320to380(const std::vector<double>& axis) {
-    if (axis.empty()) return false;
-    const auto [lo, hi] = std::minmax_element(axis.begin(), axis.end());
-    return *lo <= 320.0 + kSameX && *hi >= 380.0 - kSameX;
-}
-
-std::string rangeText(const std::vector<double>& axis) {
-    if (axis.empty()) return "none";
-    const auto [lo, hi] = std::minmax_element(axis.begin(), axis.end());
-    char buf[64];
-    std::snprintf(buf, sizeof buf, "%g-%g nm", *lo, *hi);
-    return buf;
+    return contains(t, "time") || contains(t, "zeit") || contains(t, "temps") ||
+           contains(t, "tiempo") || contains(t, "(s)") || contains(t, "[s]") ||
+           contains(t, "(sec)") || contains(t, "(min)") || contains(t, "[min]") || t == "s" ||
+           t == "sec" || t == "t";
 }
 
 // Column 0 holds 1, 2, 3 ... (or 0, 1, 2 ...): a row number, not a wavelength.
@@ -164,6 +131,13 @@ std::vector<ExportSpectrum> readXPlusPlusY(const Source& source, std::size_t mar
 
 }  // namespace
 
+bool isWavelengthLabel(std::string_view label) {
+    const std::string t = lowerAscii(trim(label));
+    return contains(t, "wavelength") || contains(t, "wellenl") || contains(t, "longueur") ||
+           contains(t, "lambda") || contains(t, "(nm)") || contains(t, "[nm]") || t == "nm" ||
+           t == "x" || t == "wl";
+}
+
 std::vector<ExportSpectrum> spectraFromTable(const Source& source, const Table& table,
                                              const std::vector<std::string_view>& names,
                                              int namesLine, const std::string& baseName,
@@ -188,6 +162,11 @@ std::vector<ExportSpectrum> spectraFromTable(const Source& source, const Table& 
     }
     const bool rowNumbers = isRowNumberColumn(table);
     if (xColumn == columns) xColumn = rowNumbers ? 1 : 0;
+    if (isTimeLabel(label(xColumn))) {
+        refuse(source, namesLine,
+               "a time trace (its first column is \"" + readableText(label(xColumn)) +
+                   "\"), not an emission spectrum");
+    }
     std::vector<ExportSpectrum> spectra;
     const std::size_t valueColumns = columns - 1 - (rowNumbers && xColumn != 0 ? 1 : 0);
     for (std::size_t c = 0; c < columns; ++c) {
@@ -253,33 +232,10 @@ std::vector<ExportSpectrum> matrixSpectra(const Source& source,
         fieldValue(table, row, 0, v, flaw);  // readRows took only rows that start with a number
         down.push_back(v);
     }
-    MatrixOrientation orientation = source.options.matrix;
-    const std::string corner = readableText(header.empty() ? std::string_view() : header[0]);
-    if (orientation == MatrixOrientation::Unknown) orientation = cornerOrientation(corner);
-    const std::string askOption = "say --matrix ex-rows (one row per excitation wavelength) or "
-                                  "--matrix ex-columns (one column per excitation wavelength)";
-    if (orientation == MatrixOrientation::Unknown) {
-        // Only the emission wavelengths can span 320-380 nm.
-        const bool acrossIsEmission = covers320to380(across);
-        const bool downIsEmission = covers320to380(down);
-        if (acrossIsEmission == downIsEmission) {
-            refuse(source, headerLine,
-                   "cannot tell which wavelengths of the matrix are the excitation (" +
-                       rangeText(down) + " down the first column, " + rangeText(across) +
-                       " across the first row); " + askOption);
-        }
-        orientation = acrossIsEmission ? MatrixOrientation::ExRows : MatrixOrientation::ExColumns;
-    } else if (source.options.matrix == MatrixOrientation::Unknown) {
-        const bool exRows = orientation == MatrixOrientation::ExRows;
-        const std::vector<double>& emission = exRows ? across : down;
-        const std::vector<double>& excitation = exRows ? down : across;
-        if (!covers320to380(emission) && covers320to380(excitation)) {
-            refuse(source, headerLine,
-                   "the corner cell \"" + corner + "\" puts the emission wavelengths " +
-                       (exRows ? "across the first row" : "down the first column") + " (" +
-                       rangeText(emission) + "), which do not span 320-380 nm; " + askOption);
-        }
-    }
+    const std::string_view corner = header.empty() ? std::string_view() : header[0];
+    source.isMatrix = true;
+    source.matrix = matrixOrientation(source, down, across, corner, headerLine);
+    const MatrixOrientation orientation = source.matrix.orientation;
     std::vector<ExportSpectrum> spectra;
     auto excitationSpectrum = [&](std::string_view text, double value) {
         ExportSpectrum s;

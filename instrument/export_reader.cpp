@@ -3,17 +3,15 @@
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
-#include <fstream>
 
 #include "instrument/export.h"
+#include "instrument/header_facts.h"
 #include "instrument/layouts.h"
 #include "textio/failure.h"
 
 namespace qf::instrument {
 
 namespace {
-
-constexpr std::size_t kMaxExportBytes = std::size_t{64} << 20;
 
 struct LayoutName {
     Layout layout;
@@ -27,28 +25,6 @@ constexpr LayoutName kLayoutNames[] = {
     {Layout::Jcamp, "jcamp"},         {Layout::Traces, "traces"},
     {Layout::Matrix, "matrix"},       {Layout::Restarts, "restarts"},
 };
-
-std::size_t countOf(std::string_view text, std::string_view word) {
-    std::size_t n = 0;
-    for (std::size_t at = text.find(word); at != std::string_view::npos;
-         at = text.find(word, at + word.size())) {
-        ++n;
-    }
-    return n;
-}
-
-// A names row of column pairs: "name,,name,,name" (every second cell empty).
-bool isPairNamesRow(std::string_view line) {
-    const char delimiter = line.find('\t') != std::string_view::npos ? '\t'
-                           : line.find(';') != std::string_view::npos ? ';'
-                                                                       : ',';
-    const auto fields = splitFields(line, delimiter);
-    if (fields.size() < 3) return false;
-    for (std::size_t i = 0; i < fields.size(); ++i) {
-        if ((i % 2 == 0) == fields[i].empty()) return false;
-    }
-    return true;
-}
 
 Layout detectLayout(const std::vector<Line>& lines) {
     bool keyValue = false, namedRows = false, xydata = false, matrix = false;
@@ -76,12 +52,12 @@ Layout detectLayout(const std::vector<Line>& lines) {
     if (matrix) return Layout::Matrix;
     if (keyValue || (labels && start && stop && step)) return Layout::KeyValue;
     if (namedRows) return Layout::NamedRows;
-    if (data < lines.size() && data >= 1) {
-        const std::string above = lowerAscii(lines[data - 1].text);
-        if (countOf(above, "wavelength") >= 2 || isPairNamesRow(lines[data - 1].text) ||
-            (data >= 2 && isPairNamesRow(lines[data - 2].text))) {
-            return Layout::Pairs;
-        }
+    // Column pairs: a names row "name,,name,,", or several wavelength
+    // columns named in the header rows right above the data.
+    for (std::size_t back = 1; back <= 3 && back <= data && data < lines.size(); ++back) {
+        const std::string_view above = lines[data - back].text;
+        if (isBlankLine(above)) break;
+        if (isPairNamesRow(above) || wavelengthCells(above) >= 2) return Layout::Pairs;
     }
     return Layout::Columns;
 }
@@ -107,149 +83,12 @@ std::vector<ExportSpectrum> readColumns(const Source& source, bool restarts) {
     return spectraFromTable(source, table, names, namesLine, source.stem, restarts || oneSpectrum);
 }
 
-std::vector<ExportSpectrum> readPairs(const Source& source) {
-    const std::size_t data = findData(source.lines, 0);
-    if (data == source.lines.size()) refuse(source, 1, "no rows of numbers found");
-    std::size_t next = 0;
-    const Table table = readRows(source.lines, data, source.lines.size(), next);
-    // Names over units over the data; without a units row the names stand
-    // right above the data.
-    std::vector<std::string_view> names;
-    for (std::size_t back = 1; back <= 2 && back <= data; ++back) {
-        if (isPairNamesRow(source.lines[data - back].text)) {
-            names = splitFields(source.lines[data - back].text, table.delimiter);
-            break;
-        }
-    }
-    std::vector<ExportSpectrum> spectra;
-    for (std::size_t p = 0; 2 * p + 1 < table.columns; ++p) {
-        const std::size_t xc = 2 * p;
-        const std::size_t yc = xc + 1;
-        ExportSpectrum s;
-        s.name = xc < names.size() && !names[xc].empty() ? readableText(names[xc])
-                                                           : source.stem + " " + std::to_string(p + 1);
-        for (const Row& row : table.rows) {
-            const bool xEmpty = xc >= row.fields.size() || row.fields[xc].empty();
-            const bool yEmpty = yc >= row.fields.size() || row.fields[yc].empty();
-            if (xEmpty && yEmpty) continue;  // this pair has ended, a longer one goes on
-            Sample sample;
-            sample.line = row.line;
-            std::string flaw;
-            if (!fieldValue(table, row, xc, sample.x, flaw)) {
-                refuse(source, row.line, "the wavelength of \"" + s.name + "\": " + flaw);
-            }
-            if (!fieldValue(table, row, yc, sample.y, sample.flaw)) sample.y = 0.0;
-            s.samples.push_back(std::move(sample));
-        }
-        if (!s.samples.empty()) spectra.push_back(std::move(s));
-    }
-    return spectra;
-}
-
-// The signal of a column of a named-rows export, by its short name:
-// 4 "S1c / R1c", 3 "S1c", 2 "S1 / R1", 1 "S1", -1 "R1" or "R1c" (reference
-// detector), 0 anything else.
-int signalRank(std::string_view label) {
-    std::string t;
-    for (char c : label) {
-        if (c != ' ') t += static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
-    }
-    // One "S<digits>" or "R<digits>" term with an optional C.
-    auto term = [&](std::size_t& i, char letter, bool& corrected) {
-        if (i >= t.size() || t[i] != letter) return false;
-        std::size_t j = i + 1;
-        while (j < t.size() && t[j] >= '0' && t[j] <= '9') ++j;
-        if (j == i + 1) return false;
-        corrected = j < t.size() && t[j] == 'C';
-        i = corrected ? j + 1 : j;
-        return true;
-    };
-    std::size_t i = 0;
-    bool sc = false, rc = false;
-    if (term(i, 'R', rc)) return i == t.size() ? -1 : 0;
-    if (!term(i, 'S', sc)) return 0;
-    if (i == t.size()) return sc ? 3 : 1;
-    if (t[i] != '/') return 0;
-    ++i;
-    if (!term(i, 'R', rc) || i != t.size()) return 0;
-    return sc ? 4 : 2;
-}
-
-std::vector<ExportSpectrum> readNamedRows(const Source& source) {
-    const std::size_t data = findData(source.lines, 0);
-    if (data == source.lines.size()) refuse(source, 1, "no rows of numbers found");
-    std::size_t next = 0;
-    const Table table = readRows(source.lines, data, source.lines.size(), next);
-    const std::size_t columns = table.columns;
-    // Header rows by key; each gives one cell per data column. The key
-    // either stands in a column of its own (the longest header row has a
-    // field more than the data) or above the first data column.
-    static const char* const kKeys[] = {"short name", "long name", "units",
-                                        "sourcename", "cyclenumber", "timestamp"};
-    auto isHeaderRow = [](std::string_view line) {
-        const std::string key = headerKey(line);
-        return std::find(std::begin(kKeys), std::end(kKeys), key) != std::end(kKeys);
-    };
-    std::size_t widest = 0;
-    for (std::size_t i = 0; i < data; ++i) {
-        if (!isHeaderRow(source.lines[i].text)) continue;
-        widest = std::max(widest, splitFields(source.lines[i].text, table.delimiter).size());
-    }
-    const std::size_t shift = widest > columns ? 1 : 0;
-    auto cellsOf = [&](std::string_view key) {
-        std::vector<std::string> cells(columns);
-        for (std::size_t i = 0; i < data; ++i) {
-            if (headerKey(source.lines[i].text) != key) continue;
-            const auto fields = splitFields(source.lines[i].text, table.delimiter);
-            for (std::size_t c = 0; c < columns; ++c) {
-                const std::size_t f = c + shift;
-                if (f > 0 && f < fields.size()) cells[c] = readableText(fields[f]);
-            }
-        }
-        return cells;
-    };
-    std::vector<std::string> labels = cellsOf("short name");
-    const std::vector<std::string> longNames = cellsOf("long name");
-    const std::vector<std::string> units = cellsOf("units");
-    const std::vector<std::string> sources = cellsOf("sourcename");
-    const std::vector<std::string> cycles = cellsOf("cyclenumber");
-    for (std::size_t c = 0; c < columns; ++c) {
-        if (labels[c].empty()) labels[c] = longNames[c];
-    }
-    std::vector<std::string_view> names;
-    for (std::size_t c = 0; c < columns; ++c) {
-        // A wavelength unit names the x column even where the label does not.
-        names.push_back(lowerAscii(units[c]) == "nm" && labels[c].empty() ? std::string_view("nm")
-                                                                          : std::string_view(labels[c]));
-    }
-    const int namesLine = data > 0 ? source.lines[data - 1].number : 0;
-    std::vector<ExportSpectrum> spectra =
-        spectraFromTable(source, table, names, namesLine, source.stem, false);
-    // The best signal present is taken by default: a corrected ratio before a
-    // corrected signal before a raw ratio before a raw signal.
-    int best = 0;
-    for (const ExportSpectrum& s : spectra) best = std::max(best, signalRank(s.name));
-    for (ExportSpectrum& s : spectra) {
-        const int rank = signalRank(s.name);
-        s.byDefault = best > 0 ? rank == best : true;
-        if (rank >= 3) {
-            s.corrected = true;
-            s.correctedBecause = "its signal \"" + s.name + "\" is a corrected one";
-        }
-        // Repeated scans: tell the columns apart by source and cycle.
-        if (s.column >= 0) {
-            const auto c = static_cast<std::size_t>(s.column);
-            std::string extra = sources[c];
-            if (!cycles[c].empty()) extra += (extra.empty() ? "cycle " : ", cycle ") + cycles[c];
-            if (!extra.empty()) s.name += " (" + extra + ")";
-        }
-    }
-    return spectra;
-}
-
-bool isTrue(std::string_view value) {
+// "True" or "False" of a per-column flag.
+Stated flagValue(std::string_view value) {
     const std::string v = lowerAscii(trim(value));
-    return v == "true" || v == "yes" || v == "on" || v == "1";
+    if (v == "true" || v == "yes" || v == "on" || v == "1") return Stated::Yes;
+    if (v == "false" || v == "no" || v == "off" || v == "0") return Stated::No;
+    return Stated::Unsaid;
 }
 
 std::vector<ExportSpectrum> readKeyValue(const Source& source) {
@@ -257,7 +96,9 @@ std::vector<ExportSpectrum> readKeyValue(const Source& source) {
     std::vector<std::string_view> labels;
     std::vector<std::string_view> correctedBy;
     int labelsLine = 0;
-    for (; i < source.lines.size() && !looksLikeData(source.lines[i].text); ++i) {
+    int correctedLine = 0;
+    const std::size_t data = findData(source.lines, 0);
+    for (; i < data; ++i) {
         const std::string_view text = source.lines[i].text;
         if (isBlankLine(text)) continue;
         const char delimiter = text.find('\t') != std::string_view::npos ? '\t' : ',';
@@ -269,7 +110,10 @@ std::vector<ExportSpectrum> readKeyValue(const Source& source) {
             labels = fields;
             labelsLine = source.lines[i].number;
         }
-        if (key == "scan corr. by file") correctedBy = fields;
+        if (key == "scan corr. by file") {
+            correctedBy = fields;
+            correctedLine = source.lines[i].number;
+        }
     }
     if (i == source.lines.size()) refuse(source, 1, "no rows of numbers after the header found");
     std::size_t next = 0;
@@ -282,9 +126,11 @@ std::vector<ExportSpectrum> readKeyValue(const Source& source) {
         const std::string_view flag = k < correctedBy.size() ? correctedBy[k]
                                       : correctedBy.empty()  ? std::string_view()
                                                              : correctedBy.front();
-        if (isTrue(flag)) {
-            spectra[k].corrected = true;
+        const Stated state = flagValue(flag);
+        if (state != Stated::Unsaid) {
+            spectra[k].corrected = state;
             spectra[k].correctedBecause = "\"Scan Corr. by File\" is " + std::string(trim(flag));
+            spectra[k].correctedLine = correctedLine;
         }
     }
     return spectra;
@@ -323,11 +169,36 @@ bool looksLikeData(std::string_view line) {
     return false;
 }
 
+namespace {
+
+// A row of a table goes on while its first field is a number.
+bool startsWithNumber(std::string_view line) {
+    const std::string_view t = trim(line);
+    const std::size_t end = t.find_first_of("\t;, ");
+    double v = 0.0;
+    return parseNumber(t.substr(0, end), false, v);
+}
+
+}  // namespace
+
 std::size_t findData(const std::vector<Line>& lines, std::size_t begin) {
-    for (std::size_t i = begin; i < lines.size(); ++i) {
-        if (looksLikeData(lines[i].text)) return i;
+    std::size_t best = lines.size();
+    std::size_t bestLength = 0;
+    for (std::size_t i = begin; i < lines.size();) {
+        if (!looksLikeData(lines[i].text)) {
+            ++i;
+            continue;
+        }
+        // The run goes on over rows whose later fields are words ("OVER").
+        std::size_t j = i + 1;
+        while (j < lines.size() && startsWithNumber(lines[j].text)) ++j;
+        if (j - i > bestLength) {
+            best = i;
+            bestLength = j - i;
+        }
+        i = j;
     }
-    return lines.size();
+    return best;
 }
 
 const char* layoutName(Layout layout) {
@@ -366,6 +237,11 @@ ExportFile readExport(const std::string& name, std::string_view bytes, const Rea
         fail(name + ", line 1: " + cause);
     }
     source.lines = splitLines(text);
+    source.header = readHeaderFacts(source.lines);
+    int traceLine = 0;
+    if (const std::string cause = timeTraceCause(source.header, traceLine); !cause.empty()) {
+        refuse(source, traceLine, cause);
+    }
     ExportFile file;
     file.name = name;
     file.layout = options.layout == Layout::Auto ? detectLayout(source.lines) : options.layout;
@@ -385,20 +261,20 @@ ExportFile readExport(const std::string& name, std::string_view bytes, const Rea
         refuse(source, source.lines.empty() ? 1 : source.lines.back().number,
                std::string("no spectrum found (read as the ") + layoutName(file.layout) + " layout)");
     }
-    return file;
-}
-
-ExportFile readExportFile(const std::string& path, const ReadOptions& options) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) fail(path + ": cannot open the file");
-    std::string bytes;
-    char chunk[1 << 16];
-    while (in.read(chunk, sizeof chunk) || in.gcount() > 0) {
-        bytes.append(chunk, static_cast<std::size_t>(in.gcount()));
-        if (bytes.size() > kMaxExportBytes) fail(path + ": larger than 64 MiB, not an export of spectra");
+    file.header = source.header;
+    file.isMatrix = source.isMatrix;
+    file.matrix = source.matrix;
+    // A header line about the correction speaks for every spectrum that
+    // does not say otherwise by its own column.
+    if (file.header.corrected != Stated::Unsaid) {
+        for (ExportSpectrum& s : file.spectra) {
+            if (s.corrected != Stated::Unsaid) continue;
+            s.corrected = file.header.corrected;
+            s.correctedBecause = "\"" + file.header.correctedText + "\"";
+            s.correctedLine = file.header.correctedLine;
+        }
     }
-    if (in.bad()) fail(path + ": cannot read the file");
-    return readExport(path, bytes, options);
+    return file;
 }
 
 }  // namespace qf::instrument

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 
 #include "instrument/text_table.h"
 #include "textio/failure.h"
@@ -38,10 +40,56 @@ int countPoints(double first, double last, double step) {
 
 }  // namespace
 
+std::string portableExactText(double value) {
+    if (std::isnan(value)) return "nan";
+    if (std::isinf(value)) return value < 0.0 ? "-inf" : "inf";
+    if (value == 0.0) return std::signbit(value) ? "-0" : "0";
+    // The fewest significant digits that read back to the same double.
+    char buf[48];
+    for (int precision = 0; precision < 17; ++precision) {
+        std::snprintf(buf, sizeof buf, "%.*e", precision, value);
+        if (std::strtod(buf, nullptr) == value) break;
+    }
+    const std::string e(buf);  // [-]d.ddde+XX
+    const bool negative = e.front() == '-';
+    const std::size_t mark = e.find('e');
+    std::string digits;
+    for (std::size_t i = negative ? 1 : 0; i < mark; ++i) {
+        if (e[i] != '.') digits += e[i];
+    }
+    while (digits.size() > 1 && digits.back() == '0') digits.pop_back();
+    const int exponent = std::atoi(e.c_str() + mark + 1);
+    const int n = static_cast<int>(digits.size());
+    // Scientific: d.ddde+XX, the exponent of at least two digits.
+    const std::string power = std::to_string(exponent < 0 ? -exponent : exponent);
+    std::string scientific = digits.substr(0, 1) + (n > 1 ? "." + digits.substr(1) : std::string()) +
+                             "e" + (exponent < 0 ? "-" : "+") + (power.size() < 2 ? "0" : "") + power;
+    // Fixed: the same digits with the point put in place.
+    std::string fixed;
+    if (exponent >= n - 1) {
+        // A whole number: its exact digits, as printf writes them.
+        char whole[400];
+        std::snprintf(whole, sizeof whole, "%.0f", std::fabs(value));
+        fixed = whole;
+    } else if (exponent >= 0) {
+        fixed = digits.substr(0, static_cast<std::size_t>(exponent) + 1) + "." +
+                digits.substr(static_cast<std::size_t>(exponent) + 1);
+    } else {
+        fixed = "0." + std::string(static_cast<std::size_t>(-exponent - 1), '0') + digits;
+    }
+    // The shorter form, fixed when both are as long.
+    return (negative ? "-" : "") + (fixed.size() <= scientific.size() ? fixed : scientific);
+}
+
 std::string exactText(double value) {
+#if defined(__cpp_lib_to_chars)
     char buf[64];
     const auto [end, ec] = std::to_chars(buf, buf + sizeof buf, value);
     return ec == std::errc{} ? std::string(buf, end) : std::string("nan");
+#else
+    // A C++ library without std::to_chars for double (the browser build's).
+    return portableExactText(value);
+#endif
 }
 
 OrderedSpectrum orderSpectrum(const std::string& file, const ExportSpectrum& spectrum) {

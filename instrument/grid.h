@@ -56,7 +56,12 @@ std::vector<double> valuesOnGrid(const OrderedSpectrum& spectrum, const Waveleng
 // The usual distance of neighbouring samples (nm), for the summary line.
 double typicalStep(const OrderedSpectrum& spectrum);
 
-// Number text that reads back to the same double (shortest form).
+// Number text that reads back to the same double (shortest form, as
+// std::to_chars writes it).
 std::string exactText(double value);
+
+// The same text made with printf and strtod, for a C++ library without
+// std::to_chars for double; exactText uses it there.
+std::string portableExactText(double value);
 
 }  // namespace qf::instrument

@@ -1,11 +1,13 @@
-#include "instrument/import.h"
+// The import itself, on texts: the options checked, the exports read and
+// their spectra chosen, the program decided, the standard found, one grid,
+// the data file's text written and read back with the programs' reader.
+#include "instrument/import_core.h"
 
 #include <algorithm>
 #include <filesystem>
 #include <memory>
-#include <ostream>
+#include <new>
 
-#include "instrument/checked_output.h"
 #include "instrument/export.h"
 #include "instrument/grid.h"
 #include "instrument/read_back.h"
@@ -20,12 +22,6 @@ namespace qf::instrument {
 namespace {
 
 namespace fs = std::filesystem;
-
-// Options that contradict each other: exit status 2.
-class UsageError : public RunFailure {
-public:
-    using RunFailure::RunFailure;
-};
 
 [[noreturn]] void usage(const std::string& message) { throw UsageError(message); }
 
@@ -97,16 +93,13 @@ std::string printable(const std::string& text) {
     return out;
 }
 
-// The read-back of the written file, in one place: it follows the data-file
-// reader wherever that goes. Its failures name the output, not the
-// temporary file beside it.
-DataFileValues checkWrittenFile(const std::string& path, const std::string& shown, bool series) {
+// The read-back of the data file's text with the programs' own reader: a
+// file that fails here would fail the program's run.
+DataFileValues checkDataText(const std::string& shown, const std::string& text, bool series) {
     try {
-        return readBackDataFile(path, series);
+        return readBackDataText(shown, text, series);
     } catch (const RunFailure& e) {
-        std::string message = e.what();
-        if (message.rfind(path, 0) == 0) message = shown + message.substr(path.size());
-        fail(shown + " would not be read by " + (series ? "quenfit" : "monofit") + ": " + message);
+        fail(shown + " would not be read by " + (series ? "quenfit" : "monofit") + ": " + e.what());
     }
 }
 
@@ -125,7 +118,6 @@ void checkOptions(const ImportOptions& o, ReadOptions& read, WavelengthGrid& req
     if (o.matrix == "ex-rows") read.matrix = MatrixOrientation::ExRows;
     else if (o.matrix == "ex-columns") read.matrix = MatrixOrientation::ExColumns;
     else if (!o.matrix.empty()) usage("--matrix " + o.matrix + ": say ex-rows or ex-columns");
-    if (o.output.empty()) usage("say the data file to write with -o DATAFILE");
     if (o.corrected && !o.standard.empty()) usage("say either --corrected or --standard FILE, not both");
     if (!o.series.empty() && !o.inputs.empty()) {
         usage("--series names the spectra: give no input files besides it");
@@ -178,38 +170,73 @@ bool decideProgram(const ImportOptions& o, int n, const std::vector<double>& con
     return series;
 }
 
+// Where the header said it, for messages: "FILE, line N" or "FILE".
+std::string statedAt(const Chosen& c) {
+    const int line = c.spectrum->correctedLine;
+    return c.file + (line > 0 ? ", line " + std::to_string(line) : std::string());
+}
+
 // Whether the spectra are corrected: by --corrected, by --standard, or by
-// what the exports say. Returns how the summary names the standard.
-std::string standardSource(const ImportOptions& o, const std::vector<Chosen>& chosen) {
-    bool anyCorrected = false;
-    bool allCorrected = true;
+// what the exports say; an option that contradicts an export is refused
+// unless --override-header. Returns how the summary names the standard;
+// adds what the command line overrode to `overrides`.
+std::string standardSource(const ImportOptions& o, const std::vector<Chosen>& chosen,
+                           std::vector<std::string>& overrides) {
     const Chosen* correctedOne = nullptr;
-    const Chosen* rawOne = nullptr;
+    const Chosen* rawOne = nullptr;    // said to be not corrected
+    const Chosen* unsaidOne = nullptr;
     for (const Chosen& c : chosen) {
-        anyCorrected = anyCorrected || c.spectrum->corrected;
-        allCorrected = allCorrected && c.spectrum->corrected;
-        if (c.spectrum->corrected && correctedOne == nullptr) correctedOne = &c;
-        if (!c.spectrum->corrected && rawOne == nullptr) rawOne = &c;
+        const Stated state = c.spectrum->corrected;
+        if (state == Stated::Yes && correctedOne == nullptr) correctedOne = &c;
+        if (state == Stated::No && rawOne == nullptr) rawOne = &c;
+        if (state == Stated::Unsaid && unsaidOne == nullptr) unsaidOne = &c;
     }
-    std::string standardText = "built-in table (spectra corrected)";
-    if (!o.standard.empty() && anyCorrected) {
-        fail(correctedOne->file + ": \"" + correctedOne->spectrum->name + "\" is already corrected (" +
-             correctedOne->spectrum->correctedBecause +
-             "); a measured standard would correct it twice: say --corrected instead");
+    const std::string overrideHint = "; say --override-header to take the command line's word";
+    if (o.corrected) {
+        if (rawOne != nullptr) {
+            if (!o.overrideHeader) {
+                fail(statedAt(*rawOne) + ": the export says \"" + rawOne->spectrum->name +
+                     "\" is not corrected (" + rawOne->spectrum->correctedBecause +
+                     "), but --corrected says it is: give the instrument's recording of the "
+                     "standard with --standard FILE" + overrideHint);
+            }
+            overrides.push_back("--corrected overrides " + statedAt(*rawOne) + " (" +
+                                rawOne->spectrum->correctedBecause + ")");
+        }
+        return "built-in table (spectra corrected)";
     }
-    if (!o.corrected && o.standard.empty()) {
-        if (anyCorrected && !allCorrected) {
+    if (!o.standard.empty()) {
+        if (correctedOne != nullptr) {
+            if (!o.overrideHeader) {
+                fail(statedAt(*correctedOne) + ": \"" + correctedOne->spectrum->name +
+                     "\" is already corrected (" + correctedOne->spectrum->correctedBecause +
+                     "); a measured standard would correct it twice: say --corrected instead" +
+                     overrideHint);
+            }
+            overrides.push_back("--standard overrides " + statedAt(*correctedOne) + " (" +
+                                correctedOne->spectrum->correctedBecause + ")");
+        }
+        return {};
+    }
+    if (rawOne != nullptr) {
+        if (correctedOne != nullptr) {
             fail(rawOne->file + ": \"" + rawOne->spectrum->name + "\" is not corrected but \"" +
                  correctedOne->spectrum->name + "\" is; import them separately");
         }
-        if (!allCorrected) {
-            fail(chosen.front().file + ": the export does not say whether its spectra are corrected "
-                 "for the instrument: say --corrected or --standard FILE");
-        }
-        standardText = "built-in table (spectra corrected: " + correctedOne->file + ": " +
-                       correctedOne->spectrum->correctedBecause + ")";
+        fail(statedAt(*rawOne) + ": the export says \"" + rawOne->spectrum->name +
+             "\" is not corrected (" + rawOne->spectrum->correctedBecause +
+             "): say --standard FILE with the instrument's recording of the standard");
     }
-    return standardText;
+    if (correctedOne != nullptr && unsaidOne != nullptr) {
+        fail(unsaidOne->file + ": \"" + unsaidOne->spectrum->name + "\" is not corrected but \"" +
+             correctedOne->spectrum->name + "\" is; import them separately");
+    }
+    if (correctedOne == nullptr) {
+        fail(chosen.front().file + ": the export does not say whether its spectra are corrected "
+             "for the instrument: say --corrected or --standard FILE");
+    }
+    return "built-in table (spectra corrected: " + statedAt(*correctedOne) + ": " +
+           correctedOne->spectrum->correctedBecause + ")";
 }
 
 // The data file: title, line 2, the concentrations (series), the spectra
@@ -242,24 +269,16 @@ std::string dataFileText(const ImportOptions& o, const std::vector<std::string>&
     return text;
 }
 
-int importOrThrow(const ImportOptions& o, std::ostream& err) {
-    ReadOptions read;
-    WavelengthGrid requested;
-    checkOptions(o, read, requested);
-    const bool gridGiven = !o.grid.empty();
-    std::error_code ec;
-    if (!o.force && fs::exists(o.output, ec)) {
-        fail(o.output + ": the file exists; say --force to overwrite it");
-    }
-
+void importSpectra(const ImportOptions& o, const TextSource& source, ExportCache& cache,
+                   const WavelengthGrid* requested, const std::string& output,
+                   ImportTextResult& result) {
     // The spectra asked for, in series order.
     std::vector<Request> requests;
     if (!o.series.empty()) {
-        requests = readManifest(o.series);
+        requests = readManifest(o.series, source);
     } else {
-        for (const std::string& input : o.inputs) requests.push_back(splitRequest(input));
+        for (const std::string& input : o.inputs) requests.push_back(splitRequest(input, source));
     }
-    ExportCache cache(read);
     std::vector<Chosen> chosen;
     std::vector<std::string> files;
     for (const Request& r : requests) {
@@ -285,10 +304,11 @@ int importOrThrow(const ImportOptions& o, std::ostream& err) {
     const bool series = decideProgram(o, n, concentrations);
 
     // The measured standard, or the table for corrected spectra.
-    std::string standardText = standardSource(o, chosen);
+    std::vector<std::string> overrides;
+    std::string standardText = standardSource(o, chosen, overrides);
     std::unique_ptr<OrderedSpectrum> standard;
     if (!o.standard.empty()) {
-        const Request r = splitRequest(o.standard);
+        const Request r = splitRequest(o.standard, source);
         const ExportFile& file = cache.get(r.file);
         const auto picked = selectSpectra(file, r.selector);
         if (picked.size() != 1) {
@@ -306,7 +326,7 @@ int importOrThrow(const ImportOptions& o, std::ostream& err) {
     for (const OrderedSpectrum& s : ordered) all.push_back(&s);
     if (standard) all.push_back(standard.get());
     const int maxPoints = gridPointLimit(series);
-    const WavelengthGrid grid = chooseGrid(all, maxPoints, gridGiven ? &requested : nullptr);
+    const WavelengthGrid grid = chooseGrid(all, maxPoints, requested);
     bool interpolated = false;
     std::vector<std::vector<double>> values;
     for (const OrderedSpectrum& s : ordered) values.push_back(valuesOnGrid(s, grid, interpolated));
@@ -321,43 +341,121 @@ int importOrThrow(const ImportOptions& o, std::ostream& err) {
     // The data file.
     const std::string text = dataFileText(o, files, series, concentrations, grid, values,
                                           standardValues);
-    writeCheckedFile(o.output, text, o.force, [&](const std::string& path) {
-        const DataFileValues back = checkWrittenFile(path, o.output, series);
-        if (back.spectra != values || back.standard != standardValues ||
-            (series && back.concentrations != concentrations)) {
-            fail(o.output + ": the written numbers do not read back to the same values");
-        }
-    });
+    const DataFileValues back = checkDataText(output, text, series);
+    if (back.spectra != values || back.standard != standardValues ||
+        (series && back.concentrations != concentrations)) {
+        fail(output + ": the written numbers do not read back to the same values");
+    }
 
-    // What was done, in one line.
+    // What was done, in one line; and what the command line overrode.
+    for (const std::string& name : cache.order()) {
+        const ExportFile* file = cache.find(name);
+        if (file != nullptr && file->isMatrix && !file->matrix.overridden.empty()) {
+            overrides.push_back(file->matrix.because + " overrides " + file->matrix.overridden);
+        }
+    }
     double inputStep = 0.0;
     for (const OrderedSpectrum& s : ordered) inputStep = std::max(inputStep, typicalStep(s));
     std::string how;
     if (interpolated) how = " (interpolated from " + exactText(inputStep) + " nm)";
     else if (inputStep != grid.step) how = " (taken from " + exactText(inputStep) + " nm)";
-    err << "trpfit: " << o.output << ": " << n << (n == 1 ? " spectrum" : " spectra") << " from "
-        << files.size() << (files.size() == 1 ? " file" : " files") << " for "
-        << (series ? "quenfit" : "monofit") << ", grid " << exactText(grid.first) << "-"
-        << exactText(grid.last) << " nm step " << exactText(grid.step) << how
-        << ", standard: " << standardText << "\n";
-    return 0;
+    std::string summary = "trpfit: " + output + ": " + std::to_string(n) +
+                          (n == 1 ? " spectrum" : " spectra") + " from " +
+                          std::to_string(files.size()) + (files.size() == 1 ? " file" : " files") +
+                          " for " + (series ? "quenfit" : "monofit") + ", grid " +
+                          exactText(grid.first) + "-" + exactText(grid.last) + " nm step " +
+                          exactText(grid.step) + how + ", standard: " + standardText;
+    for (const std::string& what : overrides) summary += "; " + what;
+    result.dataFile = text;
+    result.summary = summary;
+    result.program = series ? "quenfit" : "monofit";
+}
+
+// What each export read states, for the page.
+std::vector<ExportFacts> factsOf(const ExportCache& cache) {
+    std::vector<ExportFacts> out;
+    for (const std::string& name : cache.order()) {
+        const ExportFile* file = cache.find(name);
+        if (file == nullptr) continue;
+        ExportFacts f;
+        f.file = name;
+        f.layout = layoutName(file->layout);
+        bool any = false;
+        for (const ExportSpectrum& s : file->spectra) {
+            f.spectra.push_back(s.name);
+            for (const Sample& sample : s.samples) {
+                f.firstNm = any ? std::min(f.firstNm, sample.x) : sample.x;
+                f.lastNm = any ? std::max(f.lastNm, sample.x) : sample.x;
+                any = true;
+            }
+            if (s.hasExcitation) {
+                const bool first = f.spectra.size() == 1;
+                f.firstExcitation = first ? s.excitation : std::min(f.firstExcitation, s.excitation);
+                f.lastExcitation = first ? s.excitation : std::max(f.lastExcitation, s.excitation);
+            }
+        }
+        // The statement of the first spectrum that makes one.
+        for (const ExportSpectrum& s : file->spectra) {
+            if (s.corrected == Stated::Unsaid) continue;
+            f.corrected = s.corrected == Stated::Yes ? "yes" : "no";
+            f.correctedBecause = s.correctedBecause;
+            f.correctedLine = s.correctedLine;
+            break;
+        }
+        if (file->isMatrix) {
+            f.matrix = true;
+            f.orientation = file->matrix.orientation == MatrixOrientation::ExRows ? "ex-rows" : "ex-columns";
+            f.orientationBecause = file->matrix.because;
+            f.orientationLine = file->matrix.line;
+            f.overridden = file->matrix.overridden;
+        }
+        out.push_back(std::move(f));
+    }
+    return out;
+}
+
+void importOrThrow(const ImportOptions& o, const TextSource& source,
+                   const std::function<void()>& beforeReading, ImportTextResult& result) {
+    ReadOptions read;
+    WavelengthGrid requested;
+    checkOptions(o, read, requested);
+    const bool gridGiven = !o.grid.empty();
+    const std::string output = o.output.empty() ? std::string("DATA.") : o.output;
+    if (beforeReading) beforeReading();
+
+    ExportCache cache(read, source);
+    try {
+        importSpectra(o, source, cache, gridGiven ? &requested : nullptr, output, result);
+    } catch (...) {
+        result.exports = factsOf(cache);
+        throw;
+    }
+    result.exports = factsOf(cache);
 }
 
 }  // namespace
 
-int runImport(const ImportOptions& options, std::ostream& err) {
+ImportTextResult importWith(const ImportOptions& options, const TextSource& source,
+                            const std::function<void()>& beforeReading) {
+    ImportTextResult result;
     try {
-        return importOrThrow(options, err);
+        importOrThrow(options, source, beforeReading, result);
+        result.status = 0;
+        return result;
     } catch (const UsageError& e) {
-        err << "trpfit import: " << e.what() << "\n";
-        return 2;
+        result.status = 2;
+        result.message = std::string("trpfit import: ") + e.what();
     } catch (const RunFailure& e) {
-        err << "trpfit: " << e.what() << "\n";
-        return 1;
+        result.status = 1;
+        result.message = std::string("trpfit: ") + e.what();
     } catch (const std::bad_alloc&) {
-        err << "trpfit: out of memory\n";
-        return 1;
+        result.status = 1;
+        result.message = "trpfit: out of memory";
     }
+    result.dataFile.clear();
+    result.summary.clear();
+    result.program.clear();
+    return result;
 }
 
 }  // namespace qf::instrument

@@ -9,11 +9,16 @@
 //  3. The measured standard is the instrument's recording (--standard), or,
 //     for spectra already corrected (--corrected, or a file that says so),
 //     the built-in standard table itself, so that the correction is a
-//     constant that the normalization removes.
+//     constant that the normalization removes. An option that contradicts
+//     what an export states is refused, naming the line, unless
+//     --override-header.
 //  4. Several spectra with concentrations make a quenching series for
 //     quenfit; one spectrum without makes a monofit file.
-//  5. The file is written beside its final name, read back with the
-//     programs' own reader and checks, and only then put in place.
+//  5. The text is read back with the programs' own reader and checks,
+//     written beside its final name, and only then put in place.
+//
+// The import itself works on texts (import_text.h); runImport reads and
+// writes the files around it.
 
 #include <iosfwd>
 #include <string>
@@ -29,6 +34,7 @@ struct ImportOptions {
     std::string grid;             // "" or FIRST:LAST:STEP
     std::string standard;         // "" or FILE[:SPECTRUM]
     bool corrected = false;
+    bool overrideHeader = false;  // the options win over what an export's header states
     int quencher = 0;             // 0: not given
     std::string concentrations;   // comma- or blank-separated list
     std::string series;           // manifest: file, spectrum, concentration

@@ -18,6 +18,10 @@ struct Source {
     std::string stem;  // file name without folder and extension, for spectrum names
     std::vector<Line> lines;
     ReadOptions options;
+    HeaderFacts header;
+    // Filled by the matrix reader: how the orientation was told.
+    mutable bool isMatrix = false;
+    mutable MatrixFacts matrix;
 };
 
 // "NAME, line N: cause" as a RunFailure.
@@ -31,8 +35,10 @@ std::string headerKey(std::string_view line);
 // first and one more of them numbers.
 bool looksLikeData(std::string_view line);
 
-// Index of the first line at or after `begin` that looks like data, or
-// lines.size().
+// Index of the first line of the data table at or after `begin`, or
+// lines.size(): the longest run of consecutive lines that look like data
+// (the first of equally long ones), so that a few number lines in a header
+// ("1 0 0", "539 328") are never taken for the table.
 std::size_t findData(const std::vector<Line>& lines, std::size_t begin);
 
 // The spectra of a table of columns. `names` (may be empty) is the header
@@ -53,6 +59,25 @@ std::vector<ExportSpectrum> matrixSpectra(const Source& source,
                                           const std::vector<std::string_view>& header,
                                           int headerLine, const Table& table);
 
+// A header cell that names a wavelength column ("Wavelength (nm)", "nm", "WL").
+bool isWavelengthLabel(std::string_view label);
+
+// A names row of column pairs: "name,,name,,name" (every second cell empty).
+bool isPairNamesRow(std::string_view line);
+
+// How many cells of a header line name a wavelength column.
+std::size_t wavelengthCells(std::string_view line);
+
+// How a matrix lies (down: the first column's wavelengths, across: the
+// first row's). Refuses, naming the line, a --matrix that contradicts what
+// the export states (unless --override-header) and a matrix that cannot
+// tell.
+MatrixFacts matrixOrientation(const Source& source, const std::vector<double>& down,
+                              const std::vector<double>& across, std::string_view corner,
+                              int headerLine);
+
+std::vector<ExportSpectrum> readPairs(const Source& source);
+std::vector<ExportSpectrum> readNamedRows(const Source& source);
 std::vector<ExportSpectrum> readHashData(const Source& source);
 std::vector<ExportSpectrum> readJcamp(const Source& source);
 std::vector<ExportSpectrum> readTraces(const Source& source);

@@ -15,7 +15,9 @@ int gridPointLimit(bool series) {
 
 int seriesSpectraLimit() { return kSeriesLimits.spectra; }
 
-DataFileValues readBackDataFile(const std::string& path, bool series) {
+namespace {
+
+DataFileValues readBack(DataReader reader, DataReader again, bool series) {
     fp::clear();
     const DataLimits& limits = series ? kSeriesLimits : kSingleLimits;
     DataFileValues values;
@@ -23,7 +25,6 @@ DataFileValues readBackDataFile(const std::string& path, bool series) {
     graph.openInMemory("graph file");
 
     // The first pass: the whole grid.
-    DataReader reader = DataReader::open(path);
     reader.readLine("the title line");
     const ParameterLine params = readParameterLine(reader, series, limits);
     if (series) {
@@ -36,7 +37,6 @@ DataFileValues readBackDataFile(const std::string& path, bool series) {
     fp::check("correcting the spectra");
 
     // The analysis read: the concentrations and the 320-380 nm window.
-    DataReader again = DataReader::open(path);
     again.readLine("the title line");
     readParameterLine(again, series, limits);
     QuencherSeries quencher;
@@ -66,6 +66,16 @@ DataFileValues readBackDataFile(const std::string& path, bool series) {
     }
     values.standard = data.standard;
     return values;
+}
+
+}  // namespace
+
+DataFileValues readBackDataFile(const std::string& path, bool series) {
+    return readBack(DataReader::open(path), DataReader::open(path), series);
+}
+
+DataFileValues readBackDataText(const std::string& name, const std::string& text, bool series) {
+    return readBack(DataReader(name, text), DataReader(name, text), series);
 }
 
 }  // namespace qf::instrument

@@ -24,4 +24,7 @@ int seriesSpectraLimit();
 // Throws qf::RunFailure with the reader's own message.
 DataFileValues readBackDataFile(const std::string& path, bool series);
 
+// The same on the data file's text; `name` names it in the messages.
+DataFileValues readBackDataText(const std::string& name, const std::string& text, bool series);
+
 }  // namespace qf::instrument

@@ -3,7 +3,6 @@
 #include <cmath>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 
 #include "instrument/grid.h"
 #include "instrument/text_table.h"
@@ -13,11 +12,29 @@ namespace qf::instrument {
 
 namespace fs = std::filesystem;
 
-Request splitRequest(const std::string& text) {
+bool FileSource::exists(const std::string& name) const {
+    std::error_code ec;
+    return fs::exists(name, ec);
+}
+
+std::string FileSource::read(const std::string& name) const {
+    constexpr std::size_t kMaxBytes = std::size_t{64} << 20;
+    std::ifstream in(name, std::ios::binary);
+    if (!in) fail(name + ": cannot open the file");
+    std::string bytes;
+    char chunk[1 << 16];
+    while (in.read(chunk, sizeof chunk) || in.gcount() > 0) {
+        bytes.append(chunk, static_cast<std::size_t>(in.gcount()));
+        if (bytes.size() > kMaxBytes) fail(name + ": larger than 64 MiB, not an export of spectra");
+    }
+    if (in.bad()) fail(name + ": cannot read the file");
+    return bytes;
+}
+
+Request splitRequest(const std::string& text, const TextSource& source) {
     Request r;
     r.file = text;
-    std::error_code ec;
-    if (fs::exists(text, ec)) return r;
+    if (source.exists(text)) return r;
     const std::size_t colon = text.rfind(':');
     if (colon != std::string::npos && colon > 0) {
         r.file = text.substr(0, colon);
@@ -26,10 +43,9 @@ Request splitRequest(const std::string& text) {
     return r;
 }
 
-std::vector<Request> readManifest(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) fail(path + ": cannot open the series manifest");
-    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+std::vector<Request> readManifest(const std::string& path, const TextSource& source) {
+    if (!source.exists(path)) fail(path + ": cannot open the series manifest");
+    const std::string text = source.read(path);
     const fs::path folder = fs::path(path).parent_path();
     std::vector<Request> requests;
     for (const Line& line : splitLines(text)) {
@@ -60,8 +76,16 @@ std::vector<Request> readManifest(const std::string& path) {
 
 const ExportFile& ExportCache::get(const std::string& path) {
     auto it = files_.find(path);
-    if (it == files_.end()) it = files_.emplace(path, readExportFile(path, options_)).first;
+    if (it == files_.end()) {
+        it = files_.emplace(path, readExport(path, source_.read(path), options_)).first;
+        order_.push_back(path);
+    }
     return it->second;
+}
+
+const ExportFile* ExportCache::find(const std::string& path) const {
+    const auto it = files_.find(path);
+    return it == files_.end() ? nullptr : &it->second;
 }
 
 std::string spectrumList(const ExportFile& file) {

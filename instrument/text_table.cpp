@@ -1,7 +1,8 @@
 #include "instrument/text_table.h"
 
-#include <charconv>
 #include <cmath>
+
+#include "textio/data_reader.h"
 
 namespace qf::instrument {
 
@@ -170,8 +171,7 @@ bool parseNumber(std::string_view field, bool decimalComma, double& value) {
         negative = field.front() == '-';
         field.remove_prefix(1);
     }
-    // from_chars also reads "nan", "inf" and would take a second sign: a
-    // number starts with a digit or a point.
+    // A number starts with a digit or a point (no "nan", "inf" or second sign).
     if (field.empty() || !(isDigit(field.front()) || field.front() == '.' ||
                            (decimalComma && field.front() == ','))) {
         return false;
@@ -192,9 +192,7 @@ bool parseNumber(std::string_view field, bool decimalComma, double& value) {
     }
     if (!digit) return false;
     double v = 0.0;
-    const auto [end, ec] = std::from_chars(field.data(), field.data() + field.size(), v,
-                                           std::chars_format::general);
-    if (ec != std::errc{} || end != field.data() + field.size() || !std::isfinite(v)) return false;
+    if (!DataReader::parseNumber(field, v)) return false;
     value = negative ? -v : v;
     return true;
 }

@@ -2,7 +2,7 @@
 // The text level of an export: lines, fields, numbers and the tables of
 // numbers that every layout ends in.
 //
-// Numbers are read with std::from_chars in the C locale. A decimal comma
+// Numbers are read by the data-file reader's number rule (the C locale). A decimal comma
 // ("276,94") is read as a point when the delimiter is not a comma. Only the
 // exact text of a field counts: a field with anything besides the number
 // (a unit, a stray byte of a legacy encoding) is not a number.

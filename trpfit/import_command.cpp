@@ -23,11 +23,12 @@ void addImportCommand(CLI::App& app, CommandContext& context) {
                     "layout of the exports (default: told from the content): " +
                         instrument::layoutNames());
     cmd->add_option("--matrix", options->matrix,
-                    "a matrix whose corner cell does not tell: ex-rows (one row per excitation "
-                    "wavelength) or ex-columns (one column per excitation wavelength)");
+                    "a matrix whose header does not tell: ex-rows (one row per excitation "
+                    "wavelength) or ex-columns (one column per excitation wavelength); without it "
+                    "the header decides, else the axis reaching further into the red is the emission");
     cmd->add_option("--grid", options->grid,
-                    "FIRST:LAST:STEP in nm (default: every whole nm that all spectra cover, "
-                    "within the program's point limit, holding 320-380)");
+                    "FIRST:LAST:STEP in nm (default: 1 nm from the larger of 300 nm and the first "
+                    "whole nm every input covers, up to the program's point limit)");
     cmd->add_option("--standard", options->standard,
                     "FILE[:SPECTRUM]: the instrument's recording of the standard");
     cmd->add_flag("--corrected", options->corrected,
@@ -43,6 +44,9 @@ void addImportCommand(CLI::App& app, CommandContext& context) {
         ->check(CLI::IsMember({"quenfit", "monofit"}));
     cmd->add_option("--title", options->title, "title line (default: from the input names)")
         ->each([options](const std::string&) { options->hasTitle = true; });
+    cmd->add_flag("--override-header", options->overrideHeader,
+                  "where --corrected, --standard or --matrix contradicts what an export's header "
+                  "states, take the command line's word (said in the summary line)");
     cmd->add_flag("--force", options->force, "overwrite an existing data file");
     cmd->callback([options, &context] {
         context.status = instrument::runImport(*options, std::cerr);

@@ -1,0 +1,63 @@
+#pragma once
+// `trpfit import` without files: the export texts in, the data file's text,
+// the summary line and what the exports' headers state out. The command
+// line runs the same import and only reads and writes the files around it;
+// the browser page calls it with the texts a user dropped.
+
+#include <string>
+#include <vector>
+
+#include "instrument/import.h"
+
+namespace qf::instrument {
+
+// One input text under the name the options use for it: an export, the
+// standard's export, a series manifest.
+struct ExportText {
+    std::string name;
+    std::string content;  // the bytes as the file holds them
+};
+
+// What an export's header states, as the import read it.
+struct ExportFacts {
+    std::string file;
+    std::string layout;                // as --format names it
+    std::vector<std::string> spectra;  // the names of the spectra found, in file order
+    // Whether the spectra are corrected for the instrument: "yes", "no" or
+    // "" (not said), and the header's words with their line (0: told by a
+    // column's name).
+    std::string corrected;
+    std::string correctedBecause;
+    int correctedLine = 0;
+    // The wavelengths of the spectra found (nm).
+    double firstNm = 0.0;
+    double lastNm = 0.0;
+    // A matrix: "ex-rows" or "ex-columns", how that was told and on which
+    // line (0: the Stokes rule or the command line), the excitation range,
+    // and what --override-header overrode ("" if nothing).
+    bool matrix = false;
+    std::string orientation;
+    std::string orientationBecause;
+    int orientationLine = 0;
+    double firstExcitation = 0.0;
+    double lastExcitation = 0.0;
+    std::string overridden;
+};
+
+struct ImportTextResult {
+    int status = 0;           // 0 done, 1 refused or failed, 2 options that contradict each other
+    std::string message;      // a failure in the command line's words, one line, no line end
+    std::string dataFile;     // the data file's text (empty on failure)
+    std::string summary;      // the command line's summary line, no line end
+    std::string program;      // "quenfit" or "monofit"
+    std::vector<ExportFacts> exports;  // every export read, in the order first named
+};
+
+// Runs the import on texts in memory; touches no file. `options.inputs`,
+// `options.standard` and `options.series` name texts of `texts` (a name
+// not among them is refused as a file that cannot be opened);
+// `options.output` only names the data file in the messages and the summary
+// ("DATA." when empty); `options.force` is not used.
+ImportTextResult importFromTexts(const ImportOptions& options, const std::vector<ExportText>& texts);
+
+}  // namespace qf::instrument
