@@ -119,6 +119,7 @@ const importForm = (() => {
         standard,
         {
           corrected: $("rec-corrected").checked,
+          overrideHeader: $("override-header").checked,
           quencher,
           concentrations: quencher ? concentrations() : "",
           grid: $("grid").value.trim(),

@@ -156,9 +156,11 @@ window.trpfit = {
 
   // Instrument exports to a data file, with the options of `trpfit import`.
   // exports: [{name, bytes}] in series order; standard: {name, bytes} or null;
-  // options: {corrected, quencher, concentrations, grid, spectra: [choice per
-  // export], program, title, format, matrix}. Resolves to {data, summary,
-  // facts, status, message}.
+  // options: {corrected, overrideHeader, quencher, concentrations, grid,
+  // spectra: [choice per export], program, title, format, matrix, output
+  // (the data file's name in messages)}. Resolves to {data, summary, facts,
+  // status, message}: the summary and a refusal are the lines `trpfit
+  // import` prints, facts one line per export.
   async importExports(exports, standard, options = {}) {
     const inputs = { count: String(exports.length) };
     exports.forEach((e, i) => {
@@ -172,13 +174,13 @@ window.trpfit = {
       inputs["standard.name"] = standard.name;
       if (standard.spectrum) inputs["standard.spectrum"] = String(standard.spectrum);
     }
-    for (const key of ["quencher", "concentrations", "grid", "program", "title", "format", "matrix"]) {
+    for (const key of ["quencher", "concentrations", "grid", "program", "title", "format", "matrix", "output"]) {
       if (options[key] !== undefined && options[key] !== null && options[key] !== "") {
         inputs[key] = String(options[key]);
       }
     }
     if (options.corrected) inputs.corrected = "1";
-    if (options.title !== undefined) inputs.hasTitle = "1";
+    if (options.overrideHeader) inputs.overrideHeader = "1";
     const { rc, outputs } = await trpfitEngine.call("import", inputs);
     const factsText = trpfitText.decode(outputs.facts);
     return {

@@ -41,7 +41,7 @@ void scanExport(Exchange& ex) {
         const instrument::ExportFile file = instrument::readExport(ex.input("name"), ex.input("export"), options);
         std::string spectra;
         for (const instrument::ExportSpectrum& s : file.spectra) {
-            spectra += oneLine(s.name) + "\t" + (s.byDefault ? "1" : "0") + "\t" + (s.corrected ? "1" : "0") +
+            spectra += oneLine(s.name) + "\t" + (s.byDefault ? "1" : "0") + "\t" + (s.corrected == instrument::Stated::Yes ? "1" : "0") +
                        "\t" + oneLine(s.correctedBecause) + "\t" +
                        (s.hasExcitation ? std::to_string(s.excitation) : std::string()) + "\n";
         }

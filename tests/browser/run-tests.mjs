@@ -219,7 +219,7 @@ describe("the page", () => {
     assert.equal(await page.$eval("#message", (e) => e.hidden), true, await textOf("#message"));
     const files = await downloads();
     assert.ok(files["native.dat"].bytes.equals(readFileSync(join(dir, "native.dat"))), "the data file differs");
-    assert.equal(await textOf("#import-summary"), native.stderr.toString().trim().replace(/^trpfit: /, ""));
+    assert.equal(await textOf("#import-summary"), native.stderr.toString().trim());
     // Analysed at once, the data file built is among the downloads.
     await page.evaluate(() => { document.body.dataset.state = "ready"; });
     await page.click("#analyse-built");
