@@ -247,7 +247,9 @@ describe("the page", () => {
 
 describe("the network", () => {
   test("the page made no request beyond its own file, blob: and data: URLs", () => {
-    const outside = requests.filter((r) => !(r.url === "file://" + pagePath || r.url.startsWith("blob:") || r.url.startsWith("data:")));
+    const outside = requests
+      .filter((r) => !(r.url === "file://" + pagePath || r.url.startsWith("blob:") || r.url.startsWith("data:")))
+      .map((r) => `${r.from}: ${r.url.slice(0, 200)}`);
     assert.deepEqual(outside, []);
     assert.ok(requests.some((r) => r.url === "file://" + pagePath), "the recorder saw the page itself");
   });
