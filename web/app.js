@@ -71,23 +71,50 @@ const page = (() => {
     $("downloads").textContent = "";
   }
 
-  // Download links for `files` and one for all of them as `archiveName`.
+  // What a file is, for the groups of download links.
+  function groupOf(name) {
+    if (name.endsWith(".svg")) return "Figures (SVG)";
+    if (name.endsWith(".csv")) return "Tables (CSV)";
+    if (name.endsWith(".html")) return "Pages";
+    if (/(Result|Graph|Summary)M?\.txt$/.test(name)) return "Reports";
+    return "Data files";
+  }
+
+  // Download links for `files`, grouped, and one for all of them as `archiveName`.
   function showDownloads(files, archiveName) {
     clearDownloads();
     const box = $("downloads");
-    const link = (name, bytes, cls) => {
+    const link = (parent, name, bytes, cls) => {
       const a = document.createElement("a");
       const url = URL.createObjectURL(new Blob([bytes], { type: mimeOf(name) }));
       downloadUrls.push(url);
       a.href = url;
       a.download = name.split("/").pop();
       a.dataset.file = name;
-      a.textContent = name;
+      a.textContent = name.split("/").pop();
       if (cls) a.className = cls;
-      box.appendChild(a);
+      parent.appendChild(a);
     };
-    if (files.length > 0) link(archiveName, trpfitZip.zip(files), "all");
-    for (const f of files) link(f.name, f.bytes);
+    if (files.length === 0) return;
+    const all = document.createElement("p");
+    all.append("Everything in one archive: ");
+    link(all, archiveName, trpfitZip.zip(files), "all");
+    box.appendChild(all);
+    const groups = new Map();
+    for (const f of files) {
+      const folder = f.name.includes("/") && !f.name.startsWith("figures/") ? f.name.split("/")[0] + "/: " : "";
+      const key = folder + groupOf(f.name);
+      if (!groups.has(key)) {
+        const line = document.createElement("p");
+        const label = document.createElement("span");
+        label.className = "group";
+        label.textContent = key + " ";
+        line.appendChild(label);
+        box.appendChild(line);
+        groups.set(key, line);
+      }
+      link(groups.get(key), f.name, f.bytes);
+    }
   }
 
   // The report page inline; a shadow root keeps its styles to itself.
@@ -100,8 +127,26 @@ const page = (() => {
     box.appendChild(host);
     const root = host.attachShadow({ mode: "open" });
     root.innerHTML = html;
-    host.dataset.source = "report.html";
+    keepLinksInside(root);
     pageHtml = html;
+  }
+
+  // Links of a page shown inline: one to a place in the page scrolls to it
+  // (the place lies in the shadow root, where the browser does not look);
+  // any other is left to the caller or refused, since it would leave the page.
+  function keepLinksInside(root, other) {
+    root.addEventListener("click", (e) => {
+      const a = e.target.closest("a");
+      if (!a) return;
+      e.preventDefault();
+      const href = a.getAttribute("href") || "";
+      if (href.startsWith("#")) {
+        const target = root.getElementById(decodeURIComponent(href.slice(1)));
+        if (target) target.scrollIntoView();
+      } else if (other) {
+        other(href);
+      }
+    });
   }
   let pageHtml = "";
 
@@ -198,7 +243,7 @@ const page = (() => {
   }
 
   return {
-    $, setState, showStage, showMessage, showWarnings, showDownloads, clearDownloads,
+    $, setState, showStage, keepLinksInside, showMessage, showWarnings, showDownloads, clearDownloads,
     showReportPage, analyseOne, runSingle, runFiles, stem, readFile, wireDrop, init,
     shownPage: () => pageHtml,
   };

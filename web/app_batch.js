@@ -42,11 +42,8 @@ const batch = (() => {
     const root = host.attachShadow({ mode: "open" });
     root.innerHTML = index.page;
     // The links point into the archive's folders; here they show the run.
-    root.addEventListener("click", (e) => {
-      const a = e.target.closest("a");
-      if (!a) return;
-      e.preventDefault();
-      const run = runs.find((r) => r.folder + "/report.html" === decodeURIComponent(a.getAttribute("href")));
+    page.keepLinksInside(root, (href) => {
+      const run = runs.find((r) => r.folder + "/report.html" === decodeURIComponent(href));
       if (run) {
         page.showReportPage(run.report.page);
         page.showMessage(run.analysis.message);
