@@ -3,9 +3,11 @@
 // 30-spectrum series at 1 nm analysed through the page's API, the first
 // run included.
 //   node bench.mjs [--runs N]     (after scripts/build-web.sh)
-import { readFileSync } from "node:fs";
+import { spawnSync } from "node:child_process";
+import { existsSync, readFileSync, rmSync, writeFileSync } from "node:fs";
+import { join } from "node:path";
 import { gzipSync } from "node:zlib";
-import { launch, openPage, pagePath } from "./lib.mjs";
+import { launch, nativeDir, openPage, pagePath, scratch } from "./lib.mjs";
 import { longSeries } from "./datafiles.mjs";
 
 const runsArg = process.argv.indexOf("--runs");
@@ -35,6 +37,20 @@ try {
   const rest = times.slice(1);
   console.log(`30 spectra at 1 nm   first run ${times[0].toFixed(0)} ms (target <= 1500 ms)` +
     (rest.length ? `, then ${rest.map((t) => t.toFixed(0)).join(", ")} ms` : ""));
+  // The native program on the same file at the same moment: on a machine
+  // shared with other work the ratio says more than either time.
+  const quenfit = join(nativeDir, "quenfit");
+  if (existsSync(quenfit)) {
+    const dir = scratch("trpfit-bench-");
+    writeFileSync(join(dir, "series.dat"), Buffer.from(data));
+    const t0 = performance.now();
+    const run = spawnSync(quenfit, ["series.dat", "R.txt", "G.txt", "S.txt"], { cwd: dir });
+    const ms = performance.now() - t0;
+    rmSync(dir, { recursive: true, force: true });
+    if (run.status === 0) {
+      console.log(`native quenfit       ${ms.toFixed(0)} ms on the same file (its phase-plane stage on up to 2 threads)`);
+    }
+  }
 } finally {
   await browser.close();
 }
