@@ -236,10 +236,17 @@ const page = (() => {
     window.addEventListener("drop", (e) => e.preventDefault());
     importForm.init();
     trpfitEngine.start();
-    trpfitEngine.ready.then(() => {
-      showStage("Ready: choose a data file or instrument exports.");
-      setState("ready");
-    });
+    trpfitEngine.ready.then(
+      () => {
+        showStage("Ready: choose a data file or instrument exports.");
+        setState("ready");
+      },
+      (error) => {
+        showStage("This browser cannot run the analysis.");
+        showMessage(error.message + " (the page needs WebAssembly with exceptions: a current Chrome, Edge, Firefox or Safari)");
+        setState("failed");
+      }
+    );
   }
 
   return {

@@ -11,10 +11,10 @@ const importForm = (() => {
   let standardFile = null;
   let built = null;  // {data: Uint8Array, name}
 
-  async function scan(file) {
-    const bytes = await page.readFile(file);
+  async function scan(name, bytes) {
     const { outputs } = await trpfitEngine.call("scan", {
-      export: bytes, name: file.name, format: $("format").value, matrix: $("matrix").value,
+      export: bytes, name, format: $("format").value, matrix: $("matrix").value,
+      overrideHeader: $("override-header").checked ? "1" : "",
     });
     const spectra = trpfitText.decode(outputs.spectra).split("\n").filter((l) => l !== "").map((line) => {
       const [name, byDefault, corrected, because, excitation] = line.split("\t");
@@ -25,7 +25,7 @@ const importForm = (() => {
       for (const l of layouts.split(", ")) $("format").add(new Option(l, l));
     }
     return {
-      name: file.name, bytes, spectra,
+      name, bytes, spectra,
       layout: trpfitText.decode(outputs.layout),
       message: trpfitText.decode(outputs.message),
     };
@@ -89,14 +89,22 @@ const importForm = (() => {
     drawConcentrations();
   }
 
-  async function takeExports(fileList) {
+  // Reads the exports given ([{name, bytes}]) again with the layout options.
+  async function scanAll(files) {
     page.setState("running");
     page.showStage("Reading the exports…");
-    exportsRead = [];
-    for (const f of Array.from(fileList)) exportsRead.push(await scan(f));
+    const read = [];
+    for (const f of files) read.push(await scan(f.name, f.bytes));
+    exportsRead = read;
     drawSeries();
     page.showStage("Read " + exportsRead.length + " exports.");
     page.setState("ready");
+  }
+
+  async function takeExports(fileList) {
+    const files = [];
+    for (const f of Array.from(fileList)) files.push({ name: f.name, bytes: await page.readFile(f) });
+    await scanAll(files);
   }
 
   function concentrations() {
@@ -181,6 +189,11 @@ const importForm = (() => {
       if (standardFile) $("rec-standard").checked = true;
     });
     $("import-button").addEventListener("click", build);
+    for (const id of ["format", "matrix", "override-header"]) {
+      $(id).addEventListener("change", () => {
+        if (exportsRead.length) scanAll(exportsRead.map((e) => ({ name: e.name, bytes: e.bytes })));
+      });
+    }
     $("analyse-built").addEventListener("click", () => {
       if (built) page.runSingle(built.data, built.name, built.data);
     });

@@ -10,8 +10,8 @@ const trpfitEngine = (() => {
   const pending = new Map();
   let loadStarted = 0;
   let loadMs = null;
-  let readyResolve;
-  const ready = new Promise((resolve) => { readyResolve = resolve; });
+  let readyResolve, readyReject;
+  const ready = new Promise((resolve, reject) => { readyResolve = resolve; readyReject = reject; });
 
   function start() {
     const source =
@@ -31,6 +31,7 @@ const trpfitEngine = (() => {
       if (m.type === "fatal") {
         for (const c of pending.values()) c.reject(new Error(m.text));
         pending.clear();
+        readyReject(new Error(m.text));
         return;
       }
       if (!call) return;

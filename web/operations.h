@@ -16,7 +16,7 @@ void analyse(Exchange& ex);
 // facts (one per line), status, message.
 void importExports(Exchange& ex);
 
-// "scan": one export (inputs export, name, format, matrix) read as the import
+// "scan": one export (inputs export, name, format, matrix, overrideHeader) read as the import
 // reads it. Outputs layout, spectra (one per line: name, taken by default,
 // corrected, why, excitation; tab-separated), layouts, status, message.
 void scanExport(Exchange& ex);

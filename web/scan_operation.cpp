@@ -37,6 +37,7 @@ void scanExport(Exchange& ex) {
         return;
     }
     options.matrix = matrixFromName(ex.input("matrix"));
+    options.overrideHeader = ex.input("overrideHeader") == "1";
     try {
         const instrument::ExportFile file = instrument::readExport(ex.input("name"), ex.input("export"), options);
         std::string spectra;
