@@ -19,7 +19,12 @@ const trpfitEngine = (() => {
       document.getElementById("trpfit-worker-source").textContent;
     const url = URL.createObjectURL(new Blob([source], { type: "text/javascript" }));
     loadStarted = performance.now();
-    worker = new Worker(url);
+    try {
+      worker = new Worker(url);
+    } catch (error) {
+      readyReject(new Error("the engine could not start: " + error.message));
+      throw error;
+    }
     worker.onmessage = (event) => {
       const m = event.data;
       if (m.type === "ready") {
@@ -50,6 +55,7 @@ const trpfitEngine = (() => {
     worker.onerror = (event) => {
       event.preventDefault();
       const text = event.message || "the engine stopped";
+      if (loadMs === null) readyReject(new Error("the engine could not start: " + text));
       for (const c of pending.values()) c.reject(new Error(text));
       pending.clear();
       restart();
