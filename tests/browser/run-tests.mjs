@@ -164,6 +164,12 @@ describe("the page", () => {
     const saved = join(target, "series-trpfit.zip");
     for (let i = 0; i < 100 && !existsSync(saved); i++) await new Promise((r) => setTimeout(r, 100));
     assert.ok(readFileSync(saved).equals(archive.bytes), "the saved archive is the one offered");
+    // An independent reader takes the archive: every entry with a good CRC-32.
+    const check = spawnSync("python3", ["-c",
+      "import sys, zipfile; z = zipfile.ZipFile(sys.argv[1]); bad = z.testzip(); " +
+      "print(bad or ''); print(len(z.namelist()))", saved]);
+    assert.equal(check.status, 0, check.stderr.toString());
+    assert.deepEqual(check.stdout.toString().split("\n").slice(0, 2), ["", String(names.length)]);
   });
 
   test("several data files are analysed in turn, with the batch index", async () => {
