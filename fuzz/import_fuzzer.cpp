@@ -1,9 +1,11 @@
 // Fuzz target: the input bytes are an instrument export, read with the
 // layout told from its content. An input that starts with the byte 0xFF
-// instead forces a layout and a matrix orientation by its second byte. Reading it and putting every spectrum
-// on a grid must either work or end with a refusal that names the export;
-// anything else (a crash, a sanitizer report, another exception, a hang) is
-// a finding.
+// instead forces a layout and a matrix orientation by its second byte.
+// Reading it and putting every spectrum on a grid must either work or end
+// with a refusal that names the export. An input that starts with 0xFE runs
+// the whole import in memory, with options from its second byte: it must
+// give a data file the programs read or one line of refusal. Anything else
+// (a crash, a sanitizer report, another exception, a hang) is a finding.
 
 #include <cstddef>
 #include <cstdint>
@@ -15,6 +17,8 @@
 
 #include "instrument/export.h"
 #include "instrument/grid.h"
+#include "instrument/import_text.h"
+#include "instrument/read_back.h"
 #include "textio/failure.h"
 
 namespace {
@@ -34,10 +38,41 @@ constexpr qf::instrument::Layout kLayouts[] = {
 
 }  // namespace
 
+// The whole import in memory: --corrected or the export as its own
+// standard, --override-header, --matrix, monofit.
+void importInMemory(std::uint8_t flags, std::string_view text) {
+    using namespace qf::instrument;
+    ImportOptions o;
+    o.inputs = {"export.txt"};
+    o.output = "out.dat";
+    o.program = "monofit";
+    if (flags & 1) o.corrected = true;
+    else if (flags & 2) o.standard = "export.txt";
+    o.overrideHeader = (flags & 4) != 0;
+    o.matrix = (flags & 8) ? "ex-rows" : (flags & 16) ? "ex-columns" : "";
+    const ImportTextResult r = importFromTexts(o, {{"export.txt", std::string(text)}});
+    if (r.status == 0) {
+        try {
+            readBackDataText("out.dat", r.dataFile, false);
+        } catch (const qf::RunFailure& e) {
+            finding("a data file the programs refuse", e.what());
+        }
+        return;
+    }
+    if (r.status != 1 && r.status != 2) finding("an exit status other than 0, 1, 2", r.message);
+    if (r.message.rfind("trpfit", 0) != 0 || r.message.find('\n') != std::string::npos) {
+        finding("a refusal not in one line of the command line's words", r.message);
+    }
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t size) {
     using namespace qf::instrument;
     ReadOptions options;
     std::string_view text(reinterpret_cast<const char*>(bytes), size);
+    if (size >= 2 && bytes[0] == 0xFE) {
+        importInMemory(bytes[1], text.substr(2));
+        return 0;
+    }
     if (size >= 2 && bytes[0] == 0xFF) {
         options.layout = kLayouts[bytes[1] % std::size(kLayouts)];
         options.matrix = static_cast<MatrixOrientation>(bytes[1] / 16 % 3);

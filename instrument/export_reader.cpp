@@ -149,19 +149,32 @@ std::string headerKey(std::string_view line) {
     return lowerAscii(trim(readableText(t.substr(0, end))));
 }
 
-bool looksLikeData(std::string_view line) {
+namespace {
+
+// The fields of a line as a data row, and whether the delimiter is a comma.
+std::vector<std::string_view> rowFields(std::string_view line, bool& commaDelimited) {
     const char delimiter = line.find('\t') != std::string_view::npos   ? '\t'
                            : line.find(';') != std::string_view::npos  ? ';'
                            : line.find(',') != std::string_view::npos && line.find(' ') == std::string_view::npos
                                ? ','
                                : ' ';
     auto fields = splitFields(line, delimiter);
+    commaDelimited = delimiter == ',';
     if (delimiter == ' ' && fields.size() < 2 && line.find(',') != std::string_view::npos) {
         fields = splitFields(line, ',');
+        commaDelimited = true;
     }
+    return fields;
+}
+
+}  // namespace
+
+bool looksLikeData(std::string_view line) {
+    bool commaDelimited = false;
+    const auto fields = rowFields(line, commaDelimited);
     if (fields.size() < 2) return false;
     double v = 0.0;
-    const bool comma = delimiter != ',';
+    const bool comma = !commaDelimited;
     if (!parseNumber(fields[0], comma, v)) return false;
     for (std::size_t i = 1; i < fields.size(); ++i) {
         if (parseNumber(fields[i], comma, v)) return true;
@@ -189,9 +202,16 @@ std::size_t findData(const std::vector<Line>& lines, std::size_t begin) {
             ++i;
             continue;
         }
-        // The run goes on over rows whose later fields are words ("OVER").
+        // The run goes on over rows whose later fields are words ("OVER"),
+        // and begins with such rows of as many fields as its first one.
         std::size_t j = i + 1;
         while (j < lines.size() && startsWithNumber(lines[j].text)) ++j;
+        bool comma = false;
+        const std::size_t width = rowFields(lines[i].text, comma).size();
+        while (i > begin && startsWithNumber(lines[i - 1].text) &&
+               rowFields(lines[i - 1].text, comma).size() == width) {
+            --i;
+        }
         if (j - i > bestLength) {
             best = i;
             bestLength = j - i;

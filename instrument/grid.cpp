@@ -14,6 +14,10 @@ namespace qf::instrument {
 namespace {
 
 constexpr double kWholeTolerance = 1e-9;
+constexpr double kShortestWavelength = 190.0;  // nm: the x values of a spectrum lie here
+constexpr double kLongestWavelength = 1100.0;
+constexpr double kLargestGap = 5.0;      // nm: the farthest neighbours a grid value is drawn between
+constexpr double kDefaultFirst = 300.0;  // nm: the default grid starts here at the earliest
 
 [[noreturn]] void refuseAt(const std::string& file, int line, const std::string& cause) {
     fail(file + ", line " + std::to_string(line) + ": " + cause);
@@ -32,6 +36,34 @@ bool wholeMultiple(double distance, double step) {
 
 int countPoints(double first, double last, double step) {
     return static_cast<int>(std::lround((last - first) / step)) + 1;
+}
+
+// The neighbours of a grid point are too far apart to draw a line between.
+[[noreturn]] void refuseGap(const OrderedSpectrum& s, const Sample& a, const Sample& b, double lambda) {
+    refuseAt(s.file, b.line,
+             "\"" + s.name + "\" has no point between " + nm(a.x) + " and " + nm(b.x) +
+                 " nm; the grid point " + nm(lambda) + " nm would be interpolated across that gap "
+                 "(neighbours at most " + nm(kLargestGap) + " nm apart)");
+}
+
+// The stretch of the spectrum around 320-380 nm whose neighbours lie at
+// most kLargestGap apart; a gap inside 320-380 nm is refused.
+std::pair<double, double> gapFreeStretch(const OrderedSpectrum& s) {
+    const std::vector<Sample>& v = s.samples;
+    std::size_t from = 0;
+    std::size_t to = v.size() - 1;
+    for (std::size_t i = 1; i < v.size(); ++i) {
+        if (v[i].x - v[i - 1].x <= kLargestGap + kSameWavelength) continue;
+        if (v[i].x <= 320.0 + kSameWavelength) {
+            from = i;  // a gap below the window
+        } else if (v[i - 1].x >= 380.0 - kSameWavelength) {
+            to = i - 1;  // a gap above the window
+            break;
+        } else {
+            refuseGap(s, v[i - 1], v[i], std::clamp(std::ceil(v[i - 1].x), 320.0, 380.0));
+        }
+    }
+    return {v[from].x, v[to].x};
 }
 
 [[noreturn]] void refuseGrid(const WavelengthGrid& g, const std::string& cause) {
@@ -99,6 +131,16 @@ OrderedSpectrum orderSpectrum(const std::string& file, const ExportSpectrum& spe
         refuseAt(file, s.empty() ? 1 : s.front().line,
                  "\"" + spectrum.name + "\" has fewer than two points");
     }
+    // A spectrum's x values are wavelengths: anything else (seconds of a
+    // time trace, row numbers, header numbers) is no emission scan.
+    for (const Sample& sample : s) {
+        if (!(sample.x >= kShortestWavelength && sample.x <= kLongestWavelength)) {
+            refuseAt(file, sample.line,
+                     "not a wavelength scan: \"" + spectrum.name + "\" has x = " + nm(sample.x) +
+                         " here, and the wavelengths of a spectrum lie between " +
+                         nm(kShortestWavelength) + " and " + nm(kLongestWavelength) + " nm");
+        }
+    }
     const bool down = s[1].x < s[0].x;
     for (std::size_t i = 1; i < s.size(); ++i) {
         const double d = down ? s[i - 1].x - s[i].x : s[i].x - s[i - 1].x;
@@ -160,7 +202,8 @@ WavelengthGrid chooseGrid(const std::vector<const OrderedSpectrum*>& spectra, in
         }
         return g;
     }
-    // Every spectrum must hold 320-380 nm; the grid is what all of them cover.
+    // Every spectrum must hold 320-380 nm without a gap; the grid is the
+    // whole nm that all of them cover without a gap, from 300 nm at most.
     double lo = -1e300;
     double hi = 1e300;
     for (const OrderedSpectrum* s : spectra) {
@@ -174,22 +217,14 @@ WavelengthGrid chooseGrid(const std::vector<const OrderedSpectrum*>& spectra, in
                      "\"" + s->name + "\" covers " + spanText(*s) +
                          "; the programs need 320-380 nm");
         }
-        lo = std::max(lo, s->samples.front().x);
-        hi = std::min(hi, s->samples.back().x);
+        const auto [from, to] = gapFreeStretch(*s);
+        lo = std::max(lo, from);
+        hi = std::min(hi, to);
     }
     WavelengthGrid g;
     g.step = 1.0;
-    g.first = std::min(320.0, std::ceil(lo - kSameWavelength));
-    g.last = std::max(380.0, std::floor(hi + kSameWavelength));
-    const double span = (maxPoints - 1) * g.step;
-    if (g.last - g.first > span) {
-        // Keep the short-wavelength end; never lose 380 nm.
-        g.last = g.first + span;
-        if (g.last < 380.0) {
-            g.last = 380.0;
-            g.first = g.last - span;
-        }
-    }
+    g.first = std::max(kDefaultFirst, std::ceil(lo - kSameWavelength));
+    g.last = std::min(std::floor(hi + kSameWavelength), g.first + (maxPoints - 1) * g.step);
     g.points = countPoints(g.first, g.last, g.step);
     return g;
 }
@@ -223,6 +258,7 @@ std::vector<double> valuesOnGrid(const OrderedSpectrum& spectrum, const Waveleng
         }
         const Sample& a = *(it - 1);
         const Sample& b = *it;
+        if (b.x - a.x > kLargestGap + kSameWavelength) refuseGap(spectrum, a, b, lambda);
         const double ya = usable(a, lambda);
         const double yb = usable(b, lambda);
         const double y = ya + (yb - ya) * ((lambda - a.x) / (b.x - a.x));

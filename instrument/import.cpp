@@ -118,6 +118,7 @@ void checkOptions(const ImportOptions& o, ReadOptions& read, WavelengthGrid& req
     if (o.matrix == "ex-rows") read.matrix = MatrixOrientation::ExRows;
     else if (o.matrix == "ex-columns") read.matrix = MatrixOrientation::ExColumns;
     else if (!o.matrix.empty()) usage("--matrix " + o.matrix + ": say ex-rows or ex-columns");
+    read.overrideHeader = o.overrideHeader;
     if (o.corrected && !o.standard.empty()) usage("say either --corrected or --standard FILE, not both");
     if (!o.series.empty() && !o.inputs.empty()) {
         usage("--series names the spectra: give no input files besides it");

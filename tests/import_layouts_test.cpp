@@ -95,15 +95,15 @@ TEST_F(ImportLayouts, PlainColumnsWithAStandardRecordingMakeAQuenfitSeries) {
     o.concentrations = "0, 0.1, 0.2";
     const DataFileValues v = importAndRun(o, true);
     ASSERT_EQ(v.spectra.size(), 3u);
-    for (int i = 0; i < 3; ++i) expectOnGrid(v.spectra[i], 290.0, 1.0, spectra[i]);
-    EXPECT_EQ(v.spectra[0].size(), 100u);  // 290-389: the point limit of quenfit
+    for (int i = 0; i < 3; ++i) expectOnGrid(v.spectra[i], 300.0, 1.0, spectra[i]);
+    EXPECT_EQ(v.spectra[0].size(), 100u);  // 300-399: the point limit of quenfit
     EXPECT_EQ(v.concentrations, (std::vector<double>{0.0, 0.1, 0.2}));
     // An ordinary file with the user's file mode, not a private temporary one.
     const mode_t mask = ::umask(0);
     ::umask(mask);
     const auto perms = std::filesystem::status(dir.file("out.dat")).permissions();
     EXPECT_EQ(static_cast<unsigned>(perms), 0666u & ~static_cast<unsigned>(mask));
-    EXPECT_NE(lastMessage.find("3 spectra from 1 file for quenfit, grid 290-389 nm step 1, standard: "),
+    EXPECT_NE(lastMessage.find("3 spectra from 1 file for quenfit, grid 300-399 nm step 1, standard: "),
               std::string::npos) << lastMessage;
 }
 
@@ -115,8 +115,8 @@ TEST_F(ImportLayouts, SemicolonsWithDecimalCommasAndTheWavelengthLast) {
     o.corrected = true;
     const DataFileValues v = importAndRun(o, false);
     ASSERT_EQ(v.spectra.size(), 1u);
-    EXPECT_EQ(v.spectra[0].size(), 141u);  // 290-430
-    expectOnGrid(v.spectra[0], 290.0, 1.0, b);
+    EXPECT_EQ(v.spectra[0].size(), 131u);  // 300-430
+    expectOnGrid(v.spectra[0], 300.0, 1.0, b);
 }
 
 TEST_F(ImportLayouts, ColumnsSavedAsUtf16) {
@@ -159,9 +159,9 @@ TEST_F(ImportLayouts, ColumnPairsWithUnitsTrailingDelimiterAndMethodLog) {
     o.corrected = true;
     const DataFileValues v = importAndRun(o, false);
     ASSERT_EQ(v.spectra.size(), 1u);
-    EXPECT_EQ(v.spectra[0].size(), 105u);  // 295-399, what the scan covers
-    expectOnGrid(v.spectra[0], 295.0, 1.0, b);
-    expectNearTruth(v.spectra[0], 295.0, 1.0, 0.7, corrected(0.2));
+    EXPECT_EQ(v.spectra[0].size(), 100u);  // 300-399, what the scan covers
+    expectOnGrid(v.spectra[0], 300.0, 1.0, b);
+    expectNearTruth(v.spectra[0], 300.0, 1.0, 0.7, corrected(0.2));
     EXPECT_NE(lastMessage.find("interpolated from 0.7 nm"), std::string::npos) << lastMessage;
 }
 
@@ -314,8 +314,8 @@ TEST_F(ImportLayouts, JcampLikeRunningDownwardWithALegacyEncodedHeader) {
     o.corrected = true;
     const DataFileValues v = importAndRun(o, false);
     ASSERT_EQ(v.spectra.size(), 1u);
-    EXPECT_EQ(v.spectra[0].size(), 131u);  // 290-420
-    expectOnGrid(v.spectra[0], 290.0, 1.0, s);
+    EXPECT_EQ(v.spectra[0].size(), 121u);  // 300-420
+    expectOnGrid(v.spectra[0], 300.0, 1.0, s);
 }
 
 TEST_F(ImportLayouts, JcampDxWithSeveralIntensitiesPerLine) {

@@ -90,9 +90,9 @@ TEST_F(ImportStandard, TheTableAsTheProgramsReadItMakesAFlatCorrection) {
     o.corrected = true;
     importOk(o, "wide.dat");
     const auto v = instrument::readBackDataFile(dir.file("wide.dat"), false);
-    ASSERT_EQ(v.standard.size(), 131u);  // 290-420 at 1 nm
+    ASSERT_EQ(v.standard.size(), 121u);  // 300-420 at 1 nm
     for (std::size_t k = 0; k < v.standard.size(); ++k) {
-        EXPECT_EQ(bits(v.standard[k]), bits(tableAtWholeNm(290.0 + static_cast<double>(k)))) << k;
+        EXPECT_EQ(bits(v.standard[k]), bits(tableAtWholeNm(300.0 + static_cast<double>(k)))) << k;
     }
     // At 0.5 nm the programs read the table at the rounded whole nm,
     // halves to the even neighbour: 310.5 nm reads 311 (index 1.5 rounds
@@ -139,12 +139,12 @@ TEST_F(ImportStandard, TheGridKeepsWithinThePointLimitAndHolds320To380) {
 
     const std::string wide = spectrumFile("wide.txt", 250, 450, 1, f);
     o.inputs = {wide, wide, wide};
-    EXPECT_NE(importOk(o, "b.dat").find("grid 281-380 nm step 1"), std::string::npos);
+    EXPECT_NE(importOk(o, "b.dat").find("grid 300-399 nm step 1"), std::string::npos);
 
     o.inputs = {wide};
     o.quencher = 0;
     o.concentrations.clear();
-    EXPECT_NE(importOk(o, "c.dat").find("1 spectrum from 1 file for monofit, grid 250-399 nm step 1"),
+    EXPECT_NE(importOk(o, "c.dat").find("1 spectrum from 1 file for monofit, grid 300-449 nm step 1"),
               std::string::npos);
     const auto c = instrument::readBackDataFile(dir.file("c.dat"), false);
     EXPECT_EQ(c.spectra[0].size(), 150u);
