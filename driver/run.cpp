@@ -103,6 +103,8 @@ void printUsage(Program program, std::ostream& out) {
         << d.graph << " " << d.summary << "\n"
         << "  Any other number of names, or an option, is a usage error.\n"
         << "  " << name << " --help | --version\n"
+        << "The data file is read and checked before the reports are created: a data\n"
+        << "  file that cannot be read or is refused leaves every file as it was.\n"
         << "Exit status: 0 the run completed; 1 the run failed (one line on standard error\n"
         << "  says why); 2 usage error (no file was read or written).\n"
         << "A warning on standard error, for numbers after the measured standard, leaves\n"

@@ -3,6 +3,7 @@
 #include <memory>
 #include <vector>
 
+#include "driver/phase_pass.h"
 #include "driver/read_stage.h"
 #include "driver/stages.h"
 #include "textio/failure.h"
@@ -148,6 +149,8 @@ void checkDataFile(RunState& run) {
         fp::clear();
         firstPass(*check);
         analysisRead(*check);
+        // What the phase-plane stage refuses before its first pass.
+        if (run.program == Program::Quenfit) requireTarnoSeries(check->spectra, check->quencher);
     } catch (const RunFailure&) {
         fp::clear();
         for (const std::string& warning : check->warnings) run.warn(warning);

@@ -118,6 +118,23 @@ TEST(Reports, ReplaceOlderFilesOfTheSameName) {
     }
 }
 
+// The data file is checked before any report is opened: a refused file ends
+// the run with its own message even when a report could not be written.
+TEST(Reports, RefusedDataFileOpensNoReport) {
+    if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
+    for (const Program program : {Program::Quenfit, Program::Monofit}) {
+        ScratchDir dir;
+        writeFile(dir.file("bad.dat"), "title\n");
+        std::ostringstream out, err;
+        EXPECT_EQ(qf::runProgram(program, {dir.file("bad.dat"), dir.file("r"), "/dev/full", dir.file("s")},
+                                 kDate, out, err),
+                  1);
+        EXPECT_NE(err.str().find("line 2: the file ends where"), std::string::npos) << err.str();
+        EXPECT_FALSE(std::filesystem::exists(dir.file("r")));
+        EXPECT_FALSE(std::filesystem::exists(dir.file("s")));
+    }
+}
+
 struct ChildResult {
     bool exited = false;
     int status = -1;
