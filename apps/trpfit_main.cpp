@@ -22,6 +22,22 @@ int main(int argc, char** argv) {
     qf::trpfit::addImportCommand(app, context);
     qf::trpfit::addReportCommand(app, context);
     qf::trpfit::addRunCommand(app, context);
+    // A first word that is neither an option nor a command is a mistyped
+    // command: say which commands there are.
+    if (argc > 1 && argv[1][0] != '-') {
+        const std::string word = argv[1];
+        std::string names;
+        bool known = false;
+        for (const CLI::App* sub : app.get_subcommands({})) {
+            known = known || sub->get_name() == word;
+            names += (names.empty() ? "" : ", ") + sub->get_name();
+        }
+        if (!known) {
+            std::cerr << "trpfit: \"" << word << "\" is not a command; the commands are " << names
+                      << " (trpfit --help tells more)\n";
+            return 2;
+        }
+    }
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {

@@ -6,13 +6,16 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <set>
 #include <sstream>
 #include <system_error>
 
 #include <unistd.h>
 
+#include "batch/batch_outcome.h"
 #include "batch/index_figure.h"
 #include "batch/index_page.h"
+#include "batch/progress_line.h"
 #include "batch/process_pool.h"
 #include "batch/result_tables.h"
 #include "batch/run_folder.h"
@@ -23,8 +26,6 @@ namespace qf::batch {
 namespace fs = std::filesystem;
 
 namespace {
-
-using Clock = std::chrono::steady_clock;
 
 volatile std::sig_atomic_t gInterrupted = 0;
 
@@ -65,51 +66,6 @@ struct Task {
     std::string passedName;  // the data file name the program is given
 };
 
-std::string clockText(double seconds) {
-    const long s = static_cast<long>(seconds + 0.5);
-    char buf[32];
-    if (s >= 3600) {
-        std::snprintf(buf, sizeof buf, "%ld:%02ld:%02ld", s / 3600, s / 60 % 60, s % 60);
-    } else {
-        std::snprintf(buf, sizeof buf, "%ld:%02ld", s / 60, s % 60);
-    }
-    return buf;
-}
-
-class Progress {
-public:
-    Progress(bool on, std::ostream& err, std::size_t total)
-        : on_(on), err_(err), total_(total), start_(Clock::now()) {}
-    void update(std::size_t done, std::size_t failed, bool force) {
-        if (!on_) return;
-        const Clock::time_point now = Clock::now();
-        if (!force && now - shown_ < std::chrono::milliseconds(250)) return;
-        shown_ = now;
-        const double elapsed = std::chrono::duration<double>(now - start_).count();
-        std::string line = "trpfit: " + std::to_string(done) + "/" + std::to_string(total_) +
-                           " done, " + std::to_string(failed) + " failed, " +
-                           clockText(elapsed) + " elapsed";
-        if (done > 0 && done < total_) {
-            const double left =
-                elapsed / static_cast<double>(done) * static_cast<double>(total_ - done);
-            line += ", about " + clockText(left) + " left";
-        }
-        err_ << "\r" << line << "\x1b[K" << std::flush;
-        shown_any_ = true;
-    }
-    void clear() {
-        if (on_ && shown_any_) err_ << "\r\x1b[K" << std::flush;
-    }
-
-private:
-    bool on_;
-    std::ostream& err_;
-    std::size_t total_;
-    Clock::time_point start_;
-    Clock::time_point shown_{};
-    bool shown_any_ = false;
-};
-
 std::string signalText(int sig) {
     struct Named {
         int sig;
@@ -145,6 +101,7 @@ void recordEnd(Task& t, const ChildResult& r, double timeoutSeconds) {
                 rec.message = "ended with exit status " + rec.exitStatus;
             }
             if (r.exitStatus == 0) rec.message.clear();
+            classifyFinishedRun(rec);
             break;
         case ChildEnd::Signalled:
             rec.status = RunStatus::Crashed;
@@ -180,7 +137,8 @@ bool writeBatchFiles(const fs::path& outDir, const BatchView& view, const TableF
         IndexEntry e{view.records[i], ""};
         const fs::path page = fs::path(view.runFolder[i]) / "report.html";
         std::error_code ec;
-        if (view.records[i].status == RunStatus::Ok && fs::is_regular_file(outDir / page, ec)) {
+        const RunStatus status = view.records[i].status;
+        if ((status == RunStatus::Ok || status == RunStatus::Suspect) && fs::is_regular_file(outDir / page, ec)) {
             e.pageLink = page.generic_string();
         }
         entries.push_back(std::move(e));
@@ -201,6 +159,24 @@ bool writeBatchFiles(const fs::path& outDir, const BatchView& view, const TableF
         }
     }
     return ok;
+}
+
+// The runs of the output folder's other run folders, in the order of their
+// files among the runs of this batch.
+void addEarlierRuns(const fs::path& outDir, BatchView& view) {
+    std::set<std::string> taken(view.runFolder.begin(), view.runFolder.end());
+    const std::vector<EarlierRun> earlier = earlierRuns(outDir, taken);
+    if (earlier.empty()) return;
+    std::vector<std::pair<RunRecord, std::string>> all;
+    for (std::size_t i = 0; i < view.records.size(); ++i) all.emplace_back(view.records[i], view.runFolder[i]);
+    for (const EarlierRun& run : earlier) all.emplace_back(run.record, run.folder);
+    std::stable_sort(all.begin(), all.end(), [](const auto& a, const auto& b) { return a.first.file < b.first.file; });
+    view.records.clear();
+    view.runFolder.clear();
+    for (auto& [record, folder] : all) {
+        view.records.push_back(std::move(record));
+        view.runFolder.push_back(std::move(folder));
+    }
 }
 
 // The per-run tables of the successful runs, read from their folders.
@@ -418,7 +394,11 @@ int runBatch(const BatchOptions& o, std::ostream& out, std::ostream& err) {
                 recordEnd(t, r, o.timeoutSeconds);
                 t.done = true;
                 ++finished;
-                if (t.record.status == RunStatus::Ok) {
+                if (t.record.status == RunStatus::Suspect) {
+                    ++failed;
+                    noteFailure(t);
+                }
+                if (t.record.status == RunStatus::Ok || t.record.status == RunStatus::Suspect) {
                     pages.push_back(r.id);
                 } else {
                     writeMarker(outDir / t.input.folder, t.record, o.version);
@@ -443,17 +423,17 @@ int runBatch(const BatchOptions& o, std::ostream& out, std::ostream& err) {
         view.records.push_back(t.record);
         view.runFolder.push_back(t.input.folder);
     }
+    // --resume makes the tables of the whole output folder: the runs of
+    // inputs not named this time stay in them.
+    if (o.resume) addEarlierRuns(outDir, view);
     TableFiles tables;
     gatherRunTables(outDir, view, tables, err);
     const bool written = writeBatchFiles(outDir, view, tables, err);
 
-    std::size_t ran = 0, bad = 0;
-    for (const RunRecord& r : view.records) (r.status == RunStatus::Ok ? ran : bad) += 1;
+    const StatusCounts counts = countStatuses(view.records);
     if (gInterrupted) err << "trpfit: interrupted; --resume completes the batch\n";
-    out << "trpfit: " << view.records.size() << " inputs, " << ran << " ran, " << bad
-        << " failed (" << finished << " run now); index: " << (outDir / "index.html").string()
-        << "\n";
-    return bad == 0 && written && !gInterrupted ? 0 : 1;
+    out << finalLine(view.records, finished, (outDir / "index.html").string()) << "\n";
+    return counts.ok == view.records.size() && written && !gInterrupted ? 0 : 1;
 }
 
 int mergeBatches(const MergeOptions& o, std::ostream& out, std::ostream& err) {
@@ -517,12 +497,10 @@ int mergeBatches(const MergeOptions& o, std::ostream& out, std::ostream& err) {
         view.runFolder.push_back(keyed[i].second);
     }
     const bool written = writeBatchFiles(outDir, view, tables, err);
-    std::size_t ran = 0, bad = 0;
-    for (const RunRecord& r : view.records) (r.status == RunStatus::Ok ? ran : bad) += 1;
-    out << "trpfit: " << view.records.size() << " inputs from " << o.dirs.size()
-        << " batches, " << ran << " ran, " << bad
-        << " failed; index: " << (outDir / "index.html").string() << "\n";
-    return bad == 0 && written ? 0 : 1;
+    const StatusCounts counts = countStatuses(view.records);
+    out << "trpfit: " << o.dirs.size() << " batches merged, " << statusWords(view.records)
+        << ". Index: " << (outDir / "index.html").string() << "\n";
+    return counts.ok == view.records.size() && written ? 0 : 1;
 }
 
 }  // namespace qf::batch

@@ -16,4 +16,18 @@ struct IndexEntry {
 
 std::string indexPage(const std::vector<IndexEntry>& entries, const std::string& figureSvg);
 
+// One run as a page that holds its results in memory knows it (the browser
+// page analysing several files): its record (file, program, status, message,
+// warnings), the link to its page, and its components.csv text (from
+// figures::reportPageFromTexts), whose positions the figure shows for the
+// runs whose status is ok.
+struct IndexRun {
+    RunRecord record;
+    std::string pageLink;
+    std::string componentsCsv;
+};
+
+// The index page of such runs: the same table and figure as a batch's.
+std::string indexPageOfRuns(const std::vector<IndexRun>& runs);
+
 }  // namespace qf::batch

@@ -36,13 +36,18 @@ bool CombinedTable::addRun(const std::string& input, const fs::path& runTable,
                            std::string& error) {
     std::string text;
     if (!readText(runTable, text, error)) return false;
-    auto rows = parseCsv(text, error);
-    if (!rows) {
+    if (!addRunText(input, text, error)) {
         error = runTable.string() + ", " + error;
         return false;
     }
+    return true;
+}
+
+bool CombinedTable::addRunText(const std::string& input, const std::string& text, std::string& error) {
+    auto rows = parseCsv(text, error);
+    if (!rows) return false;
     if (rows->empty() || joined(rows->front()) != header_) {
-        error = runTable.string() + ", line 1: not the heading of this table";
+        error = "line 1: not the heading of this table";
         return false;
     }
     auto& mine = rows_[input];

@@ -22,6 +22,8 @@ public:
     // not that table.
     bool addRun(const std::string& input, const std::filesystem::path& runTable,
                 std::string& error);
+    // The same from the table's text.
+    bool addRunText(const std::string& input, const std::string& text, std::string& error);
     // The rows of a combined table written by another batch (a shard).
     bool addCombined(const std::filesystem::path& combined, std::string& error);
 

@@ -19,7 +19,8 @@ std::array<std::string, 3> reportNames(Analysis a) {
 bool holdsCompleteRun(const fs::path& folder, Analysis a, const std::string& dataPath,
                       const std::string& version) {
     const auto marker = readMarker(folder);
-    if (!marker || marker->version != version || marker->record.status != RunStatus::Ok ||
+    if (!marker || marker->version != version ||
+        (marker->record.status != RunStatus::Ok && marker->record.status != RunStatus::Suspect) ||
         marker->record.program != analysisName(a)) {
         return false;
     }

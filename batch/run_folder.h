@@ -20,7 +20,7 @@ inline constexpr std::array<const char*, 5> kDerivedFiles = {
     "components.csv", "contributions.csv", "spectra.csv", "report.html", "trpfit-run.txt"};
 
 // A complete run of the data file `dataPath`: the marker names that file
-// and says the run ended well under `version` with the same program, and the
+// and says the run ended (ok or suspect) under `version` with the same program, and the
 // three reports are there and newer than the data file. (A folder name can
 // pass to another input when files are added to a batch.)
 bool holdsCompleteRun(const std::filesystem::path& folder, Analysis a,

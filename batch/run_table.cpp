@@ -5,13 +5,15 @@
 #include <fstream>
 #include <sstream>
 
+#include "results/tables.h"
+
 namespace qf::batch {
 
 namespace fs = std::filesystem;
 
 namespace {
 
-constexpr const char* kStatusNames[] = {"ok", "failed", "crashed", "timeout", "interrupted"};
+constexpr const char* kStatusNames[] = {"ok", "failed", "crashed", "timeout", "interrupted", "suspect"};
 
 // Messages and warnings stay on one line in every table.
 std::string oneLine(std::string text) {
@@ -51,14 +53,15 @@ void replaceAll(std::string& text, const std::string& from, const std::string& t
 const char* statusName(RunStatus s) { return kStatusNames[static_cast<int>(s)]; }
 
 std::optional<RunStatus> statusFromName(std::string_view name) {
-    for (int i = 0; i < 5; ++i) {
+    for (int i = 0; i < 6; ++i) {
         if (name == kStatusNames[i]) return static_cast<RunStatus>(i);
     }
     return std::nullopt;
 }
 
-std::string csvField(std::string_view text) {
-    if (text.find_first_of(",\"\r\n") == std::string_view::npos) return std::string(text);
+std::string csvField(std::string_view raw) {
+    const std::string text = results::validUtf8(raw);
+    if (text.find_first_of(",\"\r\n") == std::string_view::npos) return text;
     std::string quoted = "\"";
     for (char c : text) {
         if (c == '"') quoted += '"';

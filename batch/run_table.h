@@ -12,7 +12,11 @@
 
 namespace qf::batch {
 
-enum class RunStatus { Ok, Failed, Crashed, Timeout, Interrupted };
+// Suspect: the program finished, but its warning of numbers after the
+// measured standard says the file was not read as meant (a wrong grid or
+// spectrum count, decimal commas); the run keeps its page and stays out of
+// the merged tables.
+enum class RunStatus { Ok, Failed, Crashed, Timeout, Interrupted, Suspect };
 const char* statusName(RunStatus s);
 std::optional<RunStatus> statusFromName(std::string_view name);
 
@@ -31,6 +35,8 @@ struct RunRecord {
 inline constexpr const char* kRunsHeader =
     "file,folder,program,status,exit_status,message,warnings,seconds";
 
+// A field of a CSV table: valid UTF-8 (other bytes become U+FFFD), quoted
+// where it must be.
 std::string csvField(std::string_view text);
 // Parses CSV text into rows of fields. Returns nothing and sets `error`
 // ("line N: cause") on text that is not CSV (a quote inside an unquoted

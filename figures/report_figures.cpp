@@ -4,6 +4,7 @@
 #include <cstddef>
 
 #include "figures/number_text.h"
+#include "results/tables.h"
 
 namespace qf::figures {
 
@@ -70,21 +71,40 @@ std::string className(const Stage& stage, int component) {
 
 std::string stageTitle(const Stage& stage) { return results::stageLabel(stage); }
 
+// A copy of the curves times `factor`.
+std::vector<double> scaled(const std::vector<double>& values, double factor) {
+    std::vector<double> out;
+    out.reserve(values.size());
+    for (double v : values) out.push_back(v * factor);
+    return out;
+}
+
 RunFigure decomposition(const RunReports& run, const Stage& stage) {
     RunFigure f;
     f.stage = results::stageId(stage);
     f.kind = "decomposition";
-    f.caption = "Normalized measured spectra (points), fitted spectra (grey lines) and the components of the "
-                "first spectrum (the numbered lines mark their positions). The shaded band is the fitted "
-                "window, 320-380 nm.";
+    const double scale = results::fittedScale(stage);
+    f.caption = "All curves are fractions of the largest measured value in the window, the scale the residuals "
+                "are per cent of: measured spectra (open points), fitted spectra (grey lines) and the components "
+                "of the first spectrum (the numbered lines mark their positions).";
+    if (stage.kind == results::StageKind::Tarno) {
+        f.caption += " The fitted spectra are the graph report's theoretical spectra scaled to the same largest "
+                     "value in the window, as the stage scales them for its residuals (factor " +
+                     formatShort(scale, 4) + ").";
+    } else if (scale != 1.0) {
+        f.caption += " The graph report gives the fitted spectra as fractions of the largest smoothed value; "
+                     "here they are multiplied by it (" + formatShort(scale, 4) + ").";
+    }
+    f.caption += " Filled points: values a smoothing cycle moved, where the fit saw them. The shaded band is the "
+                 "fitted window, 320-380 nm.";
     Plot& p = f.plot;
     p.title = stageTitle(stage) + ": decomposition";
     p.xAxis.label = "wavelength (nm)";
-    p.yAxis.label = "intensity (fraction of maximum)";
+    p.yAxis.label = "intensity (fraction of measured maximum)";
     p.yAxis.include = {0};
     p.bands.push_back({320, 380, "fitted window"});
 
-    const CurveSet& measured = run.firstPass.normalized;
+    const CurveSet measured = results::measuredSpectra(run, stage);
     for (std::size_t s = 0; s < measured.values.size(); ++s) {
         Series series;
         series.x = measured.wavelengthsNm;
@@ -103,11 +123,31 @@ RunFigure decomposition(const RunReports& run, const Stage& stage) {
         }
         p.series.push_back(std::move(series));
     }
+    // The points the smoothing cycles moved, at the value the fit worked on.
+    Series moved;
+    moved.style.colour = "#c0392b";
+    moved.style.marker = Marker::TriangleUp;
+    moved.style.filled = true;
+    moved.style.markerSize = 2.4;
+    moved.line = false;
+    moved.markers = true;
+    const CurveSet& smoothed = stage.smoothed;
+    for (std::size_t s = 0; s < smoothed.values.size(); ++s) {
+        for (std::size_t j = 0; j < smoothed.values[s].size() && j < smoothed.wavelengthsNm.size(); ++j) {
+            if (!results::movedBySmoothing(stage, s, j)) continue;
+            moved.x.push_back(smoothed.wavelengthsNm[j]);
+            moved.y.push_back(smoothed.values[s][j]);
+        }
+    }
+    if (!moved.x.empty()) {
+        moved.label = "moved by smoothing (" + std::to_string(moved.x.size()) + " points)";
+        p.series.push_back(std::move(moved));
+    }
     const CurveSet& fitted = stage.theoretical;
     for (std::size_t s = 0; s < fitted.values.size(); ++s) {
         Series series;
         series.x = fitted.wavelengthsNm;
-        series.y = fitted.values[s];
+        series.y = scaled(fitted.values[s], scale);
         series.x.resize(std::min(series.x.size(), series.y.size()));
         // A broad light line under the components: the sum they make.
         series.style.colour = "#a8a8a8";
@@ -120,7 +160,7 @@ RunFigure decomposition(const RunReports& run, const Stage& stage) {
         const int component = static_cast<int>(k) + 1;
         Series series;
         series.x = parts.wavelengthsNm;
-        series.y = parts.values[k];
+        series.y = scaled(parts.values[k], scale);
         series.x.resize(std::min(series.x.size(), series.y.size()));
         series.style = componentStyle(component);
         series.label = "comp. " + std::to_string(component);
@@ -140,7 +180,9 @@ RunFigure residuals(const RunReports& run, const Stage& stage) {
     RunFigure f;
     f.stage = results::stageId(stage);
     f.kind = "residuals";
-    f.caption = "Fitted minus measured spectrum at every point of the fitted window, in per cent of the maximum";
+    f.caption = "Fitted minus measured spectrum at every point of the fitted window, as the graph report gives "
+                "it: in per cent of the largest measured value in the window 320-380 nm (the measured "
+                "spectra as read, not as the smoothing cycles moved them)";
     f.caption += stage.residuals.values.size() > 1 ? "; the first spectrum is black, later spectra lighter." : ".";
     Plot& p = f.plot;
     p.title = stageTitle(stage) + ": residuals";

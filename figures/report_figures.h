@@ -1,7 +1,8 @@
 #pragma once
 // The figures of one run, made from its reports as read back: the first pass
 // (spectra as read, correction curve) and per stage the decomposition (the
-// normalized measured spectra as points, the fitted spectra as lines, the
+// measured spectra as points and the fitted spectra as lines, all on the
+// scale of the stage's residuals; the points the smoothing cycles moved; the
 // components of the first spectrum with their positions and classes), the
 // residuals and, for quenfit, the Stern-Volmer plot of every component.
 

@@ -1,5 +1,6 @@
 #include "figures/report_page.h"
 
+#include <algorithm>
 #include <cmath>
 #include <fstream>
 #include <system_error>
@@ -19,6 +20,12 @@ using results::Stage;
 using results::StageKind;
 
 const char* const kPlusMinus = "\u00b1";
+const char* const kMinus = "-";
+// The resolution the results report prints Ksv and its s.d. to.
+const double kKsvResolution = 0.01;
+// Residuals above this share of the maximum, anywhere in the window, make a
+// poor fit.
+const double kPoorFitPercent = 5.0;
 
 std::string num(double v) { return formatShort(v, 4); }
 std::string esc(const std::string& text) { return escapeXml(text); }
@@ -115,8 +122,10 @@ void appendSummary(std::string& out, const RunReports& run) {
                 }
                 return false;
             };
+            const std::vector<std::string> stageNotes = r == 0 ? stageFlags(stage) : std::vector<std::string>();
             out += r == 0 ? "<tr class=\"stage-start\">" : "<tr>";
-            out += r == 0 ? cell(name, false, "text") + cell(num(block.discriminant)) + cell(std::to_string(block.nsc))
+            out += r == 0 ? cell(name, false, "text") + cell(num(block.discriminant), !stageNotes.empty()) +
+                                cell(std::to_string(block.nsc))
                           : "<td></td><td></td><td></td>";
             out += cell(std::to_string(row.component));
             out += cell(num(row.lNm) + " " + kPlusMinus + " " + num(row.lError), has("outside"));
@@ -127,6 +136,7 @@ void appendSummary(std::string& out, const RunReports& run) {
                 out += cell(sv ? num(sv->ksv) + " " + kPlusMinus + " " + num(sv->ksvSd) : "", has("Ksv"));
             }
             std::string notes;
+            for (const auto& f : stageNotes) notes += (notes.empty() ? "" : "; ") + f;
             for (const auto& f : flags) notes += (notes.empty() ? "" : "; ") + f;
             out += cell(notes, false, "notes");
             out += "</tr>\n";
@@ -135,9 +145,9 @@ void appendSummary(std::string& out, const RunReports& run) {
     out += "</tbody>\n</table>\n";
     out += "<p class=\"notes\">Marked cells (bold, \"!\"): a contribution whose s.d. exceeds it, a component "
            "outside the fitted window 320-380 nm, a wrong component (above 355 nm)";
-    out += quenfit ? "" : ".";
-    if (quenfit) out += ", or two components whose Stern-Volmer constants agree within their s.d.";
-    out += "</p>\n</section>\n";
+    if (quenfit) out += ", two components whose Stern-Volmer constants agree within their s.d. (an s.d. counted as "
+                        "at least the 0.01 it is printed to)";
+    out += "; on DISCR., a poor fit: residuals above 5 % of the maximum anywhere in the window.</p>\n</section>\n";
 }
 
 void appendStageTable(std::string& out, const Stage& stage) {
@@ -164,6 +174,14 @@ void appendStageTable(std::string& out, const Stage& stage) {
     out += "</tbody>\n</table>\n";
 }
 
+// monofit's fall-back: a second VELA-MONO-II heading after VELA-MONO-III.
+bool fellBack(const RunReports& run) {
+    for (const Stage& stage : run.stages) {
+        if (stage.kind == StageKind::VelaMono2 && stage.occurrence > 1) return true;
+    }
+    return false;
+}
+
 void appendStage(std::string& out, const RunReports& run, const Stage& stage) {
     const std::string id = results::stageId(stage);
     out += "<section id=\"" + sectionId(id) + "\">\n<h2>" + esc(results::stageLabel(stage));
@@ -182,8 +200,15 @@ void appendStage(std::string& out, const RunReports& run, const Stage& stage) {
     }
     if (!facts.empty()) out += "<p>" + esc(facts) + "</p>\n";
     if (!stage.absence.empty()) out += "<p class=\"absent\">" + esc(stage.absence) + "</p>\n";
+    for (const std::string& flag : stageFlags(stage)) out += "<p class=\"warning\">" + esc(flag) + ".</p>\n";
     if (!stage.reported && stage.absence.empty()) {
-        out += "<p class=\"absent\">No tables: the reports end before this stage was reported.</p>\n";
+        if (stage.kind == StageKind::VelaMono3 && fellBack(run)) {
+            out += "<p class=\"absent\">No tables: the three-component fit found no third component, so monofit "
+                   "fell back to two components and fitted three again to the spectrum as their smoothing cycles "
+                   "left it (VELA-MONO-II (2)).</p>\n";
+        } else {
+            out += "<p class=\"absent\">No tables: the reports end before this stage was reported.</p>\n";
+        }
     }
     appendStageTable(out, stage);
     for (const RunFigure& f : stageFigures(run, stage)) appendFigure(out, f);
@@ -213,6 +238,26 @@ void writeFile(const std::filesystem::path& path, const std::string& text) {
 
 }  // namespace
 
+std::vector<std::string> stageFlags(const Stage& stage) {
+    std::vector<std::string> flags;
+    double largest = 0, sumSquares = 0;
+    std::size_t count = 0;
+    for (const auto& row : stage.residuals.values) {
+        for (double r : row) {
+            if (std::fabs(r) > std::fabs(largest)) largest = r;
+            sumSquares += r * r;
+            ++count;
+        }
+    }
+    if (count > 0 && std::fabs(largest) > kPoorFitPercent) {
+        const double rms = std::sqrt(sumSquares / static_cast<double>(count));
+        flags.push_back("Poor fit: residuals exceed " + num(kPoorFitPercent) +
+                        " % of the maximum (largest " + (largest < 0 ? std::string(kMinus) : std::string()) +
+                        num(std::fabs(largest)) + " %, RMS " + formatShort(rms, 2) + " %)");
+    }
+    return flags;
+}
+
 std::vector<std::string> summaryFlags(const Stage& stage, const results::SummaryComponent& row) {
     std::vector<std::string> flags;
     if (row.sSd > row.sPercent) flags.push_back("s.d. exceeds the contribution");
@@ -221,7 +266,11 @@ std::vector<std::string> summaryFlags(const Stage& stage, const results::Summary
     if (const auto* mine = table3Row(stage, row.component)) {
         for (const auto& other : stage.table3) {
             if (other.component == row.component) continue;
-            if (std::fabs(mine->ksv - other.ksv) <= mine->ksvSd + other.ksvSd) {
+            // Ksv and its s.d. are printed to 0.01: an s.d. printed as 0 is
+            // anything below that, so each counts as at least 0.01.
+            const double sdMine = std::max(mine->ksvSd, kKsvResolution);
+            const double sdOther = std::max(other.ksvSd, kKsvResolution);
+            if (std::fabs(mine->ksv - other.ksv) <= sdMine + sdOther + 1e-9) {
                 flags.push_back("Ksv agrees with comp. " + std::to_string(other.component) + " within s.d.");
             }
         }

@@ -18,9 +18,15 @@ namespace qf::figures {
 // its contribution's s.d. exceeds the contribution; its position lies
 // outside the fitted window 320-380 nm; its class is "Wrong comp."; its
 // Stern-Volmer constant agrees with another component's within their
-// standard deviations (|Ksv1 - Ksv2| <= s.d.1 + s.d.2), so the quenching
-// does not tell the two apart.
+// standard deviations (|Ksv1 - Ksv2| <= s.d.1 + s.d.2, each s.d. at least
+// the 0.01 the report prints it to), so the quenching does not tell the
+// two apart.
 std::vector<std::string> summaryFlags(const results::Stage& stage, const results::SummaryComponent& row);
+
+// Why a whole stage should not be trusted: "Poor fit" when a residual
+// exceeds 5 % of the maximum anywhere in the window (the reason gives the
+// largest residual and their RMS).
+std::vector<std::string> stageFlags(const results::Stage& stage);
 
 // The page as text.
 std::string reportPageHtml(const results::RunReports& run);

@@ -7,6 +7,7 @@
 
 #include "figures/number_text.h"
 #include "figures/ticks.h"
+#include "results/tables.h"
 
 namespace qf::figures {
 
@@ -248,37 +249,14 @@ void appendSeries(std::string& out, const Frame& f, const Series& s) {
 
 }  // namespace
 
-std::string escapeXml(const std::string& text) {
+std::string escapeXml(const std::string& raw) {
+    // Any byte that is not UTF-8 (a title in an old code page) becomes
+    // U+FFFD first, so the file stays valid XML.
+    const std::string text = results::validUtf8(raw);
     std::string out;
     out.reserve(text.size());
-    std::size_t i = 0;
-    while (i < text.size()) {
-        const auto c = static_cast<unsigned char>(text[i]);
-        if (c >= 0x80) {
-            // Keep a well-formed UTF-8 sequence; any other byte (a title in
-            // an old code page) becomes U+FFFD, so the file stays valid XML.
-            const std::size_t length = c >= 0xF0 && c <= 0xF4 ? 4 : c >= 0xE0 ? 3 : c >= 0xC2 && c <= 0xDF ? 2 : 0;
-            bool valid = length > 0 && i + length <= text.size();
-            for (std::size_t k = 1; valid && k < length; ++k) {
-                valid = (static_cast<unsigned char>(text[i + k]) & 0xC0) == 0x80;
-            }
-            if (valid && length == 3) {
-                const auto d = static_cast<unsigned char>(text[i + 1]);
-                valid = !(c == 0xE0 && d < 0xA0) && !(c == 0xED && d >= 0xA0);  // overlong, surrogate
-            }
-            if (valid && length == 4) {
-                const auto d = static_cast<unsigned char>(text[i + 1]);
-                valid = !(c == 0xF0 && d < 0x90) && !(c == 0xF4 && d >= 0x90);  // overlong, past U+10FFFF
-            }
-            if (valid) {
-                out.append(text, i, length);
-                i += length;
-            } else {
-                out += "\xEF\xBF\xBD";
-                ++i;
-            }
-            continue;
-        }
+    for (char ch : text) {
+        const auto c = static_cast<unsigned char>(ch);
         switch (c) {
             case '&': out += "&amp;"; break;
             case '<': out += "&lt;"; break;
@@ -287,9 +265,8 @@ std::string escapeXml(const std::string& text) {
             case '\'': out += "&#39;"; break;
             default:
                 // Control characters are not allowed in XML 1.0 text.
-                out += c < 0x20 && c != '\t' && c != '\n' ? ' ' : static_cast<char>(c);
+                out += c < 0x20 && c != '\t' && c != '\n' ? ' ' : ch;
         }
-        ++i;
     }
     return out;
 }
@@ -355,10 +332,31 @@ std::string svgElement(const Plot& plot) {
     for (const Series& s : plot.series) appendSeries(out, f, s);
 
     if (!plot.marks.empty()) out += "<g class=\"marks\">";
-    for (const Mark& m : plot.marks) {
+    // Labels of marks closer than their width go a row lower, so that the
+    // positions of close components stay readable.
+    std::vector<std::size_t> order(plot.marks.size());
+    for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
+    std::stable_sort(order.begin(), order.end(),
+                     [&](std::size_t a, std::size_t b) { return plot.marks[a].x < plot.marks[b].x; });
+    std::vector<double> labelRow(plot.marks.size(), 0);
+    std::vector<double> rowEnds;  // right end of the last label in each row
+    for (std::size_t i : order) {
+        const Mark& m = plot.marks[i];
+        if (m.label.empty()) continue;
+        const double start = f.x(m.x) + 2;
+        std::size_t row = 0;
+        while (row < rowEnds.size() && start < rowEnds[row] + 3) ++row;
+        if (row == rowEnds.size()) rowEnds.push_back(0);
+        rowEnds[row] = start + textWidth(m.label) * 11.0 / 12.0;
+        labelRow[i] = static_cast<double>(row);
+    }
+    for (std::size_t i = 0; i < plot.marks.size(); ++i) {
+        const Mark& m = plot.marks[i];
         const double x = f.x(m.x);
         appendLine(out, x, top, x, bottom, strokeAttributes(m.style, 1) + dashAttribute(m.style));
-        if (!m.label.empty()) appendText(out, x + 2, top + 12, "start", m.label, " font-size=\"11\"");
+        if (!m.label.empty()) {
+            appendText(out, x + 2, top + 12 + 12 * labelRow[i], "start", m.label, " font-size=\"11\"");
+        }
     }
     if (!plot.marks.empty()) out += "</g>\n";
 

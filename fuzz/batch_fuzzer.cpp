@@ -2,7 +2,7 @@
 // table of an output folder (trpfit run --merge), any CSV table, and the
 // head of a data file (which program it is for). Arbitrary bytes must give
 // a result or an error, never a crash; a table that reads must write back
-// to text that reads to the same records.
+// to text that reads to the same records (their text made valid UTF-8).
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -11,6 +11,7 @@
 
 #include "batch/inputs.h"
 #include "batch/run_table.h"
+#include "results/tables.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string text(reinterpret_cast<const char*>(data), size);
@@ -25,7 +26,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const auto again = qf::batch::readRunsCsv(out.str(), error);
         if (!again || again->size() != records->size()) std::abort();
         for (std::size_t i = 0; i < records->size(); ++i) {
-            if ((*again)[i].file != (*records)[i].file || (*again)[i].status != (*records)[i].status) {
+            if ((*again)[i].file != qf::results::validUtf8((*records)[i].file) ||
+                (*again)[i].status != (*records)[i].status) {
                 std::abort();
             }
         }

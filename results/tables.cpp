@@ -1,5 +1,7 @@
 #include "results/tables.h"
 
+#include <algorithm>
+#include <cmath>
 #include <optional>
 #include <vector>
 
@@ -7,9 +9,45 @@
 
 namespace qf::results {
 
+std::string validUtf8(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    std::size_t i = 0;
+    while (i < text.size()) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        if (c < 0x80) {
+            out += static_cast<char>(c);
+            ++i;
+            continue;
+        }
+        const std::size_t length = c >= 0xF0 && c <= 0xF4 ? 4 : c >= 0xE0 && c <= 0xEF ? 3 : c >= 0xC2 && c <= 0xDF ? 2 : 0;
+        bool valid = length > 0 && i + length <= text.size();
+        for (std::size_t k = 1; valid && k < length; ++k) {
+            valid = (static_cast<unsigned char>(text[i + k]) & 0xC0) == 0x80;
+        }
+        if (valid && length == 3) {
+            const auto d = static_cast<unsigned char>(text[i + 1]);
+            valid = !(c == 0xE0 && d < 0xA0) && !(c == 0xED && d >= 0xA0);  // overlong, surrogate
+        }
+        if (valid && length == 4) {
+            const auto d = static_cast<unsigned char>(text[i + 1]);
+            valid = !(c == 0xF0 && d < 0x90) && !(c == 0xF4 && d >= 0x90);  // overlong, past U+10FFFF
+        }
+        if (valid) {
+            out.append(text.substr(i, length));
+            i += length;
+        } else {
+            out += "\xEF\xBF\xBD";
+            ++i;
+        }
+    }
+    return out;
+}
+
 namespace {
 
-std::string field(const std::string& text) {
+std::string field(const std::string& raw) {
+    const std::string text = validUtf8(raw);
     if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
     std::string out = "\"";
     for (char c : text) {
@@ -148,6 +186,7 @@ std::string spectraCsv(const RunReports& run) {
     addCurves(csv, "first pass", "experimental", fp.normalized);
     for (const Stage& s : run.stages) {
         const std::string label = stageLabel(s);
+        addCurves(csv, label, "measured", measuredSpectra(run, s));
         addCurves(csv, label, "smoothed", s.smoothed);
         addCurves(csv, label, "smoothing_difference", s.smoothedDifference);
         addCurves(csv, label, "residual", s.residuals);
@@ -155,6 +194,82 @@ std::string spectraCsv(const RunReports& run) {
         addCurves(csv, label, "component", s.firstSpectrumComponents);
     }
     return csv.text();
+}
+
+namespace {
+
+// A smoothing difference d = 0.01 Fix(smoothed - measured + 0.5) on the
+// 0..10000 scale back to smoothed - measured in whole units: Fix truncates
+// toward zero, so a negative difference of n units prints as n + 1.
+double differenceUnits(double d) {
+    const double n = std::round(d * 100.0);
+    return n < 0 ? n - 1 : n;
+}
+
+bool sameShape(const CurveSet& a, const CurveSet& b) {
+    if (a.values.size() != b.values.size() || a.wavelengthsNm != b.wavelengthsNm) return false;
+    for (std::size_t s = 0; s < a.values.size(); ++s) {
+        if (a.values[s].size() != b.values[s].size()) return false;
+    }
+    return !a.values.empty();
+}
+
+bool inWindow(double nm) { return nm >= 320 - 1e-9 && nm <= 380 + 1e-9; }
+
+}  // namespace
+
+CurveSet measuredSpectra(const RunReports& run, const Stage& stage) {
+    CurveSet out;
+    if (sameShape(stage.smoothed, stage.smoothedDifference)) {
+        out.wavelengthsNm = stage.smoothed.wavelengthsNm;
+        for (std::size_t s = 0; s < stage.smoothed.values.size(); ++s) {
+            std::vector<double> row;
+            for (std::size_t j = 0; j < stage.smoothed.values[s].size(); ++j) {
+                const double smoothedUnits = std::round(stage.smoothed.values[s][j] * 10000.0);
+                row.push_back((smoothedUnits - differenceUnits(stage.smoothedDifference.values[s][j])) / 10000.0);
+            }
+            out.values.push_back(std::move(row));
+        }
+        return out;
+    }
+    const CurveSet& first = run.firstPass.normalized;
+    double largest = 0;
+    for (const auto& row : first.values) {
+        for (std::size_t j = 0; j < row.size() && j < first.wavelengthsNm.size(); ++j) {
+            if (inWindow(first.wavelengthsNm[j])) largest = std::max(largest, row[j]);
+        }
+    }
+    if (!(largest > 0)) return out;
+    out.wavelengthsNm = first.wavelengthsNm;
+    for (const auto& row : first.values) {
+        std::vector<double> scaled;
+        for (double v : row) scaled.push_back(std::round(v / largest * 10000.0) / 10000.0);
+        out.values.push_back(std::move(scaled));
+    }
+    return out;
+}
+
+double fittedScale(const Stage& stage) {
+    if (stage.kind == StageKind::Tarno) {
+        const CurveSet& t = stage.theoretical;
+        double largest = 0;
+        for (const auto& row : t.values) {
+            for (std::size_t j = 0; j < row.size() && j < t.wavelengthsNm.size(); ++j) {
+                if (inWindow(t.wavelengthsNm[j])) largest = std::max(largest, row[j]);
+            }
+        }
+        return largest > 0 ? 1.0 / largest : 1.0;
+    }
+    double largest = 0;
+    for (const auto& row : stage.smoothed.values) {
+        for (double v : row) largest = std::max(largest, v);
+    }
+    return largest > 0 ? largest : 1.0;
+}
+
+bool movedBySmoothing(const Stage& stage, std::size_t s, std::size_t j) {
+    const auto& d = stage.smoothedDifference.values;
+    return s < d.size() && j < d[s].size() && differenceUnits(d[s][j]) != 0;
 }
 
 }  // namespace qf::results

@@ -235,7 +235,7 @@ TEST(BatchRun, ResumeRunsOnlyWhatIsMissingOrOutOfDate) {
     ASSERT_EQ(::chdir(d.c_str()), 0);
     std::ostringstream out, err;
     EXPECT_EQ(runBatch(o, out, err), 0) << err.str();
-    EXPECT_NE(out.str().find("(1 run now)"), std::string::npos) << out.str();
+    EXPECT_NE(out.str().find("; 1 run now."), std::string::npos) << out.str();
     EXPECT_EQ(reportTime(d / "out" / "a"), aTime);
     EXPECT_EQ(reportTime(d / "out" / "b"), bTime);
     for (const auto& [file, r] : runsTable(d / "out")) EXPECT_EQ(r.status, RunStatus::Ok) << file;
@@ -246,7 +246,7 @@ TEST(BatchRun, ResumeRunsOnlyWhatIsMissingOrOutOfDate) {
     fs::last_write_time(d / "b.dat", fs::file_time_type::clock::now() + std::chrono::seconds(5));
     std::ostringstream out2;
     EXPECT_EQ(runBatch(o, out2, err), 0) << err.str();
-    EXPECT_NE(out2.str().find("(1 run now)"), std::string::npos) << out2.str();
+    EXPECT_NE(out2.str().find("; 1 run now."), std::string::npos) << out2.str();
     EXPECT_EQ(reportTime(d / "out" / "a"), aTime);
     EXPECT_NE(reportTime(d / "out" / "b"), bTime);
 
@@ -254,7 +254,7 @@ TEST(BatchRun, ResumeRunsOnlyWhatIsMissingOrOutOfDate) {
     o.version = "another";
     std::ostringstream out3;
     EXPECT_EQ(runBatch(o, out3, err), 0) << err.str();
-    EXPECT_NE(out3.str().find("(3 run now)"), std::string::npos) << out3.str();
+    EXPECT_NE(out3.str().find("; 3 run now."), std::string::npos) << out3.str();
     ASSERT_EQ(::chdir("/"), 0);
 }
 

@@ -93,6 +93,20 @@ TEST(ReportTexts, ReportsInAnotherOrderAreNamedForWhatTheyLookLike) {
     EXPECT_NE(made.message.find("c.txt looks like the graph report"), std::string::npos) << made.message;
     EXPECT_EQ(made.message.find("Result.txt"), std::string::npos) << made.message;
     EXPECT_EQ(reportOrderProblem("a", in.result, "b", in.summary, "c", in.graph), "");
+
+    // The command says the same and writes nothing.
+    ScratchDir dir;
+    const fs::path g = sourcePath("tests/golden");
+    const std::string command = std::string(QF_TRPFIT_EXE) + " report -o " + dir.file("out") + " " +
+                                (g / "single_Graph.txt").string() + " " + (g / "single_Result.txt").string() + " " +
+                                (g / "single_Summary.txt").string() + " >/dev/null 2>" + dir.file("err");
+    EXPECT_NE(std::system(command.c_str()), 0);
+    const std::string err = readFile(dir.path() / "err");
+    EXPECT_NE(err.find("single_Graph.txt looks like the graph report, given as the results report"),
+              std::string::npos) << err;
+    EXPECT_NE(err.find("single_Result.txt looks like the results report, given as the graph report"),
+              std::string::npos) << err;
+    EXPECT_FALSE(fs::exists(dir.path() / "out"));
 }
 
 }  // namespace

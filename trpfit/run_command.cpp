@@ -92,8 +92,7 @@ void addRunCommand(CLI::App& app, CommandContext& context) {
                     "data files and folders of data files (with --merge: output folders of "
                     "earlier batches)")
         ->required();
-    cmd->add_option("-j,--jobs", args->jobs, "analyses at a time (default: one per CPU)")
-        ->check(CLI::PositiveNumber);
+    cmd->add_option("-j,--jobs", args->jobs, "analyses at a time (default: one per CPU)");
     cmd->add_option("-o,--output", args->outDir, "output folder (default ./trpfit-out)");
     cmd->add_flag("--resume", args->resume,
                   "keep the complete runs of an earlier batch into the output folder, run the "
@@ -115,7 +114,15 @@ void addRunCommand(CLI::App& app, CommandContext& context) {
                   "named");
     // Tests point this at stand-in programs.
     cmd->add_option("--program-dir", args->programDir)->group("");
-    cmd->callback([args, &context] {
+    cmd->callback([args, cmd, &context] {
+        if (cmd->count("--jobs") > 0 && args->jobs < 1) throw CLI::ValidationError("-j must be at least 1");
+        // A mistyped name is a usage error, found before any folder is made.
+        for (const std::string& input : args->inputs) {
+            std::error_code ec;
+            if (!std::filesystem::exists(input, ec)) {
+                throw CLI::ValidationError(input + ": no such file or folder");
+            }
+        }
         if (args->merge && (args->resume || !args->shard.empty() || !args->program.empty())) {
             throw CLI::ValidationError("--merge", "takes no --resume, --shard or --program");
         }
