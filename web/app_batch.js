@@ -24,7 +24,6 @@ const batch = (() => {
     return {
       file: run.name,
       program: a.program,
-      status: a.status === 0 ? "ok" : "failed",
       exitStatus: String(a.status),
       errText: [...a.warnings, a.message].filter((l) => l !== "").join("\n"),
       components: components ? components.csv : "",
@@ -74,7 +73,11 @@ const batch = (() => {
       const failed = runs.filter((r) => r.analysis.status !== 0).length;
       page.showMessage(failed === 0 ? "" : failed + " of " + runs.length + " data files failed; the index names the causes.");
       page.showWarnings([]);
-      const all = [{ name: "index.html", bytes: trpfitText.encode(index.page) }];
+      const all = [
+        { name: "index.html", bytes: trpfitText.encode(index.page) },
+        { name: "runs.csv", bytes: trpfitText.encode(index.runs) },
+        { name: "components.csv", bytes: trpfitText.encode(index.components) },
+      ];
       if (index.figure) all.push({ name: "positions.svg", bytes: trpfitText.encode(index.figure) });
       for (const r of runs) all.push(...page.runFiles(r, r.folder + "/"));
       page.showDownloads(all, "trpfit-batch.zip");

@@ -199,20 +199,23 @@ window.trpfit = {
     };
   },
 
-  // The batch index page over runs: records [{file, program, status ("ok"
-  // or "failed"), exitStatus, errText (the warning and failure lines),
+  // The batch index page over runs: records [{file, program, exitStatus,
+  // errText (the warning and failure lines),
   // components (the run's components.csv or ""), link (its report page in
   // the archive or "")}]. Resolves to {page, figure, runs, components}.
   async index(records) {
     const inputs = { count: String(records.length) };
     records.forEach((r, i) => {
-      for (const key of ["file", "program", "status", "exitStatus", "errText", "components", "link"]) {
+      for (const key of ["file", "program", "exitStatus", "errText", "components", "link"]) {
         inputs["run." + i + "." + key] = String(r[key] === undefined ? "" : r[key]);
       }
     });
     const { outputs } = await trpfitEngine.call("index", inputs);
     const text = (key) => trpfitText.decode(outputs[key]);
-    return { page: text("page"), figure: text("figure"), runs: text("runs"), components: text("components") };
+    return {
+      page: text("page"), figure: text("figure"), runs: text("runs"), components: text("components"),
+      statuses: text("statuses").split("\n").filter((l) => l !== ""),
+    };
   },
 
   // Milliseconds from the start of the worker to the engine being ready.

@@ -1,59 +1,56 @@
 // The index of several data files analysed in turn, as `trpfit run` writes
-// it: the table of statuses and causes, and the figure of component
-// positions over the components tables of the runs that completed.
+// it: the table of statuses and causes (a run that warned of numbers after
+// the measured standard is suspect), and the figure of component positions
+// over the components tables of the runs that are ok.
+#include <sstream>
 #include <string>
 #include <vector>
 
+#include "batch/batch_outcome.h"
 #include "batch/index_figure.h"
 #include "batch/index_page.h"
+#include "batch/result_tables.h"
+#include "batch/run_folder.h"
 #include "batch/run_table.h"
 #include "operations.h"
-
-#include <sstream>
 
 namespace qf::web {
 
 void batchIndex(Exchange& ex) {
     const int count = ex.intInput("count", 0);
-    std::vector<batch::IndexEntry> entries;
+    std::vector<batch::IndexRun> runs;
     std::vector<batch::RunRecord> records;
-    std::vector<std::vector<std::string>> components;
+    batch::CombinedTable components(batch::componentsHeading());
     for (int i = 0; i < count; ++i) {
         const std::string key = "run." + std::to_string(i) + ".";
-        batch::RunRecord r;
+        batch::IndexRun run;
+        batch::RunRecord& r = run.record;
         r.file = ex.input(key + "file");
         r.program = ex.input(key + "program");
-        r.status = batch::statusFromName(ex.input(key + "status")).value_or(batch::RunStatus::Failed);
         r.exitStatus = ex.input(key + "exitStatus");
+        r.status = r.exitStatus == "0" ? batch::RunStatus::Ok : batch::RunStatus::Failed;
         // The failure and warning lines as `trpfit run` records them.
         batch::splitErrorText(ex.input(key + "errText"), r.program, r.file, r.file, r.message, r.warnings);
-        const std::size_t slash = ex.input(key + "link").find('/');
-        r.folder = slash == std::string::npos ? "" : ex.input(key + "link").substr(0, slash);
-        records.push_back(r);
-        entries.push_back({r, ex.input(key + "link")});
-        // The run's components table, its first column set to the input.
+        if (r.status == batch::RunStatus::Ok) batch::classifyFinishedRun(r);
+        run.pageLink = ex.input(key + "link");
+        r.folder = run.pageLink.substr(0, run.pageLink.find('/'));
+        run.componentsCsv = ex.input(key + "components");
         std::string error;
-        const auto rows = batch::parseCsv(ex.input(key + "components"), error);
-        if (!rows || rows->empty()) continue;
-        if (components.empty()) components.push_back(rows->front());
-        for (std::size_t k = 1; k < rows->size(); ++k) {
-            std::vector<std::string> row = (*rows)[k];
-            if (!row.empty()) row.front() = r.file;
-            components.push_back(row);
+        if (r.status == batch::RunStatus::Ok && !run.componentsCsv.empty()) {
+            components.addRunText(r.file, run.componentsCsv, error);
         }
+        records.push_back(r);
+        runs.push_back(std::move(run));
     }
-    const std::string figure = batch::componentPositionsSvg(components);
-    ex.setOutput("page", batch::indexPage(entries, figure));
-    ex.setOutput("figure", figure);
-    std::ostringstream runs;
-    batch::writeRunsCsv(runs, records);
-    ex.setOutput("runs", runs.str());
-    std::string table;
-    for (const auto& row : components) {
-        for (std::size_t k = 0; k < row.size(); ++k) table += (k ? "," : "") + batch::csvField(row[k]);
-        table += "\r\n";
-    }
-    ex.setOutput("components", table);
+    ex.setOutput("page", batch::indexPageOfRuns(runs));
+    ex.setOutput("figure", batch::componentPositionsSvg(components.rows(records)));
+    std::ostringstream table;
+    batch::writeRunsCsv(table, records);
+    ex.setOutput("runs", table.str());
+    ex.setOutput("components", components.text(records));
+    std::string statuses;
+    for (const batch::RunRecord& r : records) statuses += std::string(batch::statusName(r.status)) + "\n";
+    ex.setOutput("statuses", statuses);
     ex.setOutput("status", "0");
 }
 

@@ -25,9 +25,9 @@ void scanExport(Exchange& ex);
 // figure:NAME.svg, table:NAME.csv, status, message.
 void reportPage(Exchange& ex);
 
-// "index": the batch's runs (run.I.file, .program, .status, .exitStatus,
-// .errText, .components, .link for I below count). Outputs page,
-// figure, runs (runs.csv), components (the combined table).
+// "index": the batch's runs (run.I.file, .program, .exitStatus, .errText,
+// .components, .link for I below count). Outputs page, figure, runs
+// (runs.csv), components (the combined table), statuses (one per line).
 void batchIndex(Exchange& ex);
 
 }  // namespace qf::web

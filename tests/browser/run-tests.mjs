@@ -179,6 +179,7 @@ describe("the page", () => {
       ["series.dat", readRoot("examples/series.dat")],
       ["broken.dat", Buffer.from("Tiny series\n1 3 320 380 7\n")],
       ["single.dat", readRoot("examples/single.dat")],
+      ["notes.dat", Buffer.concat([readRoot("examples/single.dat"), Buffer.from("Notes: 1 2 3\r\n")])],
     ]) {
       writeFileSync(join(dir, name), bytes);
       paths.push(join(dir, name));
@@ -191,6 +192,7 @@ describe("the page", () => {
         .map((tr) => Array.from(tr.cells).map((td) => td.textContent)));
     assert.deepEqual(rows.map((r) => [r[0], r[1], r[2]]), [
       ["series.dat", "quenfit", "ok"], ["broken.dat", "quenfit", "failed"], ["single.dat", "monofit", "ok"],
+      ["notes.dat", "monofit", "suspect"],
     ]);
     const native = splitNativeErr("quenfit", runNative("quenfit", readFileSync(paths[1]), "broken.dat").stderr);
     assert.equal(rows[1][3], native.cause);
