@@ -2,7 +2,11 @@
 
 #include <cmath>
 
+#include "textio/checked.h"
+
 namespace qf {
+
+using fp::Real;
 
 namespace {
 const double kLn2 = std::log(2.0);
@@ -10,14 +14,19 @@ const double kLn2 = std::log(2.0);
 
 BandShape bandShape(double lambdaM) {
     BandShape b{};
-    b.nuMax = wavenumber(lambdaM);
-    b.nuPlus = 0.8308 * b.nuMax + 7071.0;
-    b.nuMinus = 1.1768 * b.nuMax - 7781.0;
-    b.rho = (b.nuMax - b.nuMinus) / (b.nuPlus - b.nuMax);
-    b.nuLimit = b.nuMax + (b.nuPlus - b.nuMinus) * b.rho / (b.rho * b.rho - 1.0);
+    const Real nuMax = wavenumber(lambdaM);
+    const Real nuPlus = 0.8308 * nuMax + 7071.0;
+    const Real nuMinus = 1.1768 * nuMax - 7781.0;
+    const Real rho = (nuMax - nuMinus) / (nuPlus - nuMax);
+    b.nuMax = nuMax.value();
+    b.nuPlus = nuPlus.value();
+    b.nuMinus = nuMinus.value();
+    b.rho = rho.value();
+    b.nuLimit = (nuMax + (nuPlus - nuMinus) * rho / (rho * rho - 1.0)).value();
     if (b.rho > 0.0) {
-        b.lnRho = std::log(b.rho);
-        if (b.lnRho != 0.0) b.shapeCoefficient = kLn2 / (b.lnRho * b.lnRho);
+        const Real lnRho = log(rho);
+        b.lnRho = lnRho.value();
+        if (b.lnRho != 0.0) b.shapeCoefficient = (kLn2 / (lnRho * lnRho)).value();
     }
     return b;
 }
@@ -25,27 +34,27 @@ BandShape bandShape(double lambdaM) {
 namespace {
 
 // ln 2 / (ln rho)^2. For a band whose asymmetry is not usable the logarithm
-// is taken anyway, so that the failure flags record the undefined operation.
+// is taken anyway, so that the undefined operation is recorded as a failure.
 double coefficientOf(const BandShape& band) {
     if (band.rho > 0.0 && band.lnRho != 0.0) return band.shapeCoefficient;
-    const double lnRho = std::log(band.rho);
-    return kLn2 / (lnRho * lnRho);
+    const Real lnRho = fp::log(band.rho);
+    return (kLn2 / (lnRho * lnRho)).value();
 }
 
 }  // namespace
 
 bool bandDefinedAt(const BandShape& band, double lambda) {
     if (!(band.rho > 0.0) || band.lnRho == 0.0) return false;
-    const double nu = wavenumber(lambda);
-    const double q = (band.nuLimit - nu) / (band.nuLimit - band.nuMax);
+    const Real nu = wavenumber(lambda);
+    const Real q = (band.nuLimit - nu) / (band.nuLimit - band.nuMax);
     return q > 0.0;
 }
 
 double lognormalShape(const BandShape& band, double lambda) {
-    const double nu = wavenumber(lambda);
-    const double q = (band.nuLimit - nu) / (band.nuLimit - band.nuMax);
-    const double lnQ = std::log(q);
-    return std::exp(-coefficientOf(band) * (lnQ * lnQ));
+    const Real nu = wavenumber(lambda);
+    const Real q = (band.nuLimit - nu) / (band.nuLimit - band.nuMax);
+    const Real lnQ = log(q);
+    return exp(-Real(coefficientOf(band)) * (lnQ * lnQ)).value();
 }
 
 double lognormalShape(double lambdaM, double lambda) {
@@ -53,14 +62,14 @@ double lognormalShape(double lambdaM, double lambda) {
 }
 
 double shapeRatio(const BandShape& band, double lambda1, double lambda2) {
-    const double nu1 = wavenumber(lambda1);
-    const double nu2 = wavenumber(lambda2);
-    const double d1 = band.nuLimit - nu1;
-    const double d2 = band.nuLimit - nu2;
-    const double d0 = band.nuLimit - band.nuMax;
-    const double product = d1 * d2 / (d0 * d0);
-    const double quotient = d1 / d2;
-    return std::exp(-coefficientOf(band) * std::log(product) * std::log(quotient));
+    const Real nu1 = wavenumber(lambda1);
+    const Real nu2 = wavenumber(lambda2);
+    const Real d1 = band.nuLimit - nu1;
+    const Real d2 = band.nuLimit - nu2;
+    const Real d0 = band.nuLimit - band.nuMax;
+    const Real product = d1 * d2 / (d0 * d0);
+    const Real quotient = d1 / d2;
+    return exp(-Real(coefficientOf(band)) * log(product) * log(quotient)).value();
 }
 
 double shapeRatio(double lambdaM, double lambda1, double lambda2) {
@@ -69,9 +78,11 @@ double shapeRatio(double lambdaM, double lambda1, double lambda2) {
 
 double areaFactorScaled(double lambdaM, double scale) {
     const BandShape b = bandShape(lambdaM);
-    const double lnRho = std::log(b.rho);
-    return scale * 2.12893 * (b.nuPlus - b.nuMinus) * lnRho * b.rho / (b.rho * b.rho - 1.0) *
-           std::exp(lnRho * lnRho / 2.7726);
+    const Real rho = b.rho;
+    const Real lnRho = log(rho);
+    return (Real(scale) * 2.12893 * (Real(b.nuPlus) - b.nuMinus) * lnRho * rho / (rho * rho - 1.0) *
+            exp(lnRho * lnRho / 2.7726))
+        .value();
 }
 
 // 1.0 * 2.12893 is exact, so the plain factor shares the scaled formula.
@@ -79,7 +90,9 @@ double areaFactor(double lambdaM) { return areaFactorScaled(lambdaM, 1.0); }
 
 double peakWavelength(double lambdaM, double lambdaStart) {
     const BandShape band = bandShape(lambdaM);
-    auto g = [&band](double lambda) { return lognormalShape(band, lambda) / (lambda * lambda); };
+    auto g = [&band](double lambda) {
+        return (Real(lognormalShape(band, lambda)) / (Real(lambda) * lambda)).value();
+    };
     double lambda = lambdaStart;
     double h = 2.56;
     const double tolerance = 0.1;

@@ -3,11 +3,13 @@
 // wavelength of its maximum, lambdaM (nm); width and asymmetry follow from it
 // through two fixed linear relations of the half-maximum wavenumbers.
 
+#include "textio/checked.h"
+
 namespace qf {
 
 // Wavenumber (1/cm) of a wavelength (nm): 10^7 nm make a centimetre.
 inline constexpr double kNanometresPerCentimetre = 10000000.0;
-inline double wavenumber(double lambdaNm) { return kNanometresPerCentimetre / lambdaNm; }
+inline double wavenumber(double lambdaNm) { return fp::div(kNanometresPerCentimetre, lambdaNm); }
 
 struct BandShape {
     double nuMax;    // 1/cm
@@ -28,7 +30,7 @@ BandShape bandShape(double lambdaM);
 bool bandDefinedAt(const BandShape& band, double lambda);
 
 // Band value, 1 at the maximum. Undefined (see bandDefinedAt) values are a
-// run failure through the floating-point flags.
+// run failure through the record of arithmetic failures.
 double lognormalShape(const BandShape& band, double lambda);
 double lognormalShape(double lambdaM, double lambda);
 

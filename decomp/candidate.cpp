@@ -4,8 +4,11 @@
 
 #include "band/band.h"
 #include "quench/stern_volmer.h"
+#include "textio/checked.h"
 
 namespace qf {
+
+using fp::Real;
 
 namespace {
 
@@ -52,11 +55,11 @@ void solveAmplitudes(const FitProblem& problem, int n, const Shapes& shapes, con
     for (int i = 0; i < problem.nSpec; ++i) {
         std::array<double, 3> b{};
         for (int k = 0; k < n; ++k) {
-            double sum = 0.0;
+            Real sum = 0.0;
             for (int j = 0; j < problem.nPoints; ++j) {
-                sum += w(i, j) * shapes[static_cast<std::size_t>(k)][static_cast<std::size_t>(j)];
+                sum += Real(w(i, j)) * shapes[static_cast<std::size_t>(k)][static_cast<std::size_t>(j)];
             }
-            b[static_cast<std::size_t>(k)] = sum;
+            b[static_cast<std::size_t>(k)] = sum.value();
         }
         for (int c = 0; c < n; ++c) {
             Square replaced = gram;
@@ -64,7 +67,7 @@ void solveAmplitudes(const FitProblem& problem, int n, const Shapes& shapes, con
                 replaced[static_cast<std::size_t>(r)][static_cast<std::size_t>(c)] =
                     b[static_cast<std::size_t>(r)];
             }
-            candidate.amplitudes(c, i) = gramDeterminant(replaced, n) / d;
+            candidate.amplitudes(c, i) = fp::div(gramDeterminant(replaced, n), d);
         }
     }
 }
@@ -85,7 +88,7 @@ bool sternVolmerLines(const FitProblem& problem, int n, Candidate& candidate) {
     const std::span<const double> x = problem.activity.first(static_cast<std::size_t>(problem.nSpec));
     for (int k = 0; k < n; ++k) {
         for (int i = 0; i < problem.nSpec; ++i) {
-            y[static_cast<std::size_t>(i)] = candidate.amplitudes(k, 0) / candidate.amplitudes(k, i);
+            y[static_cast<std::size_t>(i)] = fp::div(candidate.amplitudes(k, 0), candidate.amplitudes(k, i));
         }
         const std::span<const double> ys(y.data(), static_cast<std::size_t>(problem.nSpec));
         const SternVolmerLine line = sternVolmerLine(x, ys);
@@ -97,35 +100,39 @@ bool sternVolmerLines(const FitProblem& problem, int n, Candidate& candidate) {
         candidate.svRelDev[kk] = relativeDeviation(line, x);
         if (line.ksv < -0.1 || std::fabs(line.intercept - 1.0) > 1.0) return false;
     }
-    double sum = 0.0;
+    Real sum = 0.0;
     for (int k = 0; k < n; ++k) sum += candidate.svRelDev[static_cast<std::size_t>(k)];
-    candidate.svPenalty = sum / static_cast<double>(n);
+    candidate.svPenalty = (sum / static_cast<double>(n)).value();
     return true;
 }
 
 double totalMisfit(const FitProblem& problem, int n, const Shapes& shapes, const Candidate& candidate) {
     const Matrix& w = *problem.wavenumberSpectra;
-    double total = 0.0;
+    Real total = 0.0;
     for (int i = 0; i < problem.nSpec; ++i) {
         for (int j = 0; j < problem.nPoints; ++j) {
-            double model = 0.0;
+            Real model = 0.0;
             for (int k = 0; k < n; ++k) {
-                model += candidate.amplitudes(k, i) *
+                model += Real(candidate.amplitudes(k, i)) *
                          shapes[static_cast<std::size_t>(k)][static_cast<std::size_t>(j)];
             }
-            total += std::fabs(model - w(i, j));
+            total += fabs(model - w(i, j));
         }
     }
-    return total;
+    return total.value();
 }
 
 }  // namespace
 
-double gramDeterminant(const Square& m, int n) {
-    if (n == 1) return m[0][0];
-    if (n == 2) return m[0][0] * m[1][1] - m[0][1] * m[1][0];
-    return m[0][0] * m[1][1] * m[2][2] + m[0][1] * m[1][2] * m[2][0] + m[0][2] * m[1][0] * m[2][1] -
-           m[0][2] * m[1][1] * m[2][0] - m[0][1] * m[1][0] * m[2][2] - m[0][0] * m[1][2] * m[2][1];
+double gramDeterminant(const Square& matrix, int n) {
+    // The column of right-hand sides that Cramer's rule puts in can hold
+    // any size, so every product is checked.
+    const auto m = [&matrix](std::size_t r, std::size_t c) { return Real(matrix[r][c]); };
+    if (n == 1) return matrix[0][0];
+    if (n == 2) return (m(0, 0) * m(1, 1) - m(0, 1) * m(1, 0)).value();
+    return (m(0, 0) * m(1, 1) * m(2, 2) + m(0, 1) * m(1, 2) * m(2, 0) + m(0, 2) * m(1, 0) * m(2, 1) -
+            m(0, 2) * m(1, 1) * m(2, 0) - m(0, 1) * m(1, 0) * m(2, 2) - m(0, 0) * m(1, 2) * m(2, 1))
+        .value();
 }
 
 void evaluateCandidate(const FitProblem& problem, int n, Candidate& candidate) {
@@ -140,7 +147,7 @@ void evaluateCandidate(const FitProblem& problem, int n, Candidate& candidate) {
     if (!amplitudesPositive(candidate, n, problem.nSpec)) return;
     if (problem.sternVolmer()) {
         if (!sternVolmerLines(problem, n, candidate)) return;
-        candidate.criterion = totalMisfit(problem, n, shapes, candidate) * (1.0 + candidate.svPenalty);
+        candidate.criterion = fp::mul(totalMisfit(problem, n, shapes, candidate), 1.0 + candidate.svPenalty);
     } else {
         candidate.criterion = totalMisfit(problem, n, shapes, candidate);
     }

@@ -3,13 +3,14 @@
 #include <cmath>
 
 #include "band/band.h"
+#include "textio/checked.h"
 #include "textio/rounding.h"
 
 namespace qf {
 
 namespace {
 
-double squared(double x) { return x * x; }
+double squared(double x) { return fp::mul(x, x); }
 
 void computeContributions(const VelaVariant& variant, const VelaBest& best, Decomposition& d) {
     Matrix area(kMaxComponents, d.nSpec);
@@ -18,14 +19,14 @@ void computeContributions(const VelaVariant& variant, const VelaBest& best, Deco
         const double factor =
             areaFactorScaled(best.bestMaxima[static_cast<std::size_t>(k)], variant.areaScale);
         for (int i = 0; i < d.nSpec; ++i) {
-            area(k, i) = best.bestAmplitudes(k, i) * factor;
-            total[static_cast<std::size_t>(i)] += area(k, i);
+            area(k, i) = fp::mul(best.bestAmplitudes(k, i), factor);
+            total[static_cast<std::size_t>(i)] = fp::add(total[static_cast<std::size_t>(i)], area(k, i));
         }
     }
     for (int i = 0; i < d.nSpec; ++i) {
         for (int k = 0; k < d.n; ++k) {
             d.contribution(k, i) =
-                0.1 * fix(1000.0 * area(k, i) / total[static_cast<std::size_t>(i)] + 0.5);
+                0.1 * fix(fp::div(fp::mul(1000.0, area(k, i)), total[static_cast<std::size_t>(i)]) + 0.5);
             // The series prints its areas on the scale of the single spectrum,
             // whose area factor already carries the 0.01.
             d.printedArea(k, i) =
@@ -50,8 +51,9 @@ double theoretical(const VelaBest& best, int n, int i, double lambda, double lam
     const double r = lambdaMax / lambda;
     double t = 0.0;
     for (int k = 0; k < n; ++k) {
-        t += best.bestAmplitudes(k, i) *
-             lognormalShape(best.bestMaxima[static_cast<std::size_t>(k)], lambda) * squared(r);
+        t = fp::add(t, fp::mul(fp::mul(best.bestAmplitudes(k, i),
+                                       lognormalShape(best.bestMaxima[static_cast<std::size_t>(k)], lambda)),
+                               squared(r)));
     }
     return t;
 }
@@ -68,23 +70,23 @@ void computeResiduals(const VelaVariant& variant, const Spectra& spectra, const 
         double pointExp = 0.0;
         for (int i = 0; i < d.nSpec; ++i) {
             const double t = theoretical(best, d.n, i, lambda, spectra.lambdaMax);
-            fit.residuals(i, j) = 0.01 * (t - spectra.workSpectra(i, j));
-            d.expResiduals(i, j) = 0.01 * (t - spectra.expSpectra(i, j));
-            pointFit += squared(fit.residuals(i, j));
-            pointExp += squared(d.expResiduals(i, j));
+            fit.residuals(i, j) = 0.01 * fp::sub(t, spectra.workSpectra(i, j));
+            d.expResiduals(i, j) = 0.01 * fp::sub(t, spectra.expSpectra(i, j));
+            pointFit = fp::add(pointFit, squared(fit.residuals(i, j)));
+            pointExp = fp::add(pointExp, squared(d.expResiduals(i, j)));
         }
         if (variant.mono()) {
-            sumFit += pointFit;
-            sumExp += pointExp;
+            sumFit = fp::add(sumFit, pointFit);
+            sumExp = fp::add(sumExp, pointExp);
         } else {
             const double nSpec = static_cast<double>(d.nSpec);
-            sumFit += 0.001 * fix(1000.0 * pointFit / nSpec);
-            sumExp += 0.001 * fix(1000.0 * pointExp / nSpec);
+            sumFit = fp::add(sumFit, 0.001 * fix(fp::mul(1000.0, pointFit) / nSpec));
+            sumExp = fp::add(sumExp, 0.001 * fix(fp::mul(1000.0, pointExp) / nSpec));
         }
     }
     const double nPoints = static_cast<double>(d.nPoints);
-    fit.fitRms = 0.001 * fix(1000.0 * std::sqrt(sumFit / nPoints) + 0.5);
-    fit.expRms = 0.001 * fix(1000.0 * std::sqrt(sumExp / nPoints) + 0.5);
+    fit.fitRms = 0.001 * fix(fp::mul(1000.0, std::sqrt(sumFit / nPoints)) + 0.5);
+    fit.expRms = 0.001 * fix(fp::mul(1000.0, std::sqrt(sumExp / nPoints)) + 0.5);
 }
 
 void computeCurves(const Spectra& spectra, const VelaBest& best, Decomposition& d) {
@@ -97,7 +99,8 @@ void computeCurves(const Spectra& spectra, const VelaBest& best, Decomposition& 
             const double shape = lognormalShape(lambdaM, lambda);
             const double r = spectra.lambdaMax / lambda;
             for (int i = 0; i < d.nSpec; ++i) {
-                curve(i, p) = best.bestAmplitudes(k, i) * shape * squared(r) / spectra.spectrumMax;
+                curve(i, p) = fp::div(fp::mul(fp::mul(best.bestAmplitudes(k, i), shape), squared(r)),
+                                      spectra.spectrumMax);
             }
         }
     }
@@ -107,7 +110,7 @@ void computeCurves(const Spectra& spectra, const VelaBest& best, Decomposition& 
 double curveSum(const Decomposition& d, int i, int p) {
     double sum = 0.0;
     for (int k = 0; k < kMaxComponents; ++k) {
-        sum += k < d.n ? d.theoreticalCurves[static_cast<std::size_t>(k)](i, p) : 0.0;
+        sum = fp::add(sum, k < d.n ? d.theoreticalCurves[static_cast<std::size_t>(k)](i, p) : 0.0);
     }
     return sum;
 }
@@ -192,7 +195,7 @@ void writeTable2(ReportWriter& result, const Decomposition& d, const VelaBest& b
             if (k == 0) {
                 result.printNumber(d.printedArea(k, i), Sep::Join);
                 double total = 0.0;
-                for (int c = 0; c < kMaxComponents; ++c) total += c < d.n ? d.printedArea(c, i) : 0.0;
+                for (int c = 0; c < kMaxComponents; ++c) total = fp::add(total, c < d.n ? d.printedArea(c, i) : 0.0);
                 result.tab(64);
                 result.printNumber(total, Sep::End);
             } else {

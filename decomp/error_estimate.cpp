@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "textio/checked.h"
 #include "textio/rounding.h"
 
 namespace qf {
@@ -18,7 +19,7 @@ double walk(const FitProblem& problem, int n, int c, double sign, VelaBest& best
         candidate.trialMaxima[cc] = best.bestMaxima[cc] + offset;
         evaluateCandidate(problem, n, candidate);
         const bool departed =
-            std::fabs(best.bestCriterion - candidate.criterion) / best.bestCriterion > 0.01;
+            fp::div(std::fabs(fp::sub(best.bestCriterion, candidate.criterion)), best.bestCriterion) > 0.01;
         if (departed || std::fabs(offset) >= kMaxWalkOffset) return offset;
         offset = offset + 0.5 * sign;
     }
@@ -42,15 +43,15 @@ void estimateErrors(const FitProblem& problem, int n, VelaBest& best) {
             const double offset = walk(problem, n, c, sign, best);
             best.maxPositionError[cc] = best.maxPositionError[cc] + std::fabs(offset);
             for (int i = 0; i < problem.nSpec; ++i) {
-                best.amplitudeError(c, i) =
-                    best.amplitudeError(c, i) +
-                    std::fabs(candidate.amplitudes(c, i) - best.bestAmplitudes(c, i)) /
-                        best.bestAmplitudes(c, i);
+                best.amplitudeError(c, i) = fp::add(
+                    best.amplitudeError(c, i),
+                    fp::div(std::fabs(fp::sub(candidate.amplitudes(c, i), best.bestAmplitudes(c, i))),
+                            best.bestAmplitudes(c, i)));
             }
         }
         best.maxPositionError[cc] = 0.5 * fix(best.maxPositionError[cc] + 0.5);
         for (int i = 0; i < problem.nSpec; ++i) {
-            best.amplitudeError(c, i) = fix(100.0 * best.amplitudeError(c, i) / 2.0 + 0.5);
+            best.amplitudeError(c, i) = fix(fp::mul(100.0, best.amplitudeError(c, i)) / 2.0 + 0.5);
         }
         candidate.trialMaxima[cc] = best.bestMaxima[cc];
     }

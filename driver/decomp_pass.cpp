@@ -79,7 +79,7 @@ void writeSeriesReports(VelaRun& run, const Decomposition& d, int n) {
 
     const double term = fitTerm(run.fit.fitRms, v.bestSvPenalty);
     const double discriminant = seriesDiscriminant(term, run.fit.smoothingRms, n);
-    writeGoodnessOfFit(out.result, roundSym(static_cast<double>(n) * (term + run.fit.smoothingRms), 3));
+    writeGoodnessOfFit(out.result, roundSym(fp::mul(static_cast<double>(n), fp::add(term, run.fit.smoothingRms)), 3));
     writeSummaryBlock(out.summary, v, n, discriminant, run.stage.smoothingCycles(), false);
     writeRule(out.result, '-', 77);
     out.result.endLine();

@@ -79,7 +79,7 @@ TarnoEnd runTarnoStage(RunState& run, const std::function<void()>& afterReportin
     try {
         computeStage(run, held.held, afterReportingPass);
     } catch (const RunFailure& failure) {
-        // The failed computation's flags belong to it, not to the fits that follow.
+        // The failed computation's arithmetic events belong to it, not to the fits that follow.
         fp::clear();
         writeTarnoAbsence(run.reports);
         run.warn("phase-plane stage: " + std::string(causeOf(failure.what())) +

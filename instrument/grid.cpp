@@ -7,6 +7,7 @@
 #include <cstdlib>
 
 #include "instrument/text_table.h"
+#include "textio/double_chars.h"
 #include "textio/failure.h"
 
 namespace qf::instrument {
@@ -116,7 +117,7 @@ std::string portableExactText(double value) {
 std::string exactText(double value) {
 #if defined(__cpp_lib_to_chars)
     char buf[64];
-    const auto [end, ec] = std::to_chars(buf, buf + sizeof buf, value);
+    const auto [end, ec] = text::toChars(buf, buf + sizeof buf, value);
     return ec == std::errc{} ? std::string(buf, end) : std::string("nan");
 #else
     // A C++ library without std::to_chars for double (the browser build's).

@@ -15,6 +15,7 @@
 #include "phase/phase_state.h"
 #include "prep/spectra.h"
 #include "prep/fit_residuals.h"
+#include "textio/checked.h"
 #include "textio/matrix.h"
 
 namespace qf {
@@ -53,7 +54,8 @@ private:
 // component points (x1, y1) and (x2, y2) and their squared separation: the
 // distance from component 2 over the distance between the components.
 inline double leverShare(double x, double y, double x2, double y2, double separation) {
-    return std::sqrt(((x - x2) * (x - x2) + (y - y2) * (y - y2)) / separation);
+    using fp::Real;
+    return sqrt(((Real(x) - x2) * (Real(x) - x2) + (Real(y) - y2) * (Real(y) - y2)) / separation).value();
 }
 
 // Amplitudes A/P, their spreads, the areas, percentages and relative

@@ -9,21 +9,40 @@
 #include <thread>
 #include <vector>
 
+#if defined(__linux__)
 #include <sched.h>
+#endif
 
 #include "textio/fpcheck.h"
 
 namespace qf {
 
+namespace {
+
+// A WebAssembly build without threads (the browser page) runs every piece
+// on the calling thread; the results are the same.
+#if defined(__EMSCRIPTEN__) && !defined(__EMSCRIPTEN_PTHREADS__)
+constexpr bool kThreadsAvailable = false;
+#else
+constexpr bool kThreadsAvailable = true;
+#endif
+
+}  // namespace
+
 int phaseThreads() {
+    if (!kThreadsAvailable) return 1;
     // The CPUs this process may run on, not those the machine has: a run
     // kept to one core (by taskset, a cluster's CPU set, or a batch running
     // several analyses at once) uses one thread.
+#if defined(__linux__)
     cpu_set_t allowed;
     CPU_ZERO(&allowed);
     const int cpus = sched_getaffinity(0, sizeof allowed, &allowed) == 0
                          ? CPU_COUNT(&allowed)
                          : static_cast<int>(std::thread::hardware_concurrency());
+#else
+    const int cpus = static_cast<int>(std::thread::hardware_concurrency());
+#endif
     return cpus >= 2 ? 2 : 1;
 }
 
@@ -75,7 +94,7 @@ std::optional<IndexedFailure> forEachIndex(int count, int threads,
     fp::check("phase-plane stage");
     std::atomic<int> next{0};
     FailureSlot failure;
-    const int workers = std::max(1, std::min(threads, count));
+    const int workers = kThreadsAvailable ? std::max(1, std::min(threads, count)) : 1;
     if (workers == 1) {
         runPieces(0, next, count, task, where, failure);
         return failure.result();

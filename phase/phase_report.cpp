@@ -57,7 +57,7 @@ void TarnoReport::table2Rows(double concentration, const SpectrumShare& s) {
     w.printNumber(concentration, Sep::Join);
     w.tab(9);
     w.printText("1", Sep::Join);
-    writeNumberCells(w, {{20, s.percent[0]}, {34, s.sd[0]}, {47, s.area[0]}, {64, s.area[0] + s.area[1]}}, Sep::End);
+    writeNumberCells(w, {{20, s.percent[0]}, {34, s.sd[0]}, {47, s.area[0]}, {64, fp::add(s.area[0], s.area[1])}}, Sep::End);
     w.tab(9);
     w.printText("2", Sep::Join);
     writeNumberCells(w, {{20, s.percent[1]}, {34, s.sd[1]}, {47, s.area[1]}}, Sep::End);
@@ -74,13 +74,13 @@ void TarnoReport::sternVolmerPoints(std::span<const SpectrumShare> shares, int c
     // Component 2's points are written with "," after each value.
     const Sep sep = component == 0 ? Sep::Join : Sep::Zone;
     for (const SpectrumShare& s : shares) {
-        r_.graph.writeNumber(roundSym(shares[0].amp[c] / s.amp[c], 3), sep);
+        r_.graph.writeNumber(roundSym(fp::div(shares[0].amp[c], s.amp[c]), 3), sep);
     }
     r_.graph.endLine();
 }
 
 void TarnoReport::sternVolmerLine(const PhaseSternVolmer& sv, std::span<const double> activity) {
-    for (double a : activity) r_.graph.writeNumber(roundSym(sv.intercept + a * sv.ksv, 3), Sep::Join);
+    for (double a : activity) r_.graph.writeNumber(roundSym(fp::add(sv.intercept, fp::mul(a, sv.ksv)), 3), Sep::Join);
     r_.graph.endLine();
 }
 
@@ -113,7 +113,7 @@ void TarnoReport::curves(const std::array<Matrix, 2>& U) {
     g.endLine();
     g.line("THEORETICAL SPECTRA, from 305 to 400, Step 1nm");
     for (int i = 0; i < U[0].rows(); ++i) {
-        for (int m = 0; m < kTarnoCurvePoints; ++m) g.writeNumber(roundSym(U[0](i, m) + U[1](i, m), 3), Sep::Join);
+        for (int m = 0; m < kTarnoCurvePoints; ++m) g.writeNumber(roundSym(fp::add(U[0](i, m), U[1](i, m)), 3), Sep::Join);
         g.endLine();
     }
     g.endLine();

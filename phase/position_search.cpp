@@ -6,12 +6,15 @@
 #include "band/band.h"
 #include "phase/parallel.h"
 #include "phase/trial_bands.h"
+#include "textio/checked.h"
 #include "textio/failure.h"
 #include "textio/fpcheck.h"
 #include "textio/number_text.h"
 #include "textio/rounding.h"
 
 namespace qf {
+
+using fp::Real;
 
 namespace {
 
@@ -62,8 +65,8 @@ template <class RootsOf>
 void votePair(ReferenceVotes& votes, const PhaseLine& line, RootsOf&& rootsOf) {
     const Roots roots = rootsOf(line.a, line.b);
     if (pairSetAside(roots)) return;
-    const double tiltedB = line.b + line.sb;
-    const double tiltedA = line.a - line.sa;
+    const double tiltedB = fp::add(line.b, line.sb);
+    const double tiltedA = fp::sub(line.a, line.sa);
     castVotes(votes, roots, rootsOf(tiltedA, tiltedB));
 }
 
@@ -79,8 +82,8 @@ ReferenceVotes referencePointDirect(const Matrix& F, const std::vector<double>& 
         if (votes.pairCount == 0) requireNonzeroReference(F, j, lambdaJ);
         votes.pairCount += 1;
         for (int i = 0; i < n; ++i) {
-            x[static_cast<std::size_t>(i)] = F(i, p.k) / F(i, j);
-            y[static_cast<std::size_t>(i)] = F(i, p.l) / F(i, j);
+            x[static_cast<std::size_t>(i)] = fp::div(F(i, p.k), F(i, j));
+            y[static_cast<std::size_t>(i)] = fp::div(F(i, p.l), F(i, j));
         }
         const std::span<const double> xs(x.data(), static_cast<std::size_t>(n));
         const std::span<const double> ys(y.data(), static_cast<std::size_t>(n));
@@ -88,11 +91,13 @@ ReferenceVotes referencePointDirect(const Matrix& F, const std::vector<double>& 
         const double lambdaL = wl[static_cast<std::size_t>(p.l)];
         const PhaseLine line =
             fitPhaseLine(xs, ys, coordinateSums(xs), coordinateSums(ys), lambdaJ, lambdaK, lambdaL);
-        votes.sumR += line.r;
+        votes.sumR = fp::add(votes.sumR, line.r);
         votePair(votes, line, [&](double a, double b) {
             return findRoots([&](double lambda) {
                 if (counters != nullptr) ++counters->crossingEvaluations;
-                return a + b * shapeRatio(lambda, lambdaK, lambdaJ) - shapeRatio(lambda, lambdaL, lambdaJ);
+                return (Real(a) + Real(b) * shapeRatio(lambda, lambdaK, lambdaJ) -
+                        shapeRatio(lambda, lambdaL, lambdaJ))
+                    .value();
             });
         });
     }
@@ -168,7 +173,7 @@ ReferenceVotes referencePointFast(const Matrix& F, const std::vector<double>& wl
     std::vector<CoordinateSums> sums(static_cast<std::size_t>(P));
     for (int k : table.usedPoints(j)) {
         double* row = ratio.data() + static_cast<std::size_t>(k) * sn;
-        for (int i = 0; i < n; ++i) row[i] = F(i, k) / F(i, j);
+        for (int i = 0; i < n; ++i) row[i] = fp::div(F(i, k), F(i, j));
         sums[static_cast<std::size_t>(k)] = coordinateSums(std::span<const double>(row, sn));
     }
 
@@ -182,7 +187,7 @@ ReferenceVotes referencePointFast(const Matrix& F, const std::vector<double>& wl
         lines.push_back(fitPhaseLine(xs, ys, sums[static_cast<std::size_t>(p.k)],
                                      sums[static_cast<std::size_t>(p.l)], lambdaJ,
                                      wl[static_cast<std::size_t>(p.k)], wl[static_cast<std::size_t>(p.l)]));
-        votes.sumR += lines.back().r;
+        votes.sumR = fp::add(votes.sumR, lines.back().r);
     }
 
     // The roots of every line, then those of the tilted lines of the pairs
@@ -196,7 +201,8 @@ ReferenceVotes referencePointFast(const Matrix& F, const std::vector<double>& wl
     std::vector<CrossingSearch> tilted;
     for (std::size_t p = 0; p < pairs.size(); ++p) {
         if (pairSetAside(searches[p].roots)) continue;
-        tilted.push_back({lines[p].a - lines[p].sa, lines[p].b + lines[p].sb, pairs[p].k, pairs[p].l, {}});
+        tilted.push_back({fp::sub(lines[p].a, lines[p].sa), fp::add(lines[p].b, lines[p].sb), pairs[p].k,
+                          pairs[p].l, {}});
     }
     runSearches(trial, j, tilted);
     std::size_t t = 0;
@@ -210,41 +216,45 @@ ReferenceVotes referencePointFast(const Matrix& F, const std::vector<double>& wl
 }  // namespace
 
 CoordinateSums coordinateSums(std::span<const double> v) {
-    CoordinateSums s;
-    for (double x : v) {
-        s.sum += x;
-        s.sumSq += x * x;
+    Real sum = 0.0;
+    Real sumSq = 0.0;
+    for (const Real x : v) {
+        sum += x;
+        sumSq += x * x;
     }
-    return s;
+    return {sum.value(), sumSq.value()};
 }
 
 PhaseLine fitPhaseLine(std::span<const double> x, std::span<const double> y,
                        const CoordinateSums& sx, const CoordinateSums& sy, double lambdaJ,
                        double lambdaK, double lambdaL) {
-    const double n = static_cast<double>(x.size());
-    double sxy = 0.0;
-    for (std::size_t i = 0; i < x.size(); ++i) sxy += x[i] * y[i];
-    const double c = sx.sumSq - sx.sum * sx.sum / n;
+    const Real n = static_cast<double>(x.size());
+    Real sxy = 0.0;
+    for (std::size_t i = 0; i < x.size(); ++i) sxy += Real(x[i]) * y[i];
+    const Real sxSum = sx.sum, sxSumSq = sx.sumSq, sySum = sy.sum, sySumSq = sy.sumSq;
+    const Real c = sxSumSq - sxSum * sxSum / n;
     if (c == 0.0) {
         fail("phase-plane stage: the band ratio of " + nm(lambdaK) + " to " + nm(lambdaJ) +
              " is the same in every spectrum, so the phase-plane line is undefined");
     }
     PhaseLine line;
-    line.b = (n * sxy - sx.sum * sy.sum) / (c * n);
-    line.a = (sy.sum - line.b * sx.sum) / n;
-    double sse = 0.0;
+    const Real b = (n * sxy - sxSum * sySum) / (c * n);
+    const Real a = (sySum - b * sxSum) / n;
+    line.b = b.value();
+    line.a = a.value();
+    Real sse = 0.0;
     for (std::size_t i = 0; i < x.size(); ++i) {
-        const double e = y[i] - line.b * x[i] - line.a;
+        const Real e = y[i] - b * x[i] - a;
         sse += e * e;
     }
-    line.sb = std::sqrt(sse / (c * (n - 2.0)));
-    line.sa = std::sqrt(sse * (n + sx.sum * sx.sum / c) / (n * n * (n - 2.0)));
-    const double spread = std::sqrt(std::fabs(c * (sy.sumSq - sy.sum * sy.sum / n)));
+    line.sb = sqrt(sse / (c * (n - 2.0))).value();
+    line.sa = sqrt(sse * (n + sxSum * sxSum / c) / (n * n * (n - 2.0))).value();
+    const Real spread = sqrt(fabs(c * (sySumSq - sySum * sySum / n)));
     if (spread == 0.0) {
         fail("phase-plane stage: the band ratio of " + nm(lambdaL) + " to " + nm(lambdaJ) +
              " is the same in every spectrum, so the phase-plane line is undefined");
     }
-    line.r = std::fabs(sxy - sx.sum * sy.sum / n) / spread;
+    line.r = (fabs(sxy - sxSum * sySum / n) / spread).value();
     return line;
 }
 
@@ -273,7 +283,7 @@ PhasePositions combineVotes(std::span<const ReferenceVotes> votes) {
     std::array<double, 2> positionSum{0.0, 0.0};
     std::array<double, 2> squareSum{0.0, 0.0};
     std::array<double, 2> voters{0.001, 0.001};
-    double rSum = 0.0;
+    Real rSum = 0.0;
     for (const ReferenceVotes& v : votes) {
         if (v.pairCount == 0) fail("phase-plane stage: a reference point has no wavelength pair");
         for (std::size_t c = 0; c < 2; ++c) {
@@ -282,7 +292,7 @@ PhasePositions combineVotes(std::span<const ReferenceVotes> votes) {
             squareSum[c] = squareSum[c] + m * m;
             voters[c] = voters[c] + sgn(fix(v.count[c]));
         }
-        rSum = rSum + 0.001 * fix(1000.0 * v.sumR / static_cast<double>(v.pairCount) + 0.5);
+        rSum = rSum + 0.001 * fix(1000.0 * Real(v.sumR) / static_cast<double>(v.pairCount) + 0.5);
     }
     PhasePositions result;
     for (std::size_t c = 0; c < 2; ++c) {
@@ -297,7 +307,7 @@ PhasePositions combineVotes(std::span<const ReferenceVotes> votes) {
         pc.DV = fix(pc.DL * pc.V / pc.lambdaM + 0.5);
         pc.L = 0.1 * fix(10.0 * peakWavelength(pc.lambdaM, pc.lambdaM - 6.0) + 0.5);
     }
-    result.tarnoMeanR = fix(1000.0 * rSum / static_cast<double>(votes.size()) + 0.5) / 1000.0;
+    result.tarnoMeanR = (fix(1000.0 * rSum / static_cast<double>(votes.size()) + 0.5) / 1000.0).value();
     fp::check("phase-plane stage, component positions");
     return result;
 }

@@ -7,7 +7,6 @@
 // positions, and the votes average into the two component positions.
 
 #include <array>
-#include <bit>
 #include <cstdint>
 #include <cmath>
 #include <span>
@@ -17,6 +16,8 @@
 #include "phase/phase_state.h"
 #include "phase/trial_bands.h"
 #include "prep/spectra.h"
+#include "textio/checked.h"
+#include "textio/double_chars.h"
 #include "textio/matrix.h"
 
 namespace qf {
@@ -93,7 +94,9 @@ public:
     int move() const { return move_; }
 
     bool take(double d) {
-        const double sd = s_ * d;
+        // Checked: a sign of 0 times a value that is not finite is an invalid
+        // operation of its own.
+        const double sd = fp::mul(s_, d);
         if (!fresh_ && sd == 0.0) return root();
         // After the first evaluation of a search its sign starts the walk;
         // after that a change of sign (or a value that is no number) turns
@@ -121,8 +124,8 @@ private:
 
     static double select(bool condition, double ifTrue, double ifFalse) {
         const std::uint64_t mask = 0 - static_cast<std::uint64_t>(condition);
-        return std::bit_cast<double>((std::bit_cast<std::uint64_t>(ifTrue) & mask) |
-                                     (std::bit_cast<std::uint64_t>(ifFalse) & ~mask));
+        return text::bitCast<double>((text::bitCast<std::uint64_t>(ifTrue) & mask) |
+                                     (text::bitCast<std::uint64_t>(ifFalse) & ~mask));
     }
 
     // From the turn at the upper bound to the next position to evaluate;

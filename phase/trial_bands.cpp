@@ -1,8 +1,10 @@
 #include "phase/trial_bands.h"
 
 #include <algorithm>
-#include <bit>
 #include <utility>
+
+#include "textio/checked.h"
+#include "textio/double_chars.h"
 
 namespace qf {
 
@@ -35,7 +37,7 @@ TrialBands::TrialBands(std::vector<double> wl)
 }
 
 int TrialBands::slotOf(double lambdaM) {
-    const std::uint64_t key = std::bit_cast<std::uint64_t>(lambdaM);
+    const std::uint64_t key = text::bitCast<std::uint64_t>(lambdaM);
     const std::size_t mask = slots_.size() - 1;
     std::size_t h = hashOf(key) & mask;
     while (slots_[h] >= 0) {
@@ -63,20 +65,21 @@ int TrialBands::slotOf(double lambdaM) {
 // band ratio is defined and the exponent is moderate, so that a sign decided
 // from them never hides a failure of the band model.
 void TrialBands::fillHeights(int slot, const BandShape& band) {
+    using fp::Real;
     weight_.push_back(0.0);
     if (!(band.rho > 0.0) || band.lnRho == 0.0) return;
-    const double c = band.shapeCoefficient;
-    const double d0 = band.nuLimit - band.nuMax;
-    if (!std::isfinite(c) || !(c > 0.0) || !std::isfinite(d0) || d0 == 0.0) return;
+    const Real c = band.shapeCoefficient;
+    const Real d0 = Real(band.nuLimit) - band.nuMax;
+    if (!std::isfinite(c.value()) || !(c > 0.0) || !std::isfinite(d0.value()) || d0 == 0.0) return;
     double largest = 0.0;
     for (std::size_t k = 0; k < points_; ++k) {
-        const double q = (band.nuLimit - nu_[k]) / d0;
-        if (!(q > 0.0) || !std::isfinite(q)) continue;
-        const double lnQ = std::log(q);
-        const double e = c * (lnQ * lnQ);
+        const Real q = (Real(band.nuLimit) - nu_[k]) / d0;
+        if (!(q > 0.0) || !std::isfinite(q.value())) continue;
+        const Real lnQ = log(q);
+        const Real e = c * (lnQ * lnQ);
         if (!(e <= kLargestExponent)) continue;
-        height_[k * capacity_ + static_cast<std::size_t>(slot)] = static_cast<float>(std::exp(-e));
-        largest = std::max(largest, 1.0 + e + c * std::fabs(lnQ));
+        height_[k * capacity_ + static_cast<std::size_t>(slot)] = static_cast<float>(std::exp(-e.value()));
+        largest = std::max(largest, (1.0 + e + c * fabs(lnQ)).value());
     }
     // A quotient of two heights rounded to single precision differs from the
     // band ratio by at most two single-precision roundings plus the rounding
@@ -88,8 +91,16 @@ void TrialBands::fillHeights(int slot, const BandShape& band) {
 double TrialBands::exactCrossing(int slot, double a, double b, int j, int k, int l) const {
     const BandShape& band = bands_[static_cast<std::size_t>(slot)];
     const double lambdaJ = wl_[static_cast<std::size_t>(j)];
-    return a + b * shapeRatio(band, wl_[static_cast<std::size_t>(k)], lambdaJ) -
-           shapeRatio(band, wl_[static_cast<std::size_t>(l)], lambdaJ);
+    return (fp::Real(a) + fp::Real(b) * shapeRatio(band, wl_[static_cast<std::size_t>(k)], lambdaJ) -
+            shapeRatio(band, wl_[static_cast<std::size_t>(l)], lambdaJ))
+        .value();
+}
+
+void TrialBands::recordSignEvents(double a, double b, double x, double y, double weight) {
+    using fp::Real;
+    (void)(Real(a) + Real(b) * x - y);
+    const Real bx = fabs(Real(b)) * x;
+    (void)(Real(weight) * (bx + y) + kSumTolerance * (fabs(Real(a)) + bx + y));
 }
 
 void TrialBands::growHeights() {

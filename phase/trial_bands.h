@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "band/band.h"
+#include "textio/checked.h"
 
 namespace qf {
 
@@ -69,6 +70,11 @@ public:
             const double bx = std::fabs(b) * x;
             const double bound = weight_[static_cast<std::size_t>(slot)] * (bx + y) +
                                  kSumTolerance * (std::fabs(a) + bx + y);
+            // Checked arithmetic only for a result that is not finite: the
+            // same operations again, recording their events.
+            if (!std::isfinite(d) || !std::isfinite(bound)) [[unlikely]] {
+                recordSignEvents(a, b, x, y, weight_[static_cast<std::size_t>(slot)]);
+            }
             if (std::fabs(d) > bound) return d;
         }
         ++exactEvaluations_;
@@ -98,6 +104,7 @@ private:
     }
 
     int slotOf(double lambdaM);
+    static void recordSignEvents(double a, double b, double x, double y, double weight);
     void fillHeights(int slot, const BandShape& band);
     void growMap();
     void growHeights();

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <string>
 
+#include "textio/checked.h"
 #include "textio/failure.h"
 #include "textio/number_text.h"
 #include "textio/rounding.h"
@@ -36,7 +37,7 @@ double correctionFactor(double t, double standard, double standardMax, double wa
     if (standard == 0.0) {
         fail("division by zero: the measured standard is 0 at " + numberText(wavelength) + " nm");
     }
-    return table(t) / (standard / standardMax);
+    return fp::div(table(t), fp::div(standard, standardMax));
 }
 
 void writeCorrectionHeading(const Grid& g, ReportWriter& graph) {
@@ -121,7 +122,7 @@ double firstPassCorrection(const Grid& grid, Matrix spectra, const std::vector<d
         for (int k = 0; k < p; ++k) {
             const int idx = k - lower;
             if (idx >= 0 && idx < corrected) {
-                spectra(i, k) = spectra(i, k) * factor[static_cast<std::size_t>(idx)];
+                spectra(i, k) = fp::mul(spectra(i, k), factor[static_cast<std::size_t>(idx)]);
             } else {
                 spectra(i, k) = 0.0;
             }
@@ -142,7 +143,7 @@ double firstPassCorrection(const Grid& grid, Matrix spectra, const std::vector<d
         fail("division by zero: the corrected spectra have no value above 0");
     }
     for (int i = 0; i < n; ++i) {
-        for (int k = a; k < b; ++k) graph.writeNumber(roundTrunc(spectra(i, k) / s, 4), Sep::Join);
+        for (int k = a; k < b; ++k) graph.writeNumber(roundTrunc(fp::div(spectra(i, k), s), 4), Sep::Join);
         graph.endLine();
     }
     return m;
@@ -166,8 +167,8 @@ void correctWindow(const Grid& grid, double standardMax, const Matrix& window,
     spectra.expSpectra.resize(n, w);
     for (int j = 0; j < n; ++j) {
         for (int i = 0; i < w; ++i) {
-            spectra.workSpectra(j, i) = window(j, i) * factor[static_cast<std::size_t>(i)];
-            spectra.expSpectra(j, i) = window(j, i) * factor[static_cast<std::size_t>(i)];
+            spectra.workSpectra(j, i) = fp::mul(window(j, i), factor[static_cast<std::size_t>(i)]);
+            spectra.expSpectra(j, i) = fp::mul(window(j, i), factor[static_cast<std::size_t>(i)]);
         }
     }
 }
@@ -186,8 +187,8 @@ void normalizeWindow(Spectra& spectra) {
     if (g == 0.0) fail("division by zero: the corrected spectra have no value above 0 from 320 to 380 nm");
     for (int j = 0; j < spectra.nSpec; ++j) {
         for (int i = 0; i < spectra.nPoints; ++i) {
-            spectra.workSpectra(j, i) = fix(spectra.workSpectra(j, i) * 10000.0 / g + 0.5);
-            spectra.expSpectra(j, i) = fix(spectra.expSpectra(j, i) * 10000.0 / g + 0.5);
+            spectra.workSpectra(j, i) = fix(fp::div(fp::mul(spectra.workSpectra(j, i), 10000.0), g) + 0.5);
+            spectra.expSpectra(j, i) = fix(fp::div(fp::mul(spectra.expSpectra(j, i), 10000.0), g) + 0.5);
         }
     }
 }

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "textio/checked.h"
 #include "textio/rounding.h"
 
 namespace qf {
@@ -10,12 +11,12 @@ namespace {
 
 // Smoothed minus experimental, % of 10000 on a 0.01 grid.
 double difference(const Spectra& spectra, int i, int j) {
-    return 0.01 * fix(spectra.workSpectra(i, j) - spectra.expSpectra(i, j) + 0.5);
+    return 0.01 * fix(fp::sub(spectra.workSpectra(i, j), spectra.expSpectra(i, j)) + 0.5);
 }
 
 double smoothedValue(double x, bool mono) {
-    if (mono) return fix(std::fabs(x) * 10.0 + 0.5) / 100000.0;
-    return sgn(x) * fix(std::fabs(x) * 1000.0 + 0.5) / 10000000.0;
+    if (mono) return fix(fp::mul(std::fabs(x), 10.0) + 0.5) / 100000.0;
+    return sgn(x) * fix(fp::mul(std::fabs(x), 1000.0) + 0.5) / 10000000.0;
 }
 
 const char* title(int n, bool mono) {
@@ -46,15 +47,15 @@ double writeSmoothedSpectra(ReportWriter& graph, const Spectra& spectra, int n, 
             const double d = difference(spectra, i, j);
             // The three-component and phase-plane stages write the differences unrounded.
             graph.writeNumber((n == 3 || n == 0) && !mono ? d : roundSym(d, 2), Sep::Join);
-            sum += d * d;
+            sum = fp::add(sum, fp::mul(d, d));
         }
         graph.endLine();
     }
     if (mono) {
         graph.endLine();
-        return std::sqrt(sum / static_cast<double>(spectra.nPoints));
+        return fp::sqrt(sum / static_cast<double>(spectra.nPoints));
     }
-    return std::sqrt(sum / static_cast<double>(spectra.nSpec) / static_cast<double>(spectra.nPoints));
+    return fp::sqrt(sum / static_cast<double>(spectra.nSpec) / static_cast<double>(spectra.nPoints));
 }
 
 }  // namespace qf

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "textio/checked.h"
 #include "textio/fpcheck.h"
 #include "textio/rounding.h"
 
@@ -19,8 +20,9 @@ bool correctOutliers(Spectra& spectra, const FitResiduals& fit) {
     for (int i = 0; i < spectra.nSpec; ++i) {
         for (int j = 0; j < spectra.nPoints; ++j) {
             const double r = fit.residuals(i, j);
-            if (std::fabs(r) >= 1.5 * fit.fitRms && std::fabs(r) > 2.0) {
-                spectra.workSpectra(i, j) += sgn(r) * fix(std::fabs(100.0 * r) + 0.5);
+            if (std::fabs(r) >= fp::mul(1.5, fit.fitRms) && std::fabs(r) > 2.0) {
+                spectra.workSpectra(i, j) =
+                    fp::add(spectra.workSpectra(i, j), sgn(r) * fix(std::fabs(fp::mul(100.0, r)) + 0.5));
                 clean = false;
             }
             const double v = spectra.workSpectra(i, j);

@@ -3,6 +3,7 @@
 #include <array>
 #include <cmath>
 
+#include "textio/checked.h"
 #include "textio/failure.h"
 #include "textio/rounding.h"
 
@@ -26,10 +27,13 @@ constexpr std::array<QuencherType, 5> kTypes{{
     {0.29, true, {3.804664, 20.38589, 57.98876, 86.92823, 65.06585, 23.14469}},
 }};
 
-double activityOf(const QuencherType& t, double c) {
+double activityOf(const QuencherType& t, double concentration) {
     const auto& k = t.k;
-    return c - k[0] * std::pow(c, 2) + k[1] * std::pow(c, 3) - k[2] * std::pow(c, 4) +
-           k[3] * std::pow(c, 5) - k[4] * std::pow(c, 6) + k[5] * std::pow(c, 7);
+    const fp::Real c = concentration;
+    using fp::pow;
+    return (c - k[0] * pow(c, 2) + k[1] * pow(c, 3) - k[2] * pow(c, 4) + k[3] * pow(c, 5) -
+            k[4] * pow(c, 6) + k[5] * pow(c, 7))
+        .value();
 }
 
 }  // namespace

@@ -1,30 +1,33 @@
 #include "quench/stern_volmer.h"
 
-#include <cmath>
-
-#include "textio/rounding.h"
+#include "textio/checked.h"
 
 namespace qf {
 
-SternVolmerLine fitSternVolmer(const SternVolmerSums& s, std::span<const double> x,
+using fp::Real;
+
+SternVolmerLine fitSternVolmer(const SternVolmerSums& sums, std::span<const double> x,
                                std::span<const double> y) {
-    const double n = static_cast<double>(x.size());
+    const Real n = static_cast<double>(x.size());
+    const Real sx = sums.sx, sy = sums.sy, sxy = sums.sxy, sxx = sums.sxx, syy = sums.syy;
     SternVolmerLine line;
-    const double cx = s.sxx - s.sx * s.sx / n;
-    line.ksv = 0.01 * fix(100.0 * (n * s.sxy - s.sx * s.sy) / (n * cx) + 0.5);
-    line.intercept = (s.sy - line.ksv * s.sx) / n;
-    double ss = 0.0;
+    const Real cx = sxx - sx * sx / n;
+    const Real ksv = 0.01 * fix(100.0 * (n * sxy - sx * sy) / (n * cx) + 0.5);
+    const Real intercept = (sy - ksv * sx) / n;
+    Real ss = 0.0;
     for (std::size_t i = 0; i < x.size(); ++i) {
-        const double d = y[i] - line.ksv * x[i] - line.intercept;
+        const Real d = y[i] - ksv * x[i] - intercept;
         ss += d * d;
     }
-    line.ssRes = ss;
-    line.ksvSd = 0.01 * fix(100.0 * std::sqrt(ss / ((n - 2.0) * cx)) + 0.5);
-    line.r = fix(1000.0 * std::fabs((s.sxy - s.sx * s.sy / n) /
-                                    std::sqrt(std::fabs((s.sxx - s.sx * s.sx / n) *
-                                                        (s.syy - s.sy * s.sy / n)))) +
-                 0.5) /
-             1000.0;
+    line.ksv = ksv.value();
+    line.intercept = intercept.value();
+    line.ssRes = ss.value();
+    line.ksvSd = (0.01 * fix(100.0 * sqrt(ss / ((n - 2.0) * cx)) + 0.5)).value();
+    line.r = (fix(1000.0 * fabs((sxy - sx * sy / n) /
+                                sqrt(fabs((sxx - sx * sx / n) * (syy - sy * sy / n)))) +
+                  0.5) /
+              1000.0)
+                 .value();
     return line;
 }
 
@@ -35,10 +38,12 @@ SternVolmerLine sternVolmerLine(std::span<const double> x, std::span<const doubl
 }
 
 double relativeDeviation(const SternVolmerLine& line, std::span<const double> x) {
-    const double n = static_cast<double>(x.size());
-    return std::sqrt(line.ssRes / n) / (line.ksv * x.back() + line.intercept);
+    const Real n = static_cast<double>(x.size());
+    return (sqrt(Real(line.ssRes) / n) / (Real(line.ksv) * x.back() + line.intercept)).value();
 }
 
-double ksvRelative(double ksv, double ksvTrp) { return 0.1 * fix(1000.0 * ksv / ksvTrp + 0.5); }
+double ksvRelative(double ksv, double ksvTrp) {
+    return (0.1 * fix(1000.0 * Real(ksv) / ksvTrp + 0.5)).value();
+}
 
 }  // namespace qf

@@ -5,17 +5,19 @@
 
 #include <span>
 
+#include "textio/checked.h"
+
 namespace qf {
 
 struct SternVolmerSums {
     double sx = 0.0, sy = 0.0, sxy = 0.0, sxx = 0.0, syy = 0.0;
 
     void accumulate(double x, double y) {
-        sy += y;
-        sx += x;
-        sxy += x * y;
-        sxx += x * x;
-        syy += y * y;
+        sy = fp::add(sy, y);
+        sx = fp::add(sx, x);
+        sxy = fp::add(sxy, fp::mul(x, y));
+        sxx = fp::add(sxx, fp::mul(x, x));
+        syy = fp::add(syy, fp::mul(y, y));
     }
 };
 

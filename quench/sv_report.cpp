@@ -3,6 +3,7 @@
 #include <string>
 
 #include "quench/stern_volmer.h"
+#include "textio/checked.h"
 #include "textio/report_blocks.h"
 #include "textio/rounding.h"
 
@@ -15,18 +16,18 @@ void writeSternVolmerPlot(ReportWriter& graph, const SternVolmerBest& best,
     graph.line("Quencher concentration, M");
     graph.line("Experimental points and theoretical lines for each component");
     for (int i = 0; i < best.nSpec; ++i) {
-        graph.writeNumber(fix(activity[static_cast<std::size_t>(i)] * 1000.0 + 0.5) / 1000.0, Sep::Join);
+        graph.writeNumber(fix(fp::mul(activity[static_cast<std::size_t>(i)], 1000.0) + 0.5) / 1000.0, Sep::Join);
     }
     graph.endLine();
     const Matrix& a = *best.amplitudes;
     for (int k = 0; k < best.n; ++k) {
-        for (int i = 0; i < best.nSpec; ++i) graph.writeNumber(roundSym(a(k, 0) / a(k, i), 3), Sep::Join);
+        for (int i = 0; i < best.nSpec; ++i) graph.writeNumber(roundSym(fp::div(a(k, 0), a(k, i)), 3), Sep::Join);
         graph.endLine();
     }
     for (int k = 0; k < best.n; ++k) {
         for (int i = 0; i < best.nSpec; ++i) {
             const double x = activity[static_cast<std::size_t>(i)];
-            graph.writeNumber(roundSym(best.intercept[k] + best.ksv[k] * x, 3), Sep::Join);
+            graph.writeNumber(roundSym(fp::add(best.intercept[k], fp::mul(best.ksv[k], x)), 3), Sep::Join);
         }
         graph.endLine();
     }
@@ -60,7 +61,7 @@ void writeTable3Row(ReportWriter& result, std::string_view label, const Table3Ro
     result.printText(label, Sep::Join);
     writeNumberCells(result,
                      {{12, row.ksv}, {24, row.ksvSd}, {36, row.relKsv}, {52, row.relKsvSd},
-                      {64, 0.01 * fix(100.0 * row.intercept + 0.5)}, {74, row.r}},
+                      {64, 0.01 * fix(fp::mul(100.0, row.intercept) + 0.5)}, {74, row.r}},
                      Sep::End);
 }
 

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "phase/parallel.h"
+#include "textio/checked.h"
 #include "textio/failure.h"
 #include "textio/fpcheck.h"
 
@@ -50,7 +51,7 @@ TEST(PhaseParallel, FlagsOfAWorkerComeBackAsAFailure) {
         const auto failure = forEachIndex(
             10, threads,
             [&](int i, int) {
-                volatile double v = 1.0 / (i == 4 ? zero : 1.0);
+                volatile double v = fp::div(1.0, i == 4 ? zero : 1.0);
                 (void)v;
             },
             [](int i) { return "piece " + std::to_string(i); });

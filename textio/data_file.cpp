@@ -3,6 +3,7 @@
 #include <cmath>
 #include <string>
 
+#include "textio/checked.h"
 #include "textio/failure.h"
 
 namespace qf {
@@ -13,9 +14,9 @@ constexpr double kWholeTolerance = 1e-9;
 
 // Distance / step as a whole count, or a failure naming the rule.
 int wholeSteps(double distance, double step, const std::string& rule, const std::string& where) {
-    const double steps = distance / step;
+    const double steps = fp::div(distance, step);
     const double nearest = std::round(steps);
-    if (!(std::fabs(steps - nearest) <= kWholeTolerance) || nearest > 1e6) {
+    if (!(std::fabs(fp::sub(steps, nearest)) <= kWholeTolerance) || nearest > 1e6) {
         fail(where + ": " + rule);
     }
     return static_cast<int>(nearest);

@@ -1,7 +1,6 @@
 #include "textio/data_reader.h"
 
 #include <cerrno>
-#include <cfenv>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -133,14 +132,11 @@ bool DataReader::parseNumber(std::string_view text, double& value) {
     }
     if (i != n) return false;
     const std::string copy(text);
-    // strtod may raise the overflow or underflow flags; they say nothing about
-    // the run's arithmetic, so the flags are restored afterwards.
-    std::fexcept_t saved;
-    std::fegetexceptflag(&saved, FE_ALL_EXCEPT);
+    // An overflow while reading a number says nothing about the run's
+    // arithmetic: it refuses the field and records no arithmetic event.
     errno = 0;
     const double v = std::strtod(copy.c_str(), nullptr);
     const bool overflow = errno == ERANGE && std::fabs(v) > 1.0;
-    std::fesetexceptflag(&saved, FE_ALL_EXCEPT);
     if (overflow || !std::isfinite(v)) return false;
     value = v;
     return true;

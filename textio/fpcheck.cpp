@@ -1,27 +1,25 @@
 #include "textio/fpcheck.h"
 
-#include <cfenv>
 #include <string>
 
+#include "textio/checked.h"
 #include "textio/failure.h"
 
 namespace qf::fp {
 
-namespace {
-constexpr int kFailureFlags = FE_DIVBYZERO | FE_INVALID | FE_OVERFLOW;
-}
+void clear() { eventRecord() = 0; }
 
-void clear() { std::feclearexcept(kFailureFlags); }
-
-bool raised() { return std::fetestexcept(kFailureFlags) != 0; }
+bool raised() { return eventRecord() != 0; }
 
 void check(std::string_view where) {
-    const int flags = std::fetestexcept(kFailureFlags);
-    if (flags == 0) return;
+    const unsigned events = eventRecord();
+    if (events == 0) return;
+    // Of several events the division by zero is named first, then the
+    // invalid operation, then the overflow.
     std::string cause;
-    if (flags & FE_DIVBYZERO) {
+    if (events & kDivisionByZero) {
         cause = "division by zero";
-    } else if (flags & FE_INVALID) {
+    } else if (events & kInvalid) {
         cause = "invalid arithmetic (0/0, or a square root or logarithm out of its domain)";
     } else {
         cause = "arithmetic overflow";

@@ -10,7 +10,7 @@
 //    followed by Join or Zone writes "," after the number, Sep::End writes
 //    CR LF.
 //
-// Before every operation the floating-point failure flags are tested, so an
+// Before every operation the record of arithmetic failures is tested, so an
 // arithmetic failure ends the run before anything after it is written; the
 // message names the report and the item that was to be written.
 
@@ -59,7 +59,7 @@ public:
     const std::string& role() const { return role_; }
 
 private:
-    // Called when an arithmetic failure flag is raised: ends the run, naming
+    // Called when an arithmetic failure is recorded: ends the run, naming
     // this report and the item that was to be written.
     void failBefore(std::string_view item) const;
     void guardNumber(double value) const;

@@ -7,6 +7,8 @@
 
 #include <cmath>
 
+#include "textio/checked.h"
+
 namespace qf {
 
 inline double fix(double x) { return std::trunc(x); }
@@ -23,13 +25,15 @@ inline double powerOfTen(int d) {
 // R_d(x) = Fix(x * 10^d + 0.5) / 10^d
 inline double roundTrunc(double x, int d) {
     const double p = powerOfTen(d);
-    return fix(x * p + 0.5) / p;
+    // Only the product can overflow; the sum and the quotient of a finite
+    // product cannot, and carry an infinity without a new event.
+    return fix(fp::mul(x, p) + 0.5) / p;
 }
 
 // S_d(x) = Sgn(x) * Fix(|x| * 10^d + 0.5) / 10^d
 inline double roundSym(double x, int d) {
     const double p = powerOfTen(d);
-    return sgn(x) * fix(std::fabs(x) * p + 0.5) / p;
+    return sgn(x) * fix(fp::mul(std::fabs(x), p) + 0.5) / p;
 }
 
 }  // namespace qf
