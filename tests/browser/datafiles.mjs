@@ -126,6 +126,12 @@ export function badInputRows() {
     m("ends inside the spectrum", tinySingle("8 4", "")),
     m("ends inside the standard", tinySingle("8 4 2 1\n", "0.317\n")),
     { name: "random bytes", program: "monofit", data: randomBytes(3000, 777) },
+    m("spectrum on line 2", "Tiny spectrum\n320 380 20 8 4 2 1\n" + tinyStandard),
+    // Arithmetic failures inside the stages: checked where they happen, in
+    // the browser as natively.
+    m("fails in VELA-MONO-I", tinySingle("0 0 0 1\n")),
+    m("values near the double range", tinySingle("1e308 1e308 1.7e308 1e308\n")),
+    q("values near the double range", tinySeries("1 3 320 380 20", "0 .1 .2\n", "1e308 1e308 1.7e308 1e308\n4 8 4 2\n2 4 8 4\n")),
     { name: "a series given to monofit", program: "monofit", data: t(series) },
     { name: "a single spectrum given to quenfit", program: "quenfit", data: readRoot("examples/single.dat") },
   ];
