@@ -84,6 +84,17 @@ describe("the API", () => {
     assert.match(refused, /program must be/);
   });
 
+  test("the stages are reported as they start", async () => {
+    const stages = await page.evaluate(async (series, single) => {
+      const seen = { series: [], single: [] };
+      await window.trpfit.analyse(new Uint8Array(series), "auto", { onStage: (s) => seen.series.push(s) });
+      await window.trpfit.analyse(new Uint8Array(single), "auto", { onStage: (s) => seen.single.push(s) });
+      return seen;
+    }, Array.from(readRoot("examples/series.dat")), Array.from(readRoot("examples/single.dat")));
+    assert.deepEqual(stages.series, ["TARNO", "VELA-I", "VELA-II", "VELA-III"]);
+    assert.deepEqual(stages.single.slice(0, 3), ["VELA-MONO-I", "VELA-MONO-II", "VELA-MONO-III"]);
+  });
+
   test("a second analysis in the same page is unaffected by the first", async () => {
     const series = readRoot("examples/series.dat");
     const first = await analyseInPage(page, series, "quenfit");
