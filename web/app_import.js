@@ -33,7 +33,7 @@ const importForm = (() => {
 
   function factsOf(e) {
     if (e.message) return e.message;
-    const parts = ["layout " + e.layout, e.spectra.length + " spectra"];
+    const parts = ["layout " + e.layout, e.spectra.length + (e.spectra.length === 1 ? " spectrum" : " spectra")];
     const corrected = e.spectra.find((s) => s.corrected);
     if (corrected) parts.push("already corrected (" + corrected.because + ")");
     const ex = e.spectra.filter((s) => s.excitation).map((s) => s.excitation);
