@@ -1,7 +1,10 @@
 // Data files for the browser tests and the benchmark, made from the bundled
 // examples: malformed variants (the rows of the native bad-input suite that
 // a data file alone can cause), a longer series, and instrument exports.
-import { readRoot } from "./lib.mjs";
+import { spawnSync } from "node:child_process";
+import { existsSync, readFileSync, readdirSync, rmSync } from "node:fs";
+import { join } from "node:path";
+import { readRoot, root, scratch } from "./lib.mjs";
 
 const crlf = (lines) => lines.map((l) => l + "\r\n").join("");
 
@@ -152,4 +155,24 @@ export function exportFixture() {
     quencher: "1",
     concentrations: p.concentrations.slice(0, 5),
   };
+}
+
+// The data files of the native bad-input suite's own rows, written by its
+// tool (build/tests/bad_input_files, built with the tests): [{name, program,
+// data}], or null when the tool has not been built.
+export function nativeSuiteRows() {
+  const tool = process.env.TRPFIT_BAD_INPUT_FILES || join(root, "build/tests/bad_input_files");
+  if (!existsSync(tool)) return null;
+  const dir = scratch("trpfit-bad-input-");
+  try {
+    const run = spawnSync(tool, [dir]);
+    if (run.status !== 0) throw new Error("bad_input_files failed: " + run.stderr.toString());
+    return readdirSync(dir).sort().map((file) => ({
+      name: "suite row " + file,
+      program: file.startsWith("quenfit_") ? "quenfit" : "monofit",
+      data: readFileSync(join(dir, file)),
+    }));
+  } finally {
+    rmSync(dir, { recursive: true, force: true });
+  }
 }
