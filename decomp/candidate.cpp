@@ -55,11 +55,14 @@ void solveAmplitudes(const FitProblem& problem, int n, const Shapes& shapes, con
     for (int i = 0; i < problem.nSpec; ++i) {
         std::array<double, 3> b{};
         for (int k = 0; k < n; ++k) {
-            Real sum = 0.0;
-            for (int j = 0; j < problem.nPoints; ++j) {
-                sum += Real(w(i, j)) * shapes[static_cast<std::size_t>(k)][static_cast<std::size_t>(j)];
-            }
-            b[static_cast<std::size_t>(k)] = sum.value();
+            const auto& shape = shapes[static_cast<std::size_t>(k)];
+            const auto projection = [&](auto sum) {
+                for (int j = 0; j < problem.nPoints; ++j) sum += decltype(sum)(w(i, j)) * shape[static_cast<std::size_t>(j)];
+                return fp::valueOf(sum);
+            };
+            double sum = projection(0.0);
+            if (!std::isfinite(sum)) [[unlikely]] sum = projection(Real(0.0));
+            b[static_cast<std::size_t>(k)] = sum;
         }
         for (int c = 0; c < n; ++c) {
             Square replaced = gram;
@@ -106,33 +109,54 @@ bool sternVolmerLines(const FitProblem& problem, int n, Candidate& candidate) {
     return true;
 }
 
-double totalMisfit(const FitProblem& problem, int n, const Shapes& shapes, const Candidate& candidate) {
+// Sum of |model - spectrum| over every point, in plain (R = double) or
+// checked (R = Real) arithmetic.
+template <class R>
+double misfitIn(const FitProblem& problem, int n, const Shapes& shapes, const Candidate& candidate) {
+    using std::fabs;
     const Matrix& w = *problem.wavenumberSpectra;
-    Real total = 0.0;
+    R total = 0.0;
     for (int i = 0; i < problem.nSpec; ++i) {
         for (int j = 0; j < problem.nPoints; ++j) {
-            Real model = 0.0;
+            R model = 0.0;
             for (int k = 0; k < n; ++k) {
-                model += Real(candidate.amplitudes(k, i)) *
+                model += R(candidate.amplitudes(k, i)) *
                          shapes[static_cast<std::size_t>(k)][static_cast<std::size_t>(j)];
             }
             total += fabs(model - w(i, j));
         }
     }
-    return total.value();
+    return fp::valueOf(total);
+}
+
+double totalMisfit(const FitProblem& problem, int n, const Shapes& shapes, const Candidate& candidate) {
+    const double total = misfitIn<double>(problem, n, shapes, candidate);
+    if (std::isfinite(total)) [[likely]] return total;
+    return misfitIn<Real>(problem, n, shapes, candidate);
+}
+
+}  // namespace
+
+namespace {
+
+template <class R>
+double determinantIn(const Square& matrix, int n) {
+    const auto m = [&matrix](std::size_t r, std::size_t c) { return R(matrix[r][c]); };
+    if (n == 2) return fp::valueOf(m(0, 0) * m(1, 1) - m(0, 1) * m(1, 0));
+    return fp::valueOf(m(0, 0) * m(1, 1) * m(2, 2) + m(0, 1) * m(1, 2) * m(2, 0) +
+                       m(0, 2) * m(1, 0) * m(2, 1) - m(0, 2) * m(1, 1) * m(2, 0) -
+                       m(0, 1) * m(1, 0) * m(2, 2) - m(0, 0) * m(1, 2) * m(2, 1));
 }
 
 }  // namespace
 
 double gramDeterminant(const Square& matrix, int n) {
-    // The column of right-hand sides that Cramer's rule puts in can hold
-    // any size, so every product is checked.
-    const auto m = [&matrix](std::size_t r, std::size_t c) { return Real(matrix[r][c]); };
     if (n == 1) return matrix[0][0];
-    if (n == 2) return (m(0, 0) * m(1, 1) - m(0, 1) * m(1, 0)).value();
-    return (m(0, 0) * m(1, 1) * m(2, 2) + m(0, 1) * m(1, 2) * m(2, 0) + m(0, 2) * m(1, 0) * m(2, 1) -
-            m(0, 2) * m(1, 1) * m(2, 0) - m(0, 1) * m(1, 0) * m(2, 2) - m(0, 0) * m(1, 2) * m(2, 1))
-        .value();
+    // The column of right-hand sides that Cramer's rule puts in can hold
+    // any size: a result that is not finite is computed again, checked.
+    const double d = determinantIn<double>(matrix, n);
+    if (std::isfinite(d)) [[likely]] return d;
+    return determinantIn<Real>(matrix, n);
 }
 
 void evaluateCandidate(const FitProblem& problem, int n, Candidate& candidate) {

@@ -21,6 +21,11 @@
 // Real is a double whose operators are checked; formulas keep their written
 // order of operations (C++ precedence and left-to-right association), so
 // the results are bit-identical to the same formula in plain doubles.
+//
+// Hot loops made only of +, - and * may run in plain doubles and repeat the
+// same operations in Real when the result is not finite: an infinity or a
+// NaN met on the way stays in a result of those operations (inf - inf and
+// 0 * inf give NaN), so a finite result means that no event happened.
 
 #include <cmath>
 
@@ -125,6 +130,10 @@ public:
 private:
     double v_;
 };
+
+// The double of a plain or a checked number, for code written once for both.
+inline double valueOf(double x) { return x; }
+inline double valueOf(Real x) { return x.value(); }
 
 inline Real sqrt(Real x) { return fp::sqrt(x.value()); }
 inline Real log(Real x) { return fp::log(x.value()); }

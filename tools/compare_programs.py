@@ -15,8 +15,10 @@ NODERAWFS, run under node). The data files:
     `bad_input_files DIR`), run by both programs;
   * N stress variants of each example (default 100): fields replaced by
     numbers at the edges of the double range (1e308, 1e-320, 0, negative
-    values, huge concentrations), seeded, so that every run makes the same
-    files. They drive the arithmetic-failure paths: overflow, division by
+    values, huge concentrations), and in every other variant a spectrum,
+    the standard or the concentrations (or a stretch of them) scaled by
+    1e300, 1e-300, -1, 0 and the like; seeded, so that every run makes the
+    same files. They drive the arithmetic-failure paths: overflow, division by
     zero and invalid operations in every stage.
 Prints one line per difference and the counts; exits 1 when anything differs.
 """
@@ -71,6 +73,48 @@ def run(cmd, data_bytes, scratch):
     return proc.returncode, proc.stdout, proc.stderr, reports
 
 
+SCALES = [1e300, 1e-300, -1.0, 1e150, 1e-310, 1e290, -1e250, 1e-200, 1e305, 0.0, 7.0]
+
+
+def scale_variant(text, series, rng):
+    """Multiplies a block of numbers (one spectrum, the standard, the
+    concentrations, or a part of them) by a factor from SCALES."""
+    lines = text.split("\n")
+    head = lines[1].split()
+    n_spec = int(float(head[1])) if series else 1
+    first, last, step = (float(x) for x in head[-3:])
+    points = int(round((last - first) / step)) + 1
+    body_start = 3 if series else 2
+    tokens = []  # (line, match) of every number after the heading lines
+    for ln in range(body_start, len(lines)):
+        for m in re.finditer(r"[^\s,]+", lines[ln]):
+            tokens.append((ln, m))
+    blocks = [(k * points, (k + 1) * points) for k in range(n_spec)]
+    blocks.append((n_spec * points, (n_spec + 1) * points))  # the measured standard
+    a, b = rng.choice(blocks)
+    if rng.random() < 0.5:  # a part of the block
+        lo = rng.randrange(a, b)
+        a, b = lo, min(b, lo + rng.randrange(1, 30))
+    factor = rng.choice(SCALES)
+    edits = {}
+    for i in range(a, min(b, len(tokens))):
+        ln, m = tokens[i]
+        try:
+            edits.setdefault(ln, []).append((m.start(), m.end(), repr(float(m.group()) * factor)))
+        except ValueError:
+            pass
+    if series and rng.random() < 0.3:
+        ln = 2
+        edits[ln] = [(m.start(), m.end(), repr(float(m.group()) * rng.choice(SCALES)))
+                     for m in re.finditer(r"[^\s,]+", lines[ln])]
+    for ln, subs in edits.items():
+        line = lines[ln]
+        for start, end, value in sorted(subs, reverse=True):
+            line = line[:start] + value + line[end:]
+        lines[ln] = line
+    return "\n".join(lines)
+
+
 def stress_variants(path, count, seed):
     """Seeded variants of one example with extreme numbers in chosen fields."""
     text = open(path, "rb").read().decode("latin-1")
@@ -105,7 +149,10 @@ def stress_variants(path, count, seed):
                 continue
             m = toks[idx[0]]
             new[ln] = new[ln][:m.start()] + value + new[ln][m.end():]
-        out.append((f"stress/{os.path.basename(path)}#{v}", "\n".join(new).encode("latin-1"),
+        text_v = "\n".join(new)
+        if v % 2 == 1:  # every other variant scales a block as well
+            text_v = scale_variant(text_v if rng.random() < 0.3 else text, series, rng)
+        out.append((f"stress/{os.path.basename(path)}#{v}", text_v.encode("latin-1"),
                     ("quenfit",) if series else ("monofit",)))
     return out
 
