@@ -82,8 +82,17 @@ struct StatedAxis {
     std::string text;
 };
 
+// One header line the import understood: its number, its text and what it
+// was taken to say ("excitation start 250 nm", "corrected: no").
+struct HeaderStatement {
+    int line = 0;
+    std::string text;
+    std::string meaning;
+};
+
 // What the header (and footer) lines of an export state.
 struct HeaderFacts {
+    std::vector<HeaderStatement> statements;  // in file order
     Stated corrected = Stated::Unsaid;
     int correctedLine = 0;
     std::string correctedText;  // the line as it stands

@@ -61,7 +61,9 @@ std::pair<double, double> gapFreeStretch(const OrderedSpectrum& s) {
             to = i - 1;  // a gap above the window
             break;
         } else {
-            refuseGap(s, v[i - 1], v[i], std::clamp(std::ceil(v[i - 1].x), 320.0, 380.0));
+            // The first whole nm inside the gap that the window needs.
+            const double inside = std::floor(v[i - 1].x + kSameWavelength) + 1.0;
+            refuseGap(s, v[i - 1], v[i], std::clamp(inside, 320.0, 380.0));
         }
     }
     return {v[from].x, v[to].x};

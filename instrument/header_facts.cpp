@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 
 #include "instrument/layouts.h"
 
@@ -130,6 +131,12 @@ std::vector<double> wavelengthsIn(std::string_view value) {
     return out;
 }
 
+std::string nmText(double v) {
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%g nm", v);
+    return buf;
+}
+
 // A key about an excitation or emission wavelength (not a slit, a band
 // width, a filter or a speed), and the axis it names.
 StatedAxis* axisOf(const std::vector<std::string>& words, HeaderFacts& facts) {
@@ -148,12 +155,15 @@ StatedAxis* axisOf(const std::vector<std::string>& words, HeaderFacts& facts) {
     return ex ? &facts.excitation : &facts.emission;
 }
 
-void readAxis(const KeyValue& kv, int line, std::string_view text, HeaderFacts& facts) {
+// What the line said about the axis, or "" when nothing.
+std::string readAxis(const KeyValue& kv, int line, std::string_view text, HeaderFacts& facts) {
     const std::vector<std::string> words = wordsOf(kv.key);
     StatedAxis* axis = axisOf(words, facts);
-    if (axis == nullptr || !kv.delimited) return;
+    if (axis == nullptr || !kv.delimited) return {};
     const std::vector<double> values = wavelengthsIn(kv.value);
-    if (values.empty()) return;
+    if (values.empty()) return {};
+    const std::string name = axis == &facts.excitation ? "excitation" : "emission";
+    std::string meaning;
     const bool start = anyWord(words, {"start", "begin", "from", "first", "min", "lower", "anfang"});
     const bool end = anyWord(words, {"end", "stop", "last", "to", "max", "upper", "ende"});
     const bool range = anyWord(words, {"range", "bereich"});
@@ -161,20 +171,29 @@ void readAxis(const KeyValue& kv, int line, std::string_view text, HeaderFacts& 
         axis->hasStart = axis->hasEnd = true;
         axis->start = values[0];
         axis->end = values[1];
+        meaning = name + " " + nmText(values[0]) + " to " + nmText(values[1]);
     } else if (start && !end) {
         axis->hasStart = true;
         axis->start = values[0];
+        meaning = name + " from " + nmText(values[0]);
     } else if (end && !start) {
         axis->hasEnd = true;
         axis->end = values[0];
+        meaning = name + " to " + nmText(values[0]);
     } else if (!start && !end && !range && values.size() == 1) {
         axis->hasFixed = true;
         axis->fixed = values[0];
+        meaning = name + " fixed at " + nmText(values[0]);
     } else {
-        return;
+        return {};
     }
     axis->line = line;
     axis->text = readableText(trim(text));
+    return meaning;
+}
+
+void say(HeaderFacts& facts, const Line& line, const std::string& meaning) {
+    facts.statements.push_back({line.number, readableText(trim(line.text)), meaning});
 }
 
 bool isTimeScanType(const KeyValue& kv) {
@@ -211,6 +230,7 @@ HeaderFacts readHeaderFacts(const std::vector<Line>& lines) {
             facts.corrected = c;
             facts.correctedLine = line.number;
             facts.correctedText = readableText(trim(line.text));
+            say(facts, line, c == Stated::Yes ? "corrected: yes" : "corrected: no");
             continue;
         }
         if (kv.key == "firstx" || kv.key == "lastx" || kv.key == "npoints") {
@@ -227,14 +247,24 @@ HeaderFacts readHeaderFacts(const std::vector<Line>& lines) {
             } else if (v >= 1.0 && v <= 1e6 && v == std::floor(v)) {
                 facts.nPoints = static_cast<int>(v);
             }
+            char meaning[64];
+            std::snprintf(meaning, sizeof meaning,
+                          kv.key == "firstx"  ? "scanned axis from %g"
+                          : kv.key == "lastx" ? "scanned axis to %g"
+                                              : "scanned axis of %g points",
+                          v);
+            say(facts, line, meaning);
             continue;
         }
         if (isTimeScanType(kv)) {
             facts.timeScanLine = line.number;
             facts.timeScanText = readableText(trim(line.text));
+            say(facts, line, "a time scan");
             continue;
         }
-        readAxis(kv, line.number, line.text, facts);
+        if (const std::string meaning = readAxis(kv, line.number, line.text, facts); !meaning.empty()) {
+            say(facts, line, meaning);
+        }
     }
     return facts;
 }

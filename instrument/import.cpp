@@ -403,6 +403,9 @@ std::vector<ExportFacts> factsOf(const ExportCache& cache) {
             f.correctedLine = s.correctedLine;
             break;
         }
+        for (const HeaderStatement& h : file->header.statements) {
+            f.statements.push_back({h.line, h.text, h.meaning});
+        }
         if (file->isMatrix) {
             f.matrix = true;
             f.orientation = file->matrix.orientation == MatrixOrientation::ExRows ? "ex-rows" : "ex-columns";

@@ -42,6 +42,15 @@ struct ExportFacts {
     double firstExcitation = 0.0;
     double lastExcitation = 0.0;
     std::string overridden;
+    // Every header line the import understood, in file order: its number,
+    // its text and what it was taken to say ("corrected: no", "excitation
+    // fixed at 295 nm", "emission from 300 nm", "scanned axis to 400").
+    struct Statement {
+        int line = 0;
+        std::string text;
+        std::string meaning;
+    };
+    std::vector<Statement> statements;
 };
 
 struct ImportTextResult {

@@ -95,10 +95,11 @@ bool near(double a, double b) { return std::fabs(a - b) <= kHeaderNm; }
 // The stated ends of an axis are the ends of these wavelengths (either way round).
 bool axisMatches(const StatedAxis& axis, const std::vector<double>& values) {
     if (values.empty() || !(axis.hasStart || axis.hasEnd)) return false;
-    const auto [lo, hi] = std::minmax_element(values.begin(), values.end());
-    auto isEnd = [&](double v) { return near(v, *lo) || near(v, *hi); };
+    const double lo = *std::min_element(values.begin(), values.end());
+    const double hi = *std::max_element(values.begin(), values.end());
+    auto isEnd = [lo, hi](double v) { return near(v, lo) || near(v, hi); };
     return (!axis.hasStart || isEnd(axis.start)) && (!axis.hasEnd || isEnd(axis.end)) &&
-           (!axis.hasStart || !axis.hasEnd || near(std::min(axis.start, axis.end), *lo));
+           (!axis.hasStart || !axis.hasEnd || near(std::min(axis.start, axis.end), lo));
 }
 
 // The orientation the header's axis keys give, if they tell.

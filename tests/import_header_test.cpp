@@ -160,6 +160,8 @@ TEST(ImportHeader, AnUncorrectedHeaderAgainstEachOption) {
                      "(\"Corrected spectra OFF\"): say --standard FILE");
     ASSERT_EQ(r.exports.size(), 1u);  // the facts also when refused
     EXPECT_EQ(r.exports[0].corrected, "no");
+    ASSERT_EQ(r.exports[0].statements.size(), 1u);
+    EXPECT_EQ(r.exports[0].statements[0].meaning, "corrected: no");
     in.options.corrected = true;
     expectRefused(in.run(), "off.txt, line 2: the export says \"Intensity\" is not corrected "
                             "(\"Corrected spectra OFF\"), but --corrected says it is");
@@ -223,6 +225,12 @@ TEST(ImportHeader, TheHeaderTellsAMatrixWhereTheStokesRuleCannot) {
     EXPECT_EQ(r.exports[0].orientationLine, 3);
     EXPECT_DOUBLE_EQ(r.exports[0].firstExcitation, 250.0);
     EXPECT_DOUBLE_EQ(r.exports[0].lastExcitation, 400.0);
+    // The header lines as the page shows them.
+    ASSERT_EQ(r.exports[0].statements.size(), 4u);
+    EXPECT_EQ(r.exports[0].statements[0].line, 2);
+    EXPECT_EQ(r.exports[0].statements[0].text, "EX Start WL: 250.0 nm");
+    EXPECT_EQ(r.exports[0].statements[0].meaning, "excitation from 250 nm");
+    EXPECT_EQ(r.exports[0].statements[3].meaning, "emission to 400 nm");
 
     Import columns;
     columns.options.corrected = true;

@@ -407,8 +407,8 @@ TEST_F(ImportLayouts, QuotedKeyValueHeaderAndRawDataMatrixWithExcitationRows) {
 }
 
 TEST_F(ImportLayouts, TabKeyValueHeaderAndDataPointsMatrixWithExcitationColumns) {
-    // Excitation across the first row, no corner cell: only the emission
-    // wavelengths span 320-380 nm, so the orientation follows.
+    // Excitation across the first row, no corner cell: the header's
+    // excitation start and end (270-290 nm) are the first row's wavelengths.
     std::vector<KnownSpectrum> columns;
     for (int i = 0; i < 3; ++i) {
         columns.push_back(sampleSpectrum("EX", 300, 2.0, 51, corrected(0.1 * i), "%.1f", "%.1f"));
@@ -427,12 +427,13 @@ TEST_F(ImportLayouts, TabKeyValueHeaderAndDataPointsMatrixWithExcitationColumns)
     ASSERT_EQ(v.spectra.size(), 1u);
     expectOnGrid(v.spectra[0], 300.0, 2.0, columns[2]);
 
-    // Told the other way round, the same file has no emission spectrum on
-    // 320-380 nm.
+    // Told the other way round, --matrix contradicts the header.
     o.matrix = "ex-rows";
     o.output = dir.file("wrong.dat");
     const ImportResult r = runImport(o);
     EXPECT_EQ(r.status, 1) << r.message;
+    EXPECT_NE(r.message.find("points.txt, line 3: --matrix ex-rows contradicts the export"),
+              std::string::npos) << r.message;
 }
 
 TEST_F(ImportLayouts, TwoColumnsWhereEveryRestartOfXIsTheNextSpectrum) {

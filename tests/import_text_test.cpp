@@ -196,7 +196,7 @@ TEST(ImportDefaultGrid, FromThreeHundredWithinTheLimitAndTheGapFreeRange) {
     ImportTextResult r = gridOf(rows({{300, 330}, {340, 420}}, 1), "monofit");
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.message.find("scan.txt, line 33: \"Intensity\" has no point between 330 and 340 nm; "
-                             "the grid point 330 nm would be interpolated across that gap"),
+                             "the grid point 331 nm would be interpolated across that gap"),
               std::string::npos) << r.message;
     r = gridOf(rows({{300, 390}, {400, 450}}, 1), "monofit", "300:420:1");
     EXPECT_EQ(r.status, 1);
