@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <set>
 #include <sstream>
 #include <system_error>
@@ -20,6 +21,7 @@
 #include "batch/result_tables.h"
 #include "batch/run_folder.h"
 #include "batch/run_table.h"
+#include "results/tables.h"
 
 namespace qf::batch {
 
@@ -65,22 +67,6 @@ struct Task {
     bool done = false;
     std::string passedName;  // the data file name the program is given
 };
-
-std::string signalText(int sig) {
-    struct Named {
-        int sig;
-        const char* name;
-    };
-    static const Named names[] = {{SIGSEGV, "SIGSEGV"}, {SIGABRT, "SIGABRT"}, {SIGKILL, "SIGKILL"},
-                                  {SIGBUS, "SIGBUS"},   {SIGFPE, "SIGFPE"},   {SIGILL, "SIGILL"},
-                                  {SIGTERM, "SIGTERM"}, {SIGINT, "SIGINT"},   {SIGXCPU, "SIGXCPU"},
-                                  {SIGHUP, "SIGHUP"},   {SIGPIPE, "SIGPIPE"}};
-    std::string text = "killed by signal " + std::to_string(sig);
-    for (const Named& n : names) {
-        if (n.sig == sig) text += std::string(" (") + n.name + ")";
-    }
-    return text;
-}
 
 std::string secondsLimitText(double s) {
     char buf[48];
@@ -477,9 +463,17 @@ int mergeBatches(const MergeOptions& o, std::ostream& out, std::ostream& err) {
         }
         const fs::path shard = fs::weakly_canonical(fs::absolute(dir), ec);
         const fs::path rel = shard.lexically_relative(base);
+        // runs.csv holds folder names as UTF-8; a folder named in another
+        // encoding is found by the name it has on disk.
+        std::map<std::string, std::string> onDisk;
+        for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
+            const std::string name = it->path().filename().string();
+            onDisk.emplace(results::validUtf8(name), name);
+        }
         for (const RunRecord& r : *records) {
             all.push_back(r);
-            keyed.emplace_back(r.file, (rel / r.folder).generic_string());
+            const auto found = onDisk.find(r.folder);
+            keyed.emplace_back(r.file, (rel / (found == onDisk.end() ? r.folder : found->second)).generic_string());
         }
     }
     // The order of one batch over all inputs: sorted by the input's path.

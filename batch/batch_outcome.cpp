@@ -1,6 +1,7 @@
 #include "batch/batch_outcome.h"
 
 #include <algorithm>
+#include <csignal>
 #include <system_error>
 
 namespace qf::batch {
@@ -17,6 +18,22 @@ std::string plural(std::size_t n, const char* one, const char* many) {
 }
 
 }  // namespace
+
+std::string signalText(int sig) {
+    struct Named {
+        int sig;
+        const char* name;
+    };
+    static const Named names[] = {{SIGSEGV, "SIGSEGV"}, {SIGABRT, "SIGABRT"}, {SIGKILL, "SIGKILL"},
+                                  {SIGBUS, "SIGBUS"},   {SIGFPE, "SIGFPE"},   {SIGILL, "SIGILL"},
+                                  {SIGTERM, "SIGTERM"}, {SIGINT, "SIGINT"},   {SIGXCPU, "SIGXCPU"},
+                                  {SIGHUP, "SIGHUP"},   {SIGPIPE, "SIGPIPE"}};
+    std::string text = "killed by signal " + std::to_string(sig);
+    for (const Named& n : names) {
+        if (n.sig == sig) text += std::string(" (") + n.name + ")";
+    }
+    return text;
+}
 
 void classifyFinishedRun(RunRecord& record) {
     if (record.status != RunStatus::Ok) return;

@@ -11,6 +11,9 @@
 
 namespace qf::batch {
 
+// "killed by signal 11 (SIGSEGV)".
+std::string signalText(int sig);
+
 // A run whose program exited 0 is ok, unless it warned of numbers after the
 // measured standard: then it is suspect, with a message that says why.
 // Other warnings (an absent phase-plane stage) leave it ok.

@@ -165,6 +165,18 @@ TEST(BatchStatus, Latin1NamesAndTitlesGiveUtf8AndLinksThatResolve) {
         ++links;
     }
     EXPECT_EQ(links, 2);
+
+    // Merged (as the shards of a batch are), the links still lead there.
+    EXPECT_EQ(shell(d, "run --merge -o merged out"), 1);
+    const std::string merged = readFile(d / "merged" / "index.html");
+    EXPECT_TRUE(isUtf8(merged));
+    EXPECT_TRUE(isUtf8(readFile(d / "merged" / "runs.csv")));
+    links = 0;
+    for (auto it = std::sregex_iterator(merged.begin(), merged.end(), link); it != std::sregex_iterator(); ++it) {
+        EXPECT_TRUE(fs::is_regular_file(d / "merged" / percentDecoded((*it)[1]))) << (*it)[1];
+        ++links;
+    }
+    EXPECT_EQ(links, 2);
 }
 
 TEST(BatchStatus, CommandLineRefusesBeforeMakingAnyFolder) {
