@@ -23,7 +23,8 @@ std::string nm(double value) {
 std::string onLine(int line) { return line > 0 ? ", line " + std::to_string(line) : ""; }
 
 // One line per export: its layout, spectra, wavelengths, what it says about
-// the correction and, for a matrix, how it lies.
+// the correction and, for a matrix, how it lies; then one line per header
+// statement the import understood.
 std::string factsLine(const instrument::ExportFacts& f) {
     std::string line = f.file + ": " + f.layout + " layout, " + std::to_string(f.spectra.size()) +
                        (f.spectra.size() == 1 ? " spectrum" : " spectra");
@@ -42,6 +43,10 @@ std::string factsLine(const instrument::ExportFacts& f) {
                 nm(f.lastExcitation) + " nm";
         if (!f.orientationBecause.empty()) line += " (" + f.orientationBecause + onLine(f.orientationLine) + ")";
         if (!f.overridden.empty()) line += "; overridden: " + f.overridden;
+    }
+    // Then every header line the import understood, with what it took it to say.
+    for (const instrument::ExportFacts::Statement& st : f.statements) {
+        line += "\n" + f.file + ", line " + std::to_string(st.line) + ": " + st.meaning + " (\"" + st.text + "\")";
     }
     return line;
 }
