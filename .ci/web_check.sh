@@ -19,6 +19,6 @@ fi
 cd tests/browser
 PUPPETEER_SKIP_DOWNLOAD=1 npm ci --no-audit --no-fund --silent
 echo "== browser tests of the offline page"
-node --test-reporter=spec run-tests.mjs
+node run-tests.mjs
 echo "== benchmark of the offline page"
 node bench.mjs --runs 2

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <exception>
+#include <new>
 
 #ifdef __EMSCRIPTEN__
 #include <emscripten.h>
