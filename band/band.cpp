@@ -43,14 +43,32 @@ double coefficientOf(const BandShape& band) {
 
 }  // namespace
 
+// The band's value and its defining quotient are computed in plain doubles
+// (they run for every point of every candidate of the component fits); when
+// any step gives a number that is not finite, the same operations run again
+// checked, to record the event. A sum of the steps is not finite when any
+// step is not.
+
 bool bandDefinedAt(const BandShape& band, double lambda) {
     if (!(band.rho > 0.0) || band.lnRho == 0.0) return false;
-    const Real nu = wavenumber(lambda);
-    const Real q = (band.nuLimit - nu) / (band.nuLimit - band.nuMax);
+    const double nu = kNanometresPerCentimetre / lambda;
+    const double q = (band.nuLimit - nu) / (band.nuLimit - band.nuMax);
+    if (!std::isfinite(nu + q)) [[unlikely]] {
+        const Real checkedNu = wavenumber(lambda);
+        (void)((band.nuLimit - checkedNu) / (band.nuLimit - band.nuMax));
+    }
     return q > 0.0;
 }
 
 double lognormalShape(const BandShape& band, double lambda) {
+    if (band.rho > 0.0 && band.lnRho != 0.0) {
+        const double nu = kNanometresPerCentimetre / lambda;
+        const double q = (band.nuLimit - nu) / (band.nuLimit - band.nuMax);
+        const double lnQ = std::log(q);
+        const double exponent = -band.shapeCoefficient * (lnQ * lnQ);
+        const double value = std::exp(exponent);
+        if (std::isfinite(nu + q + lnQ + exponent + value)) [[likely]] return value;
+    }
     const Real nu = wavenumber(lambda);
     const Real q = (band.nuLimit - nu) / (band.nuLimit - band.nuMax);
     const Real lnQ = log(q);

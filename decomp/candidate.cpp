@@ -129,10 +129,15 @@ double misfitIn(const FitProblem& problem, int n, const Shapes& shapes, const Ca
     return fp::valueOf(total);
 }
 
+[[gnu::noinline, gnu::cold]] double checkedMisfit(const FitProblem& problem, int n, const Shapes& shapes,
+                                                  const Candidate& candidate) {
+    return misfitIn<Real>(problem, n, shapes, candidate);
+}
+
 double totalMisfit(const FitProblem& problem, int n, const Shapes& shapes, const Candidate& candidate) {
     const double total = misfitIn<double>(problem, n, shapes, candidate);
     if (std::isfinite(total)) [[likely]] return total;
-    return misfitIn<Real>(problem, n, shapes, candidate);
+    return checkedMisfit(problem, n, shapes, candidate);
 }
 
 }  // namespace
@@ -148,6 +153,10 @@ double determinantIn(const Square& matrix, int n) {
                        m(0, 1) * m(1, 0) * m(2, 2) - m(0, 0) * m(1, 2) * m(2, 1));
 }
 
+[[gnu::noinline, gnu::cold]] double checkedDeterminant(const Square& matrix, int n) {
+    return determinantIn<Real>(matrix, n);
+}
+
 }  // namespace
 
 double gramDeterminant(const Square& matrix, int n) {
@@ -156,7 +165,7 @@ double gramDeterminant(const Square& matrix, int n) {
     // any size: a result that is not finite is computed again, checked.
     const double d = determinantIn<double>(matrix, n);
     if (std::isfinite(d)) [[likely]] return d;
-    return determinantIn<Real>(matrix, n);
+    return checkedDeterminant(matrix, n);
 }
 
 void evaluateCandidate(const FitProblem& problem, int n, Candidate& candidate) {

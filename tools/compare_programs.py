@@ -21,6 +21,14 @@ NODERAWFS, run under node). The data files:
     same files. They drive the arithmetic-failure paths: overflow, division by
     zero and invalid operations in every stage.
 Prints one line per difference and the counts; exits 1 when anything differs.
+
+Typical use, comparing a change with the main branch:
+    git worktree add /tmp/main-src main   (or git archive main | tar -x -C ...)
+    cmake -S /tmp/main-src -B /tmp/main-build && cmake --build /tmp/main-build --target quenfit monofit
+    build/tests/bad_input_files /tmp/bad
+    tools/compare_programs.py /tmp/main-build/apps build/apps --bad-inputs /tmp/bad
+and for the WebAssembly build (emcmake cmake -S . -B build-wasm -DQF_NODE_CHECK=ON):
+    tools/compare_programs.py build/apps build-wasm/apps --bad-inputs /tmp/bad
 """
 
 import argparse
