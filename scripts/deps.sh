@@ -6,8 +6,8 @@
 #   scripts/deps.sh ci        the above and clang with its sanitizer and fuzzer
 #                             runtime, Chromium for the figure check, python3
 #   scripts/deps.sh web       the offline page: Emscripten (with the acorn and
-#                             Node.js it runs on), CMake, Chromium and npm for
-#                             its browser tests
+#                             Node.js it runs on), CMake, and Chromium for its
+#                             browser tests (their npm comes with Node.js)
 #   scripts/deps.sh --list TASK   prints the packages and installs nothing
 #
 # Installs only what is missing: as root directly, otherwise through sudo.
