@@ -5,6 +5,9 @@
 #   scripts/deps.sh tests     the above and GoogleTest, Google Benchmark
 #   scripts/deps.sh ci        the above and clang with its sanitizer and fuzzer
 #                             runtime, Chromium for the figure check, python3
+#   scripts/deps.sh web       the offline page: Emscripten (with the acorn and
+#                             Node.js it runs on), CMake, and Chromium for its
+#                             browser tests (their npm comes with Node.js)
 #   scripts/deps.sh --list TASK   prints the packages and installs nothing
 #
 # Installs only what is missing: as root directly, otherwise through sudo.
@@ -21,12 +24,14 @@ fi
 example=(cmake g++ make libcli11-dev)
 tests=("${example[@]}" libgtest-dev libgmock-dev libbenchmark-dev libexpat1-dev)
 ci=("${tests[@]}" clang libclang-rt-14-dev chromium fonts-dejavu-core python3)
+web=(cmake emscripten node-acorn chromium)
 
 case "$task" in
   example) packages=("${example[@]}") ;;
   tests) packages=("${tests[@]}") ;;
   ci) packages=("${ci[@]}") ;;
-  *) echo "usage: scripts/deps.sh [--list] example|tests|ci" >&2; exit 2 ;;
+  web) packages=("${web[@]}") ;;
+  *) echo "usage: scripts/deps.sh [--list] example|tests|ci|web" >&2; exit 2 ;;
 esac
 
 if [ "$list_only" = 1 ]; then
