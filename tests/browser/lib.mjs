@@ -15,8 +15,15 @@ export const nativeDir = process.env.TRPFIT_NATIVE || join(root, "build/apps");
 export const chromiumPath = process.env.CHROMIUM || "/usr/bin/chromium";
 export const goldenDate = "12-07-2026";
 
+// Scratch folders, removed together by removeScratch() at the end.
+const scratchFolders = [];
 export function scratch(prefix = "trpfit-browser-") {
-  return mkdtempSync(join(tmpdir(), prefix));
+  const dir = mkdtempSync(join(tmpdir(), prefix));
+  scratchFolders.push(dir);
+  return dir;
+}
+export function removeScratch() {
+  for (const dir of scratchFolders.splice(0)) rmSync(dir, { recursive: true, force: true });
 }
 
 export async function launch() {

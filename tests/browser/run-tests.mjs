@@ -11,7 +11,7 @@ import { join } from "node:path";
 import { after, before, describe, test } from "node:test";
 import {
   analyseInPage, goldenDate, launch, nativeDir, nativeToday, openPage, pagePath, readRoot,
-  runNative, scratch, splitNativeErr,
+  removeScratch, runNative, scratch, splitNativeErr,
 } from "./lib.mjs";
 import { badInputRows, exportFixture, nativeSuiteRows } from "./datafiles.mjs";
 
@@ -34,6 +34,7 @@ before(async () => {
 
 after(async () => {
   if (browser) await browser.close();
+  removeScratch();
 });
 
 // The page's text of a DOM element.
