@@ -183,14 +183,16 @@ CoverageTable runHarness(const HarnessOptions& options, const Analysis& analysis
     for (int i = 0; i < options.files; ++i) {
         const synth::SimulatedCase c = harnessCase(options, i);
         Cell& cell = table.cells[c.truth.series ? 0 : 1][c.truth.positions.size() - 1];
-        const auto t0 = Clock::now();
-        const Estimate e = analysis(c);
-        table.seconds += std::chrono::duration<double>(Clock::now() - t0).count();
-        const CaseScore s = scoreCase(c.truth, e);
-        cell.add(s);
-        if (missed(s)) {
-            table.misses.push_back(missLine(c, s, e));
-            if (options.log != nullptr) *options.log << table.misses.back() << "\n";
+        if (analysis) {
+            const auto t0 = Clock::now();
+            const Estimate e = analysis(c);
+            table.seconds += std::chrono::duration<double>(Clock::now() - t0).count();
+            const CaseScore s = scoreCase(c.truth, e);
+            cell.add(s);
+            if (missed(s)) {
+                table.misses.push_back(missLine(c, s, e));
+                if (options.log != nullptr) *options.log << table.misses.back() << "\n";
+            }
         }
         if (legacy) {
             const auto t1 = Clock::now();
@@ -205,8 +207,12 @@ CoverageTable runHarness(const HarnessOptions& options, const Analysis& analysis
 std::string formatTable(const CoverageTable& table) {
     std::string out;
     char buf[256];
-    out += "Global fit, 95 % intervals (coverage in % of components; verdict in % of files)\n";
-    out += "program  N  files  comps  position  Ksv    share  within1nm  halfwidth  true   wrong  undecided  failed\n";
+    bool anyFit = false;
+    for (const auto& row : table.cells) {
+        for (const Cell& c : row) anyFit = anyFit || c.files > 0;
+    }
+    if (anyFit) out += "Global fit, 95 % intervals (coverage in % of components; verdict in % of files)\n";
+    if (anyFit) out += "program  N  files  comps  position  Ksv    share  within1nm  halfwidth  true   wrong  undecided  failed\n";
     bool anyLegacy = false;
     for (int p = 0; p < 2; ++p) {
         for (int n = 0; n < 3; ++n) {
@@ -225,10 +231,12 @@ std::string formatTable(const CoverageTable& table) {
             out += buf;
         }
     }
-    std::snprintf(buf, sizeof buf, "analysis time %.1f s\n", table.seconds);
-    out += buf;
+    if (anyFit) {
+        std::snprintf(buf, sizeof buf, "analysis time %.1f s\n\n", table.seconds);
+        out += buf;
+    }
     if (!anyLegacy) return out;
-    out += "\nLegacy programs on the same files (L and L +/- DL against the true peak wavelength)\n";
+    out += "Legacy programs on the same files (L and L +/- DL against the true peak wavelength)\n";
     out += "program  N  files  comps  within1nm  DLcovers  smallest-discr.-true  failed\n";
     for (int p = 0; p < 2; ++p) {
         for (int n = 0; n < 3; ++n) {

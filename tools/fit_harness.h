@@ -120,7 +120,7 @@ struct CoverageTable {
 // turns (1, 2, 3 components; series, then single spectra), seeds count up.
 synth::SimulatedCase harnessCase(const HarnessOptions& options, int index);
 
-// Runs `analysis` (and `legacy`, when given) over the harness's files.
+// Runs `analysis` and `legacy` (each when given) over the harness's files.
 CoverageTable runHarness(const HarnessOptions& options, const Analysis& analysis,
                          const LegacyAnalysis& legacy = nullptr);
 
