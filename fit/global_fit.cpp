@@ -133,8 +133,8 @@ GlobalFit fitPrepared(const PreparedData& data, const FitOptions& options) {
                          intervals ? exactPeak(b.posHigh[i]) : none};
             if (series) {
                 // A component without intensity has no quenching to measure.
-                const double k = s.amp[i] > 0.0 ? s.params.ksv[i] : none;
-                comp.ksv = Estimate{k, intervals ? b.ksvLow[i] : none, intervals ? b.ksvHigh[i] : none};
+                const double ksv = s.amp[i] > 0.0 ? s.params.ksv[i] : none;
+                comp.ksv = Estimate{ksv, intervals ? b.ksvLow[i] : none, intervals ? b.ksvHigh[i] : none};
             }
             comp.share = {shares[i], intervals ? b.shareLow[i] : none, intervals ? b.shareHigh[i] : none};
             comp.spectralClass = peakClass(p);
