@@ -82,6 +82,14 @@ public:
     // `tolerance` times itself.
     Solution solve(const Params& start, int maxIter, double tolerance = 1e-10) const;
 
+    // A vector over every spectrum and point with the noise model's
+    // whitening applied.
+    std::vector<double> whitened(const std::vector<double>& x) const {
+        std::vector<double> out(x.size());
+        whiten(x.data(), out.data());
+        return out;
+    }
+
     // The model's values (wavenumber scale) for every spectrum and point.
     std::vector<double> fitted(const Params& p, const std::vector<double>& amp) const;
 
