@@ -341,7 +341,8 @@ Solution Problem::solve(const Params& start, int maxIter, double tolerance) cons
     std::vector<double> rTrial;
     std::vector<double> ampTrial;
     int quiet = 0;
-    for (int it = 0; it < maxIter; ++it) {
+    int it = 0;
+    for (; it < maxIter; ++it) {
         const std::vector<double> theta = toVector(cur);
         const int d = static_cast<int>(theta.size());
         Eigen::MatrixXd jac;
@@ -381,7 +382,7 @@ Solution Problem::solve(const Params& start, int maxIter, double tolerance) cons
         quiet = gain <= tolerance * q + 1e-12 ? quiet + 1 : 0;
         if (quiet >= 2) break;
     }
-    return Solution{cur, amp, q};
+    return Solution{cur, amp, q, it};
 }
 
 }  // namespace qf::fit

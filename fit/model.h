@@ -62,6 +62,7 @@ struct Solution {
     Params params;
     std::vector<double> amp;
     double q = 0.0;  // weighted residual sum of squares
+    int iterations = 0;
 };
 
 // One Problem serves one thread at a time: it keeps the work space of its
