@@ -64,12 +64,15 @@ qf::fitcheck::CoverageTable gTable;
 
 void BM_Coverage(benchmark::State& state) {
     for (auto _ : state) {
-        gTable = qf::fitcheck::runHarness(gOptions.harness, nullptr,
+        gTable = qf::fitcheck::runHarness(gOptions.harness,
+                                          gOptions.fit ? qf::fitcheck::Analysis(qf::fitcheck::globalFitEstimate)
+                                                       : nullptr,
                                           gOptions.legacy ? qf::fitcheck::LegacyAnalysis(qf::fitcheck::legacyEstimate)
                                                           : nullptr);
     }
     const double files = gOptions.harness.files;
     state.counters["files"] = files;
+    if (gOptions.fit) state.counters["fit_s_per_file"] = gTable.seconds / files;
     if (gOptions.legacy) state.counters["legacy_s_per_file"] = gTable.legacySeconds / files;
 }
 

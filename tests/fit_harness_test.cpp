@@ -279,3 +279,52 @@ TEST(FitHarnessScore, LegacyPeaksAreScoredOnTheWavelengthScale) {
 }
 
 }  // namespace
+
+// The global fit through the harness on four light-noise files (one and two
+// components, series and single spectrum): a loose check that the harness
+// reads the fit's answer the right way round and that the fit is in the
+// right region; the full table is the coverage benchmark's.
+TEST(FitHarnessGlobalFit, FewFilesCoveredAndCounted) {
+    fitcheck::HarnessOptions o;
+    o.files = 4;
+    o.firstSeed = 11;
+    o.maxComponents = 2;
+    o.cases.maxNoise = 0.005;
+    std::vector<synth::SimulatedCase> cases;
+    for (int i = 0; i < o.files; ++i) cases.push_back(fitcheck::harnessCase(o, i));
+    std::vector<fitcheck::Estimate> estimates;
+    const fitcheck::CoverageTable table = fitcheck::runHarness(o, [&](const synth::SimulatedCase& c) {
+        estimates.push_back(fitcheck::globalFitEstimate(c));
+        return estimates.back();
+    });
+    ASSERT_EQ(estimates.size(), 4u);
+    int components = 0, covered = 0, wrong = 0;
+    for (std::size_t f = 0; f < estimates.size(); ++f) {
+        const fitcheck::Estimate& e = estimates[f];
+        ASSERT_TRUE(e.failure.empty()) << e.failure;
+        ASSERT_EQ(e.models.size(), 3u);
+        for (const fitcheck::ModelEstimate& m : e.models) {
+            ASSERT_EQ(static_cast<int>(m.estimates.size()), m.components);
+            for (const fitcheck::ComponentEstimate& ce : m.estimates) {
+                EXPECT_EQ(ce.ksv.has_value(), cases[f].truth.series);
+                EXPECT_LE(ce.position.low, ce.position.value);
+                EXPECT_GE(ce.position.high, ce.position.value);
+            }
+        }
+        const fitcheck::CaseScore s = fitcheck::scoreCase(cases[f].truth, e);
+        components += s.components;
+        covered += s.positionsCovered;
+        wrong += s.verdict == fitcheck::CaseScore::Verdict::Wrong;
+        if (s.components == 1) {
+            EXPECT_EQ(s.within1nm, 1) << "one band is always found";
+            EXPECT_EQ(s.sharesCovered, 1);
+        }
+    }
+    // Far below the 90 % target, so that the check stays loose; a harness
+    // that paired components wrongly or read the bounds the wrong way round
+    // would cover next to nothing.
+    std::string misses;
+    for (const std::string& m : table.misses) misses += m + "\n";
+    EXPECT_GE(3 * covered, 2 * components) << misses;
+    EXPECT_LE(wrong, 1) << misses;
+}

@@ -33,8 +33,11 @@ const char* verdictName(CaseScore::Verdict v) {
 // One line about a file that missed: the seed reruns it.
 std::string missLine(const synth::SimulatedCase& c, const CaseScore& s, const Estimate& e) {
     std::string line = "seed " + std::to_string(c.seed) + (c.truth.series ? " series " : " single ") +
-                       std::to_string(s.components) + " comp.:";
+                       std::to_string(s.components) + " comp.";
     char buf[96];
+    std::snprintf(buf, sizeof buf, " (type %d, %s %.2f %%, standard %.2f %%):", c.truth.quencherType,
+                  synth::noiseKindName(c.truth.noiseKind), 100.0 * c.truth.noise, 100.0 * c.truth.standardNoise);
+    line += buf;
     for (std::size_t i = 0; i < c.truth.positions.size(); ++i) {
         std::snprintf(buf, sizeof buf, " %.2f", c.truth.positions[i]);
         line += buf;
@@ -171,9 +174,10 @@ void Cell::add(const LegacyScore& s) {
 }
 
 synth::SimulatedCase harnessCase(const HarnessOptions& options, int index) {
-    synth::CaseOptions co;
-    co.components = 1 + index % 3;
-    co.series = (index / 3) % 2 == 0;
+    synth::CaseOptions co = options.cases;
+    const int counts = std::clamp(options.maxComponents, 1, 3);
+    co.components = 1 + index % counts;
+    co.series = (index / counts) % 2 == 0;
     return synth::simulateCase(options.firstSeed + static_cast<std::uint64_t>(index), co);
 }
 
