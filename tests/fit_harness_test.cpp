@@ -328,3 +328,27 @@ TEST(FitHarnessGlobalFit, FewFilesCoveredAndCounted) {
     EXPECT_GE(3 * covered, 2 * components) << misses;
     EXPECT_LE(wrong, 1) << misses;
 }
+
+// The legacy comparison reads each component stage's L +/- DL and
+// discriminant from the summary of a real run.
+TEST(FitHarnessScore, LegacySummaryReadFromARealRun) {
+    synth::CaseOptions o;
+    o.components = 1;
+    o.series = false;
+    o.maxNoise = 0.004;
+    const synth::SimulatedCase c = synth::simulateCase(3, o);
+    const fitcheck::LegacyEstimate e = fitcheck::legacyEstimate(c);
+    ASSERT_TRUE(e.failure.empty()) << e.failure;
+    ASSERT_GE(e.stages.size(), 2u);
+    for (std::size_t i = 0; i < e.stages.size(); ++i) {
+        EXPECT_EQ(static_cast<int>(e.stages[i].peaks.size()), e.stages[i].components);
+        EXPECT_GT(e.stages[i].discriminant, 0.0);
+        for (const fitcheck::Interval& p : e.stages[i].peaks) {
+            EXPECT_LE(p.low, p.value);
+            EXPECT_GE(p.high, p.value);
+        }
+    }
+    EXPECT_EQ(e.stages[0].components, 1);
+    EXPECT_NEAR(e.stages[0].peaks[0].value, fitcheck::truePeakWavelength(c.truth.positions[0]), 1.0);
+    EXPECT_EQ(fitcheck::scoreLegacy(c.truth, e).within1nm, 1);
+}

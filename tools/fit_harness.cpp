@@ -122,7 +122,9 @@ LegacyScore scoreLegacy(const synth::CaseTruth& truth, const LegacyEstimate& est
     const LegacyStage* stage = nullptr;
     const LegacyStage* smallest = nullptr;
     for (const LegacyStage& st : estimate.stages) {
-        if (st.components == s.components) stage = &st;
+        // A single spectrum's fall-back from three components prints a
+        // second two-component block: the first is the two-component stage.
+        if (st.components == s.components && stage == nullptr) stage = &st;
         if (smallest == nullptr || st.discriminant < smallest->discriminant) smallest = &st;
     }
     if (!estimate.failure.empty() || stage == nullptr || static_cast<int>(stage->peaks.size()) != s.components) {
@@ -202,7 +204,14 @@ CoverageTable runHarness(const HarnessOptions& options, const Analysis& analysis
             const auto t1 = Clock::now();
             const LegacyEstimate le = legacy(c);
             table.legacySeconds += std::chrono::duration<double>(Clock::now() - t1).count();
-            cell.add(scoreLegacy(c.truth, le));
+            const LegacyScore ls = scoreLegacy(c.truth, le);
+            cell.add(ls);
+            if (ls.failed) {
+                table.misses.push_back("seed " + std::to_string(c.seed) + (c.truth.series ? " series " : " single ") +
+                                       std::to_string(ls.components) + " comp.: legacy " +
+                                       (le.failure.empty() ? "has no stage of that count" : le.failure));
+                if (options.log != nullptr) *options.log << table.misses.back() << "\n";
+            }
         }
     }
     return table;
