@@ -13,7 +13,8 @@
 // --seed     seed of the first file (default 1); file i has seed S + i
 // --legacy   also run quenfit / monofit on every file
 // --no-fit   leave the global fit out (the legacy table alone)
-// --misses   list every file that missed a target, with its seed
+// --misses   list every file that missed a target, with its seed (also on
+//            standard error as the run goes)
 
 #include <benchmark/benchmark.h>
 
@@ -51,6 +52,7 @@ bool takeOptions(int& argc, char** argv, Options& o) {
             o.fit = false;
         } else if (std::strcmp(a, "--misses") == 0) {
             o.misses = true;
+            o.harness.log = &std::cerr;
         } else {
             argv[kept++] = argv[i];
         }
