@@ -132,8 +132,9 @@ GlobalFit fitPrepared(const PreparedData& data, const FitOptions& options) {
             comp.peak = {exactPeak(p), intervals ? exactPeak(b.posLow[i]) : none,
                          intervals ? exactPeak(b.posHigh[i]) : none};
             if (series) {
-                comp.ksv = Estimate{s.params.ksv[i], intervals ? b.ksvLow[i] : none,
-                                    intervals ? b.ksvHigh[i] : none};
+                // A component without intensity has no quenching to measure.
+                const double ksv = s.amp[i] > 0.0 ? s.params.ksv[i] : none;
+                comp.ksv = Estimate{ksv, intervals ? b.ksvLow[i] : none, intervals ? b.ksvHigh[i] : none};
             }
             comp.share = {shares[i], intervals ? b.shareLow[i] : none, intervals ? b.shareHigh[i] : none};
             comp.spectralClass = peakClass(p);

@@ -81,7 +81,7 @@ Bounds bootstrap(const Observations& obs, const Whitening& w, const NoiseModel& 
         for (int r = first; r < rounds; r += stride) {
             std::mt19937_64 rng(roundSeed(seed, r));
             problem.setData(simulate(obs, noise, mu, rng));
-            const Solution s = problem.solve(fit.params, 60);
+            const Solution s = problem.solve(fit.params, 40, 1e-7);
             const std::size_t i = static_cast<std::size_t>(r);
             pos[i] = s.params.pos;
             ksv[i] = s.params.ksv;
@@ -136,7 +136,7 @@ std::vector<double> leaveOneOutShifts(const Observations& obs, const NoiseModel&
         }
         const Whitening w = noiseWhitening(sub, noise, mu);
         const Problem problem(sub, w, n);
-        const Solution s = problem.solve(fit.params, 60);
+        const Solution s = problem.solve(fit.params, 40, 1e-7);
         for (int c = 0; c < n; ++c) {
             const std::size_t i = static_cast<std::size_t>(c);
             shift[i] = std::max(shift[i], std::abs(s.params.pos[i] - fit.params.pos[i]));

@@ -101,6 +101,7 @@ Whitening noiseWhitening(const Observations& obs, const NoiseModel& noise,
 
 Problem::Problem(const Observations& obs, const Whitening& w, int components)
     : obs_(obs), w_(w), n_(components) {
+    raw_.resize(static_cast<std::size_t>(obs.size()));
     setData(obs.y);
     if (obs.series()) {
         const double amax = *std::max_element(obs.activity.begin(), obs.activity.end());
@@ -113,6 +114,8 @@ Problem::Problem(const Observations& obs, const Whitening& w, int components)
 void Problem::setData(const std::vector<double>& y) {
     ytilde_.assign(y.size(), 0.0);
     whiten(y.data(), ytilde_.data());
+    yy_ = 0.0;
+    for (double v : ytilde_) yy_ += v * v;
 }
 
 void Problem::whiten(const double* x, double* out) const {
@@ -166,58 +169,128 @@ void Problem::project(Params& p) const {
     for (double& k : p.ksv) k = std::isfinite(k) ? std::clamp(k, ksvLow_, ksvHigh_) : 0.0;
 }
 
+void Problem::column(const Params& p, int c, const std::vector<double>& shape, double* out) const {
+    const int np = obs_.nPoints;
+    for (int k = 0; k < obs_.nSpec; ++k) {
+        const double g = obs_.series()
+                             ? 1.0 / (1.0 + p.ksv[static_cast<std::size_t>(c)] *
+                                                obs_.activity[static_cast<std::size_t>(k)])
+                             : 1.0;
+        for (int j = 0; j < np; ++j) raw_[at(k, j, np)] = g * shape[static_cast<std::size_t>(j)];
+    }
+    whiten(raw_.data(), out);
+}
+
+std::vector<double> Problem::shapeOf(double position) const {
+    const BandShape band = bandShape(position);
+    std::vector<double> shape(static_cast<std::size_t>(obs_.nPoints));
+    for (int j = 0; j < obs_.nPoints; ++j) {
+        shape[static_cast<std::size_t>(j)] = lognormalShape(band, obs_.lambda[static_cast<std::size_t>(j)]);
+    }
+    return shape;
+}
+
 double Problem::evaluate(const Params& p, std::vector<double>& amp,
                          std::vector<double>* resid) const {
-    const int np = obs_.nPoints;
-    const int ns = obs_.nSpec;
     const std::size_t size = static_cast<std::size_t>(obs_.size());
-    std::vector<std::vector<double>> cols(static_cast<std::size_t>(n_), std::vector<double>(size));
-    std::vector<double> raw(size);
+    cols_.resize(size * static_cast<std::size_t>(n_));
+    raw_.resize(size);
     for (int c = 0; c < n_; ++c) {
-        const BandShape band = bandShape(p.pos[static_cast<std::size_t>(c)]);
-        std::vector<double> shape(static_cast<std::size_t>(np));
-        for (int j = 0; j < np; ++j) {
-            shape[static_cast<std::size_t>(j)] = lognormalShape(band, obs_.lambda[static_cast<std::size_t>(j)]);
-        }
-        for (int k = 0; k < ns; ++k) {
-            const double g = obs_.series()
-                                 ? 1.0 / (1.0 + p.ksv[static_cast<std::size_t>(c)] *
-                                                    obs_.activity[static_cast<std::size_t>(k)])
-                                 : 1.0;
-            for (int j = 0; j < np; ++j) raw[at(k, j, np)] = g * shape[static_cast<std::size_t>(j)];
-        }
-        whiten(raw.data(), cols[static_cast<std::size_t>(c)].data());
+        column(p, c, shapeOf(p.pos[static_cast<std::size_t>(c)]), colPtr(c));
     }
     Eigen::MatrixXd g(n_, n_);
     Eigen::VectorXd b(n_);
-    double yy = 0.0;
-    for (std::size_t i = 0; i < size; ++i) yy += ytilde_[i] * ytilde_[i];
     for (int r = 0; r < n_; ++r) {
-        const auto& cr = cols[static_cast<std::size_t>(r)];
+        const double* cr = colPtr(r);
         double s = 0.0;
         for (std::size_t i = 0; i < size; ++i) s += cr[i] * ytilde_[i];
         b(r) = s;
         for (int c = 0; c <= r; ++c) {
-            const auto& cc = cols[static_cast<std::size_t>(c)];
+            const double* cc = colPtr(c);
             double t = 0.0;
             for (std::size_t i = 0; i < size; ++i) t += cr[i] * cc[i];
             g(r, c) = t;
             g(c, r) = t;
         }
     }
-    solveNonNegative(g, b, yy, amp);
-    std::vector<double> local;
-    std::vector<double>& r = resid != nullptr ? *resid : local;
+    gram_ = g;
+    solveNonNegative(g, b, yy_, amp);
+    std::vector<double>& r = resid != nullptr ? *resid : resid_;
     r.assign(ytilde_.begin(), ytilde_.end());
     for (int c = 0; c < n_; ++c) {
         const double a = amp[static_cast<std::size_t>(c)];
         if (a == 0.0) continue;
-        const auto& cc = cols[static_cast<std::size_t>(c)];
+        const double* cc = colPtr(c);
         for (std::size_t i = 0; i < size; ++i) r[i] -= a * cc[i];
     }
     double q = 0.0;
     for (double v : r) q += v * v;
     return q;
+}
+
+void Problem::jacobian(const Params& p, const std::vector<double>& amp, Eigen::MatrixXd& jac) const {
+    // Kaufman's form of the variable-projection Jacobian: the derivative of
+    // the model with the amplitudes held, projected off the span of the
+    // active columns.
+    const std::size_t size = static_cast<std::size_t>(obs_.size());
+    const int np = obs_.nPoints;
+    const int d = obs_.series() ? 2 * n_ : n_;
+    jac.setZero(static_cast<Eigen::Index>(size), d);
+    std::vector<int> active;
+    for (int c = 0; c < n_; ++c) {
+        if (amp[static_cast<std::size_t>(c)] > 0.0) active.push_back(c);
+    }
+    const int m = static_cast<int>(active.size());
+    Eigen::MatrixXd ga(m, m);
+    for (int r = 0; r < m; ++r) {
+        for (int c = 0; c < m; ++c) ga(r, c) = gram_(active[static_cast<std::size_t>(r)], active[static_cast<std::size_t>(c)]);
+    }
+    const Eigen::LDLT<Eigen::MatrixXd> solver(ga);
+    std::vector<double> dcol(size);
+    for (int par = 0; par < d; ++par) {
+        const int c = par % n_;
+        const double a = amp[static_cast<std::size_t>(c)];
+        if (a <= 0.0) continue;
+        const double pos = p.pos[static_cast<std::size_t>(c)];
+        if (par < n_) {
+            // d shape / d position by a central difference of the band.
+            const double h = 1e-3;
+            const std::vector<double> up = shapeOf(pos + h);
+            const std::vector<double> down = shapeOf(pos - h);
+            std::vector<double> ds(static_cast<std::size_t>(np));
+            for (int j = 0; j < np; ++j) {
+                ds[static_cast<std::size_t>(j)] = a * (up[static_cast<std::size_t>(j)] - down[static_cast<std::size_t>(j)]) / (2.0 * h);
+            }
+            column(p, c, ds, dcol.data());
+        } else {
+            // d (1 / (1 + K a_k)) / dK = -a_k / (1 + K a_k)^2.
+            const std::vector<double> shape = shapeOf(pos);
+            const double ksv = p.ksv[static_cast<std::size_t>(c)];
+            for (int k = 0; k < obs_.nSpec; ++k) {
+                const double act = obs_.activity[static_cast<std::size_t>(k)];
+                const double g = 1.0 / (1.0 + ksv * act);
+                for (int j = 0; j < np; ++j) {
+                    raw_[at(k, j, np)] = -a * act * g * g * shape[static_cast<std::size_t>(j)];
+                }
+            }
+            whiten(raw_.data(), dcol.data());
+        }
+        // Project off the active columns: dcol - X (G^-1 X' dcol).
+        Eigen::VectorXd xd(m);
+        for (int r = 0; r < m; ++r) {
+            const double* cr = colPtr(active[static_cast<std::size_t>(r)]);
+            double s = 0.0;
+            for (std::size_t i = 0; i < size; ++i) s += cr[i] * dcol[i];
+            xd(r) = s;
+        }
+        const Eigen::VectorXd coef = m > 0 ? Eigen::VectorXd(solver.solve(xd)) : Eigen::VectorXd();
+        for (int r = 0; r < m; ++r) {
+            const double* cr = colPtr(active[static_cast<std::size_t>(r)]);
+            const double f = coef(r);
+            for (std::size_t i = 0; i < size; ++i) dcol[i] -= f * cr[i];
+        }
+        for (std::size_t i = 0; i < size; ++i) jac(static_cast<Eigen::Index>(i), par) = -dcol[i];
+    }
 }
 
 std::vector<double> Problem::fitted(const Params& p, const std::vector<double>& amp) const {
@@ -257,14 +330,13 @@ Params fromVector(const std::vector<double>& v, int n, bool series) {
 
 }  // namespace
 
-Solution Problem::solve(const Params& start, int maxIter) const {
+Solution Problem::solve(const Params& start, int maxIter, double tolerance) const {
     const bool series = obs_.series();
     Params cur = start;
     project(cur);
     std::vector<double> amp;
     std::vector<double> r;
     double q = evaluate(cur, amp, &r);
-    const std::size_t m = r.size();
     double lambda = 1e-3;
     std::vector<double> rTrial;
     std::vector<double> ampTrial;
@@ -272,32 +344,13 @@ Solution Problem::solve(const Params& start, int maxIter) const {
     for (int it = 0; it < maxIter; ++it) {
         const std::vector<double> theta = toVector(cur);
         const int d = static_cast<int>(theta.size());
-        Eigen::MatrixXd jac(static_cast<Eigen::Index>(m), d);
-        for (int c = 0; c < d; ++c) {
-            std::vector<double> t = theta;
-            const bool isPos = c < n_;
-            const double h = isPos ? 1e-4 : 1e-5 * std::max(1.0, std::abs(t[static_cast<std::size_t>(c)]));
-            t[static_cast<std::size_t>(c)] += h;
-            Params pt = fromVector(t, n_, series);
-            // A step that would reorder or push components is taken backwards.
-            Params projected = pt;
-            project(projected);
-            double hh = h;
-            if (toVector(projected) != t) {
-                t[static_cast<std::size_t>(c)] -= 2.0 * h;
-                hh = -h;
-                pt = fromVector(t, n_, series);
-            }
-            evaluate(pt, ampTrial, &rTrial);
-            for (std::size_t i = 0; i < m; ++i) {
-                jac(static_cast<Eigen::Index>(i), c) = (rTrial[i] - r[i]) / hh;
-            }
-        }
+        Eigen::MatrixXd jac;
+        jacobian(cur, amp, jac);
         const Eigen::MatrixXd a = jac.transpose() * jac;
         Eigen::VectorXd g(d);
         for (int c = 0; c < d; ++c) {
             double s = 0.0;
-            for (std::size_t i = 0; i < m; ++i) s += jac(static_cast<Eigen::Index>(i), c) * r[i];
+            for (std::size_t i = 0; i < r.size(); ++i) s += jac(static_cast<Eigen::Index>(i), c) * r[i];
             g(c) = s;
         }
         bool accepted = false;
@@ -325,7 +378,7 @@ Solution Problem::solve(const Params& start, int maxIter) const {
         if (!accepted) break;
         const double gain = q - qNew;
         q = qNew;
-        quiet = gain <= 1e-10 * q + 1e-12 ? quiet + 1 : 0;
+        quiet = gain <= tolerance * q + 1e-12 ? quiet + 1 : 0;
         if (quiet >= 2) break;
     }
     return Solution{cur, amp, q};

@@ -17,6 +17,8 @@
 
 #include <vector>
 
+#include <Eigen/Dense>
+
 #include "fit/global_fit.h"
 
 namespace qf::fit {
@@ -62,6 +64,8 @@ struct Solution {
     double q = 0.0;  // weighted residual sum of squares
 };
 
+// One Problem serves one thread at a time: it keeps the work space of its
+// last evaluation.
 class Problem {
 public:
     Problem(const Observations& obs, const Whitening& w, int components);
@@ -73,8 +77,18 @@ public:
     // non-negative amplitudes; the whitened residuals when asked.
     double evaluate(const Params& p, std::vector<double>& amp, std::vector<double>* resid) const;
 
-    // Levenberg-Marquardt from `start`, at most `maxIter` iterations.
-    Solution solve(const Params& start, int maxIter) const;
+    // Levenberg-Marquardt from `start`, at most `maxIter` iterations; stops
+    // after two steps that each lower the sum of squares by less than
+    // `tolerance` times itself.
+    Solution solve(const Params& start, int maxIter, double tolerance = 1e-10) const;
+
+    // A vector over every spectrum and point with the noise model's
+    // whitening applied.
+    std::vector<double> whitened(const std::vector<double>& x) const {
+        std::vector<double> out(x.size());
+        whiten(x.data(), out.data());
+        return out;
+    }
 
     // The model's values (wavenumber scale) for every spectrum and point.
     std::vector<double> fitted(const Params& p, const std::vector<double>& amp) const;
@@ -87,13 +101,25 @@ public:
 
 private:
     void whiten(const double* x, double* out) const;
+    std::vector<double> shapeOf(double position) const;
+    // Whitened column of component c for the band values `shape`.
+    void column(const Params& p, int c, const std::vector<double>& shape, double* out) const;
+    // Jacobian of the projected residual at the last evaluated parameters.
+    void jacobian(const Params& p, const std::vector<double>& amp, Eigen::MatrixXd& jac) const;
+    double* colPtr(int c) const { return cols_.data() + static_cast<std::size_t>(c) * ytilde_.size(); }
 
     const Observations& obs_;
     const Whitening& w_;
     int n_;
     std::vector<double> ytilde_;
+    double yy_ = 0.0;
     double ksvLow_ = 0.0;
     double ksvHigh_ = 0.0;
+    // Work space of the last evaluation (a Problem serves one thread).
+    mutable std::vector<double> cols_;
+    mutable std::vector<double> raw_;
+    mutable std::vector<double> resid_;
+    mutable Eigen::MatrixXd gram_;
 };
 
 inline constexpr double kLowestPosition = 290.0;

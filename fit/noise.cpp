@@ -79,8 +79,13 @@ NoiseModel estimateNoise(const Observations& obs, const std::vector<double>& mu,
         for (std::size_t i = 0; i < size; ++i) {
             v[i] = noise.quantization + noise.poisson * x1[i] + noise.relative * noise.relative * x2[i];
         }
+        // The shared part from the per-wavelength estimates d_j, whose
+        // variance is s2 + 1/info_j: each wavelength weighted by the inverse
+        // variance of d_j^2, so the wings, where the spectra are weak, do
+        // not drown the estimate in their noise.
+        const double s2Before = noise.sharedRelative * noise.sharedRelative;
         double sharedSum = 0.0;
-        int sharedCount = 0;
+        double weightSum = 0.0;
         for (int j = 0; j < np && shared; ++j) {
             double num = 0.0, info = 0.0;
             for (int k = 0; k < ns; ++k) {
@@ -92,11 +97,13 @@ NoiseModel estimateNoise(const Observations& obs, const std::vector<double>& mu,
             if (info <= 0.0) continue;
             const double d = num / info;
             delta[static_cast<std::size_t>(j)] = d;
-            sharedSum += d * d - 1.0 / info;
-            ++sharedCount;
+            const double spread = s2Before + 1.0 / info;
+            const double weight = 1.0 / (spread * spread);
+            sharedSum += weight * (d * d - 1.0 / info);
+            weightSum += weight;
         }
-        if (shared && sharedCount > 0) {
-            const double s2 = sharedSum / sharedCount * static_cast<double>(np) /
+        if (shared && weightSum > 0.0) {
+            const double s2 = sharedSum / weightSum * static_cast<double>(np) /
                               std::max(1.0, static_cast<double>(np) - parameters / static_cast<double>(ns));
             noise.sharedRelative = std::sqrt(std::max(0.0, s2));
         }

@@ -94,7 +94,9 @@ Program programOfText(const std::string& text) {
     if (end1 == std::string::npos) return Program::Quenfit;
     std::size_t end2 = text.find('\n', end1 + 1);
     if (end2 == std::string::npos) end2 = text.size();
-    DataReader line2("line 2", text.substr(end1 + 1, end2 - end1 - 1));
+    std::string second = text.substr(end1 + 1, end2 - end1 - 1);
+    if (!second.empty() && second.back() == '\r') second.pop_back();
+    DataReader line2("line 2", second);
     int fields = 0;
     while (!line2.onlyBlanksLeft()) {
         try {

@@ -54,6 +54,23 @@ std::string unsupported(const ModelFit& m, const Support& s) {
     return {};
 }
 
+// True when N components look like N separate bands: every one with
+// intensity and a share of at least kCredibleShare %, neighbours at least
+// kCredibleGap nm apart. Such a fit that is not significantly better than
+// N - 1 components cannot be ruled out either.
+constexpr double kCredibleShare = 5.0;
+constexpr double kCredibleGap = 4.0;
+
+bool credible(const ModelFit& m, const Support& s) {
+    for (std::size_t i = 0; i < m.component.size(); ++i) {
+        if (s.amplitude[i] <= 0.0 || m.component[i].share.value < kCredibleShare) return false;
+        if (i > 0 && m.component[i].position.value - m.component[i - 1].position.value < kCredibleGap) {
+            return false;
+        }
+    }
+    return true;
+}
+
 }  // namespace
 
 void compareModels(GlobalFit& fit, int observations) {
@@ -92,13 +109,21 @@ void decide(GlobalFit& fit, const std::array<Support, 3>& support) {
     for (;;) {
         if (n == 3) {
             fit.chosen = 3;
-            fit.reason = "three components fit clearly better than two, and each of them is supported";
+            fit.reason = "three components fit clearly better than two (F-test " +
+                         pText(fit.models[1].pVsNext.value_or(0.0)) + "), and each of them is supported";
             break;
         }
         const ModelFit& next = fit.models[static_cast<std::size_t>(n)];
         const double p = fit.models[static_cast<std::size_t>(n - 1)].pVsNext.value_or(1.0);
         const std::string more = std::to_string(n + 1) + " components";
         const std::string fewer = n == 1 ? "one component" : std::to_string(n) + " components";
+        if (p > kNotBetter && credible(next, support[static_cast<std::size_t>(n)])) {
+            fit.undecidedLow = n;
+            fit.reason = more + " do not fit significantly better than " + fewer + " (F-test " +
+                         pText(p) + "), but fit as " + std::to_string(n + 1) +
+                         " separate bands of at least " + number(kCredibleShare, 2) + " % each";
+            break;
+        }
         if (p > kNotBetter) {
             fit.chosen = n;
             fit.reason = more + " do not fit significantly better than " + fewer + " (F-test " +
