@@ -35,8 +35,9 @@ std::string missLine(const synth::SimulatedCase& c, const CaseScore& s, const Es
     std::string line = "seed " + std::to_string(c.seed) + (c.truth.series ? " series " : " single ") +
                        std::to_string(s.components) + " comp.";
     char buf[96];
-    std::snprintf(buf, sizeof buf, " (type %d, %s %.2f %%, standard %.2f %%):", c.truth.quencherType,
-                  synth::noiseKindName(c.truth.noiseKind), 100.0 * c.truth.noise, 100.0 * c.truth.standardNoise);
+    line += c.truth.series ? " (type " + std::to_string(c.truth.quencherType) + ", " : std::string(" (");
+    std::snprintf(buf, sizeof buf, "%s %.2f %%, standard %.2f %%):", synth::noiseKindName(c.truth.noiseKind),
+                  100.0 * c.truth.noise, 100.0 * c.truth.standardNoise);
     line += buf;
     for (std::size_t i = 0; i < c.truth.positions.size(); ++i) {
         std::snprintf(buf, sizeof buf, " %.2f", c.truth.positions[i]);
