@@ -81,6 +81,18 @@ void BM_Coverage(benchmark::State& state) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc == 2 && std::strcmp(argv[1], "--help") == 0) {
+        std::printf("usage: fit_coverage_bench [--files=N] [--seed=S] [--legacy] [--no-fit] [--misses] "
+                    "[benchmark options]\n"
+                    "Runs the global fit on N simulated files (default 300) and prints the coverage and verdict\n"
+                    "table per program and component count.\n"
+                    "  --files=N  simulated files; component counts and programs take turns\n"
+                    "  --seed=S   seed of the first file (default 1)\n"
+                    "  --legacy   also run quenfit / monofit on every file\n"
+                    "  --no-fit   leave the global fit out\n"
+                    "  --misses   list every file that missed a target, with its seed\n");
+        return 0;
+    }
     if (!takeOptions(argc, argv, gOptions)) {
         std::cerr << "usage: fit_coverage_bench [--files=N] [--seed=S] [--legacy] [--no-fit] [--misses] "
                      "[benchmark options]\n";

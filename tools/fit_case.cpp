@@ -24,6 +24,18 @@ void printEstimate(const char* name, const qf::fit::Estimate& e) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
+        std::printf("usage: fit_case SEED COMPONENTS series|single [--max-noise=LEVEL] [--standard=LEVEL] "
+                    "[--noise=LEVEL] [--file]\n"
+                    "Simulates the file of SEED with COMPONENTS (1-3) bands as a quenching series or a single\n"
+                    "spectrum, fits it and prints the truth beside the fit of 1, 2 and 3 components.\n"
+                    "  --max-noise=LEVEL  highest noise level drawn (default 0.02)\n"
+                    "  --standard=LEVEL   noise level of the standard's recording (0: exact)\n"
+                    "  --noise=LEVEL      noise level of the spectra\n"
+                    "  --file             print the data file first\n"
+                    "Exit status: 0 fitted, 1 the fit failed, 2 usage error.\n");
+        return 0;
+    }
     if (argc < 4 || (std::strcmp(argv[3], "series") != 0 && std::strcmp(argv[3], "single") != 0)) {
         std::fprintf(stderr, "usage: fit_case SEED COMPONENTS series|single [--max-noise=LEVEL] [--standard=LEVEL] "
                      "[--noise=LEVEL] [--file]\n");
