@@ -279,3 +279,76 @@ TEST(FitHarnessScore, LegacyPeaksAreScoredOnTheWavelengthScale) {
 }
 
 }  // namespace
+
+// The global fit through the harness on four light-noise files (one and two
+// components, series and single spectrum): a loose check that the harness
+// reads the fit's answer the right way round and that the fit is in the
+// right region; the full table is the coverage benchmark's.
+TEST(FitHarnessGlobalFit, FewFilesCoveredAndCounted) {
+    fitcheck::HarnessOptions o;
+    o.files = 4;
+    o.firstSeed = 11;
+    o.maxComponents = 2;
+    o.cases.maxNoise = 0.005;
+    std::vector<synth::SimulatedCase> cases;
+    for (int i = 0; i < o.files; ++i) cases.push_back(fitcheck::harnessCase(o, i));
+    std::vector<fitcheck::Estimate> estimates;
+    const fitcheck::CoverageTable table = fitcheck::runHarness(o, [&](const synth::SimulatedCase& c) {
+        estimates.push_back(fitcheck::globalFitEstimate(c));
+        return estimates.back();
+    });
+    ASSERT_EQ(estimates.size(), 4u);
+    int components = 0, covered = 0, wrong = 0;
+    for (std::size_t f = 0; f < estimates.size(); ++f) {
+        const fitcheck::Estimate& e = estimates[f];
+        ASSERT_TRUE(e.failure.empty()) << e.failure;
+        ASSERT_EQ(e.models.size(), 3u);
+        for (const fitcheck::ModelEstimate& m : e.models) {
+            ASSERT_EQ(static_cast<int>(m.estimates.size()), m.components);
+            for (const fitcheck::ComponentEstimate& ce : m.estimates) {
+                EXPECT_EQ(ce.ksv.has_value(), cases[f].truth.series);
+                EXPECT_LE(ce.position.low, ce.position.value);
+                EXPECT_GE(ce.position.high, ce.position.value);
+            }
+        }
+        const fitcheck::CaseScore s = fitcheck::scoreCase(cases[f].truth, e);
+        components += s.components;
+        covered += s.positionsCovered;
+        wrong += s.verdict == fitcheck::CaseScore::Verdict::Wrong;
+        if (s.components == 1) {
+            EXPECT_EQ(s.within1nm, 1) << "one band is always found";
+            EXPECT_EQ(s.sharesCovered, 1);
+        }
+    }
+    // Far below the 90 % target, so that the check stays loose; a harness
+    // that paired components wrongly or read the bounds the wrong way round
+    // would cover next to nothing.
+    std::string misses;
+    for (const std::string& m : table.misses) misses += m + "\n";
+    EXPECT_GE(3 * covered, 2 * components) << misses;
+    EXPECT_LE(wrong, 1) << misses;
+}
+
+// The legacy comparison reads each component stage's L +/- DL and
+// discriminant from the summary of a real run.
+TEST(FitHarnessScore, LegacySummaryReadFromARealRun) {
+    synth::CaseOptions o;
+    o.components = 1;
+    o.series = false;
+    o.maxNoise = 0.004;
+    const synth::SimulatedCase c = synth::simulateCase(3, o);
+    const fitcheck::LegacyEstimate e = fitcheck::legacyEstimate(c);
+    ASSERT_TRUE(e.failure.empty()) << e.failure;
+    ASSERT_GE(e.stages.size(), 2u);
+    for (std::size_t i = 0; i < e.stages.size(); ++i) {
+        EXPECT_EQ(static_cast<int>(e.stages[i].peaks.size()), e.stages[i].components);
+        EXPECT_GT(e.stages[i].discriminant, 0.0);
+        for (const fitcheck::Interval& p : e.stages[i].peaks) {
+            EXPECT_LE(p.low, p.value);
+            EXPECT_GE(p.high, p.value);
+        }
+    }
+    EXPECT_EQ(e.stages[0].components, 1);
+    EXPECT_NEAR(e.stages[0].peaks[0].value, fitcheck::truePeakWavelength(c.truth.positions[0]), 1.0);
+    EXPECT_EQ(fitcheck::scoreLegacy(c.truth, e).within1nm, 1);
+}

@@ -33,8 +33,12 @@ const char* verdictName(CaseScore::Verdict v) {
 // One line about a file that missed: the seed reruns it.
 std::string missLine(const synth::SimulatedCase& c, const CaseScore& s, const Estimate& e) {
     std::string line = "seed " + std::to_string(c.seed) + (c.truth.series ? " series " : " single ") +
-                       std::to_string(s.components) + " comp.:";
+                       std::to_string(s.components) + " comp.";
     char buf[96];
+    line += c.truth.series ? " (type " + std::to_string(c.truth.quencherType) + ", " : std::string(" (");
+    std::snprintf(buf, sizeof buf, "%s %.2f %%, standard %.2f %%):", synth::noiseKindName(c.truth.noiseKind),
+                  100.0 * c.truth.noise, 100.0 * c.truth.standardNoise);
+    line += buf;
     for (std::size_t i = 0; i < c.truth.positions.size(); ++i) {
         std::snprintf(buf, sizeof buf, " %.2f", c.truth.positions[i]);
         line += buf;
@@ -119,7 +123,9 @@ LegacyScore scoreLegacy(const synth::CaseTruth& truth, const LegacyEstimate& est
     const LegacyStage* stage = nullptr;
     const LegacyStage* smallest = nullptr;
     for (const LegacyStage& st : estimate.stages) {
-        if (st.components == s.components) stage = &st;
+        // A single spectrum's fall-back from three components prints a
+        // second two-component block: the first is the two-component stage.
+        if (st.components == s.components && stage == nullptr) stage = &st;
         if (smallest == nullptr || st.discriminant < smallest->discriminant) smallest = &st;
     }
     if (!estimate.failure.empty() || stage == nullptr || static_cast<int>(stage->peaks.size()) != s.components) {
@@ -171,9 +177,10 @@ void Cell::add(const LegacyScore& s) {
 }
 
 synth::SimulatedCase harnessCase(const HarnessOptions& options, int index) {
-    synth::CaseOptions co;
-    co.components = 1 + index % 3;
-    co.series = (index / 3) % 2 == 0;
+    synth::CaseOptions co = options.cases;
+    const int counts = std::clamp(options.maxComponents, 1, 3);
+    co.components = 1 + index % counts;
+    co.series = (index / counts) % 2 == 0;
     return synth::simulateCase(options.firstSeed + static_cast<std::uint64_t>(index), co);
 }
 
@@ -198,7 +205,14 @@ CoverageTable runHarness(const HarnessOptions& options, const Analysis& analysis
             const auto t1 = Clock::now();
             const LegacyEstimate le = legacy(c);
             table.legacySeconds += std::chrono::duration<double>(Clock::now() - t1).count();
-            cell.add(scoreLegacy(c.truth, le));
+            const LegacyScore ls = scoreLegacy(c.truth, le);
+            cell.add(ls);
+            if (ls.failed) {
+                table.misses.push_back("seed " + std::to_string(c.seed) + (c.truth.series ? " series " : " single ") +
+                                       std::to_string(ls.components) + " comp.: legacy " +
+                                       (le.failure.empty() ? "has no stage of that count" : le.failure));
+                if (options.log != nullptr) *options.log << table.misses.back() << "\n";
+            }
         }
     }
     return table;

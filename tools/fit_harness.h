@@ -106,6 +106,8 @@ struct Cell {
 struct HarnessOptions {
     int files = 300;
     std::uint64_t firstSeed = 1;
+    int maxComponents = 3;  // component counts 1 to this take turns
+    synth::CaseOptions cases;  // noise levels and quencher; count and program are the harness's
     std::ostream* log = nullptr;  // one line per file that misses a target, when set
 };
 
@@ -117,12 +119,16 @@ struct CoverageTable {
 };
 
 // The case of file `index` of a run: component counts and programs take
-// turns (1, 2, 3 components; series, then single spectra), seeds count up.
+// turns (1, 2, 3 components of a series, then of single spectra), seeds
+// count up.
 synth::SimulatedCase harnessCase(const HarnessOptions& options, int index);
 
 // Runs `analysis` and `legacy` (each when given) over the harness's files.
 CoverageTable runHarness(const HarnessOptions& options, const Analysis& analysis,
                          const LegacyAnalysis& legacy = nullptr);
+
+// The global fit of the case's file (its own starts only).
+Estimate globalFitEstimate(const synth::SimulatedCase& c);
 
 // The legacy programs run on the case's file (in this process, through a
 // scratch folder).

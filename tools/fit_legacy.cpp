@@ -1,6 +1,8 @@
 // The legacy programs' answers for a simulated file: quenfit or monofit run
-// in this process on the file written to a scratch folder, their reports read
-// back, the summary's L +/- DL and discriminant kept per stage.
+// in this process on the file written to a scratch folder, the summary's
+// L +/- DL and discriminant kept per component stage. Only the summary is
+// read, by its column layout, so that the comparison does not depend on
+// reading the other two reports back.
 #include <atomic>
 #include <filesystem>
 #include <fstream>
@@ -9,7 +11,6 @@
 #include <unistd.h>
 
 #include "driver/run.h"
-#include "results/report_reader.h"
 #include "tools/fit_harness.h"
 
 namespace qf::fitcheck {
@@ -52,22 +53,34 @@ LegacyEstimate legacyEstimate(const synth::SimulatedCase& c) {
         out.failure = "exit status " + std::to_string(status) + ": " + err.str();
         return out;
     }
-    try {
-        const results::RunReports run =
-            results::readReportFiles({dir.file("Result.txt"), dir.file("Graph.txt"), dir.file("Summary.txt")});
-        for (const results::Stage& stage : run.stages) {
-            if (stage.kind == results::StageKind::Tarno || !stage.summary || stage.summary->rows.empty()) continue;
-            LegacyStage s;
-            s.components = static_cast<int>(stage.summary->rows.size());
-            s.discriminant = stage.summary->discriminant;
-            for (const results::SummaryComponent& row : stage.summary->rows) {
-                s.peaks.push_back({row.lNm, row.lNm - row.lError, row.lNm + row.lError});
-            }
-            out.stages.push_back(s);
+    std::ifstream summary(dir.file("Summary.txt"), std::ios::binary);
+    std::string line;
+    bool open = false;
+    while (std::getline(summary, line)) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        std::istringstream words;
+        if (line.rfind("VELA", 0) == 0) {
+            // "VELA- N" (quenfit) or "VELA - N" (monofit), DISCR., Nsc, then the first component.
+            words.str(line.substr(line.find('-') + 1));
+            LegacyStage st;
+            int nsc = 0;
+            words >> st.components >> st.discriminant >> nsc;
+            out.stages.push_back(st);
+            open = true;
+        } else if (open && line.rfind("   ", 0) == 0) {
+            words.str(line);
+        } else {
+            open = false;
+            continue;
         }
-    } catch (const std::exception& e) {
-        out.failure = e.what();
+        int component = 0;
+        double l = 0.0, dl = 0.0;
+        std::string plusMinus;
+        if (words >> component >> l >> plusMinus >> dl && plusMinus == "+/-") {
+            out.stages.back().peaks.push_back({l, l - dl, l + dl});
+        }
     }
+    if (out.stages.empty()) out.failure = "no component stage in the summary";
     return out;
 }
 
