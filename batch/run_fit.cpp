@@ -7,6 +7,7 @@
 #include "batch/run_table.h"
 #include "driver/analysis.h"
 #include "fit/fit_tables.h"
+#include "results/tables.h"
 
 namespace qf::batch {
 
@@ -128,8 +129,11 @@ RunFit fitRun(const std::string& dataPath, const results::RunReports& run, const
         {"global-fit", "Global fit", withFigureData(fitpage::globalFitSectionHtml(g, legacy.stages), "global-fit")});
     out.additions.figures.push_back({std::string("figures/") + fitpage::kFigureName,
                                      fitpage::positionsFigureSvgDocument(g, legacy.stages)});
-    out.additions.tables.push_back({fit::kFitTable, fit::fitCsv(g, fileLabel)});
-    out.additions.tables.push_back({fit::kModelsTable, fit::modelsCsv(g, fileLabel)});
+    // The tables are UTF-8 like the others: a name in Latin-1, say, gets
+    // U+FFFD for its bytes that are not.
+    const std::string label = results::validUtf8(fileLabel);
+    out.additions.tables.push_back({fit::kFitTable, fit::fitCsv(g, label)});
+    out.additions.tables.push_back({fit::kModelsTable, fit::modelsCsv(g, label)});
     return out;
 }
 

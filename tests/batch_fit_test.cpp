@@ -11,6 +11,7 @@
 
 #include <sys/wait.h>
 
+#include "batch/index_page.h"
 #include "batch/run_fit.h"
 #include "batch/run_table.h"
 #include "results/report_reader.h"
@@ -181,6 +182,24 @@ TEST(RunFit, VerdictOfModelsTable) {
     EXPECT_EQ(verdictOfModelsCsv("file,n\r\na,1\r\n"), "");
     EXPECT_EQ(verdictOfModelsCsv("\"broken"), "");
     EXPECT_EQ(verdictOfModelsCsv(""), "");
+}
+
+TEST(RunFit, IndexOfRunsInMemoryShowsTheVerdictOfGoodRunsOnly) {
+    const std::string models = modelsHeading() + "\r\na.dat,monofit,1,9,9,1,1,0,0,rejected\r\n"
+                               "a.dat,monofit,2,9,9,1,1,0,0,chosen\r\na.dat,monofit,3,9,9,1,1,0,,rejected\r\n";
+    std::vector<IndexRun> runs(2);
+    runs[0].record.file = "a.dat";
+    runs[0].record.status = RunStatus::Ok;
+    runs[0].modelsCsv = models;
+    runs[1].record.file = "b.dat";
+    runs[1].record.status = RunStatus::Suspect;
+    runs[1].modelsCsv = models;
+    const std::string page = indexPageOfRuns(runs);
+    EXPECT_NE(page.find("<th>components (global fit)</th>"), std::string::npos);
+    EXPECT_NE(page.find("<td class=\"ok\">ok</td><td>2</td>"), std::string::npos) << page;
+    EXPECT_NE(page.find("<td class=\"suspect\">suspect</td><td></td>"), std::string::npos) << page;
+    runs[0].modelsCsv.clear();
+    EXPECT_EQ(indexPageOfRuns(runs).find("global fit"), std::string::npos);
 }
 
 TEST(RunFit, LegacyAnswerIsTheVelaStagesTable1) {
