@@ -53,6 +53,10 @@ Whitening noiseWhitening(const Observations& obs, const NoiseModel& noise,
 // Variance of the independent part of the error at one point.
 double independentVariance(const NoiseModel& noise, double mu, double countingShape);
 
+inline constexpr double kLowestPosition = 290.0;
+inline constexpr double kHighestPosition = 400.0;
+inline constexpr double kMinimumSeparation = 1.0;
+
 struct Params {
     std::vector<double> pos;  // nm, increasing
     std::vector<double> ksv;  // 1/M; empty without quenching
@@ -69,7 +73,11 @@ struct Solution {
 // last evaluation.
 class Problem {
 public:
-    Problem(const Observations& obs, const Whitening& w, int components);
+    // `separation`: the least distance of two positions (nm); `minShare`:
+    // the least share of every component (a fraction; 0 leaves the
+    // amplitudes merely non-negative).
+    Problem(const Observations& obs, const Whitening& w, int components,
+            double separation = kMinimumSeparation, double minShare = 0.0);
 
     // Replaces the data (bootstrap); the whitening stays.
     void setData(const std::vector<double>& y);
@@ -112,6 +120,8 @@ private:
     const Observations& obs_;
     const Whitening& w_;
     int n_;
+    double separation_;
+    double minShare_;
     std::vector<double> ytilde_;
     double yy_ = 0.0;
     double ksvLow_ = 0.0;
@@ -121,10 +131,8 @@ private:
     mutable std::vector<double> raw_;
     mutable std::vector<double> resid_;
     mutable Eigen::MatrixXd gram_;
+    mutable std::vector<int> activeColumns_;
 };
 
-inline constexpr double kLowestPosition = 290.0;
-inline constexpr double kHighestPosition = 400.0;
-inline constexpr double kMinimumSeparation = 1.0;
 
 }  // namespace qf::fit

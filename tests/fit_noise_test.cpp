@@ -71,6 +71,15 @@ TEST(FitNoise, SharedAndIndependentPartsAreReadBackFromTheirResiduals) {
     // Counting noise alone: the independent variance at the peak is read back.
     const double v = fit::independentVariance(got2, 9000.0, 1.0);
     EXPECT_NEAR(v / (2.0 * 9000.0), 1.0, 0.15);
+
+    // Noise of one size at every intensity (shaped by the correction): the
+    // weak points, where it dominates, get their variance back.
+    fit::NoiseModel flat;
+    flat.additive = 900.0;
+    obs.y = fit::simulate(obs, flat, mu, rng);
+    const fit::NoiseModel got3 = fit::estimateNoise(obs, mu, 0);
+    EXPECT_NEAR(fit::independentVariance(got3, 300.0, 1.3) / (900.0 * 1.3 * 1.3), 1.0, 0.15);
+    EXPECT_NEAR(fit::independentVariance(got3, 9000.0, 0.7) / (900.0 * 0.7 * 0.7), 1.0, 0.3);
 }
 
 TEST(FitNoise, WhiteningMakesTheModelsErrorsUnitAndIndependent) {
