@@ -38,6 +38,12 @@ Observations observationsOf(const PreparedData& data) {
         shapeSum += obs.countingShape.back();
     }
     for (double& c : obs.countingShape) c /= shapeSum / s.nPoints;
+    double standardSum = 0.0;
+    for (double m : data.standard) {
+        obs.standardShape.push_back(1.0 / m);
+        standardSum += 1.0 / m;
+    }
+    for (double& u : obs.standardShape) u /= standardSum / s.nPoints;
     for (int k = 0; k < s.nSpec; ++k) {
         for (int j = 0; j < s.nPoints; ++j) {
             const double lambda = s.wavelength(j);
@@ -145,20 +151,6 @@ GlobalFit fitPrepared(const PreparedData& data, const FitOptions& options) {
         }
     }
     compareModels(g, obs.size());
-    // Could N + 1 resolvable bands hide behind a fit of N? Asked only where
-    // N + 1 do not fit significantly better.
-    for (int n = 2; n <= 3; ++n) {
-        const ModelFit& fewer = g.models[static_cast<std::size_t>(n - 2)];
-        const ModelFit& m = g.models[static_cast<std::size_t>(n - 1)];
-        if (fewer.pVsNext.value_or(0.0) <= 0.05 || m.dof <= 0) continue;
-        const Problem resolvable(obs, w, n, kResolvableGap, kResolvableShare / 100.0);
-        const std::vector<Params> starts =
-            startsFor(n, obs, &sol[static_cast<std::size_t>(n - 2)],
-                      options.legacyStarts[static_cast<std::size_t>(n - 1)],
-                      {sol[static_cast<std::size_t>(n - 1)].params}, true);
-        const Solution best = searchBest(resolvable, starts);
-        support[static_cast<std::size_t>(n - 1)].resolvableExcess = (best.q - m.rss) / (m.rss / m.dof);
-    }
     decide(g, support);
     return g;
 }

@@ -74,8 +74,14 @@ struct ModelFit {
 // intensity to that scale at wavelength j (correction, normalization,
 // wavenumber scale; mean 1 over the window): noise of the same size at
 // every intensity, counting noise and noise in proportion to the intensity.
+// The shared part's variance at wavelength j is `sharedRelative`^2 +
+// `sharedCounting` * u_j + `sharedAdditive` * u_j^2, u_j the measured
+// standard's maximum over its value at j (mean 1 over the window): the
+// recording of the standard is noisier, relative to itself, where it is weak.
 struct NoiseModel {
     double sharedRelative = 0.0;
+    double sharedCounting = 0.0;
+    double sharedAdditive = 0.0;
     double additive = 0.0;
     double poisson = 0.0;
     double relative = 0.0;

@@ -68,6 +68,11 @@ double independentVariance(const NoiseModel& noise, double mu, double countingSh
            noise.poisson * m * countingShape + noise.relative * noise.relative * m * m;
 }
 
+double sharedVariance(const NoiseModel& noise, const Observations& obs, int j) {
+    const double u = obs.standardShape.empty() ? 1.0 : obs.standardShape[static_cast<std::size_t>(j)];
+    return noise.sharedRelative * noise.sharedRelative + noise.sharedCounting * u + noise.sharedAdditive * u * u;
+}
+
 Whitening unitWhitening(const Observations& obs) {
     Whitening w;
     w.dinv.assign(static_cast<std::size_t>(obs.size()), 1.0);
@@ -79,8 +84,8 @@ Whitening unitWhitening(const Observations& obs) {
 Whitening noiseWhitening(const Observations& obs, const NoiseModel& noise,
                          const std::vector<double>& mu) {
     Whitening w = unitWhitening(obs);
-    const double s2 = noise.sharedRelative * noise.sharedRelative;
     for (int j = 0; j < obs.nPoints; ++j) {
+        const double s2 = sharedVariance(noise, obs, j);
         double norm2 = 0.0;
         for (int k = 0; k < obs.nSpec; ++k) {
             const std::size_t i = at(k, j, obs.nPoints);

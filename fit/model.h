@@ -33,6 +33,9 @@ struct Observations {
     // Relative size of counting noise at each point on this scale (the
     // correction factor times the wavenumber-scale factor), mean 1.
     std::vector<double> countingShape;
+    // The measured standard's maximum over its value at each point, mean 1
+    // (how much noisier the standard's recording is there, relatively).
+    std::vector<double> standardShape;
 
     bool series() const { return !activity.empty(); }
     int size() const { return nSpec * nPoints; }
@@ -50,6 +53,8 @@ struct Whitening {
 Whitening unitWhitening(const Observations& obs);
 Whitening noiseWhitening(const Observations& obs, const NoiseModel& noise,
                          const std::vector<double>& mu);
+// Variance of the shared (relative) error at wavelength j.
+double sharedVariance(const NoiseModel& noise, const Observations& obs, int j);
 // Variance of the independent part of the error at one point.
 double independentVariance(const NoiseModel& noise, double mu, double countingShape);
 

@@ -111,9 +111,7 @@ NoiseModel estimateNoise(const Observations& obs, const std::vector<double>& mu,
         // variance is s2 + 1/info_j: each wavelength weighted by the inverse
         // variance of d_j^2, so the wings, where the spectra are weak, do
         // not drown the estimate in their noise.
-        const double s2Before = noise.sharedRelative * noise.sharedRelative;
-        double sharedSum = 0.0;
-        double weightSum = 0.0;
+        std::vector<double> target, weight, one, u1, u2;
         for (int j = 0; j < np && shared; ++j) {
             double num = 0.0, info = 0.0;
             for (int k = 0; k < ns; ++k) {
@@ -125,15 +123,22 @@ NoiseModel estimateNoise(const Observations& obs, const std::vector<double>& mu,
             if (info <= 0.0) continue;
             const double d = num / info;
             delta[static_cast<std::size_t>(j)] = d;
-            const double spread = s2Before + 1.0 / info;
-            const double weight = 1.0 / (spread * spread);
-            sharedSum += weight * (d * d - 1.0 / info);
-            weightSum += weight;
+            const double spread = sharedVariance(noise, obs, j) + 1.0 / info;
+            const double u = obs.standardShape.empty() ? 1.0 : obs.standardShape[static_cast<std::size_t>(j)];
+            target.push_back(d * d - 1.0 / info);
+            weight.push_back(1.0 / (spread * spread));
+            one.push_back(1.0);
+            u1.push_back(u);
+            u2.push_back(u * u);
         }
-        if (shared && weightSum > 0.0) {
-            const double s2 = sharedSum / weightSum * static_cast<double>(np) /
-                              std::max(1.0, static_cast<double>(np) - parameters / static_cast<double>(ns));
-            noise.sharedRelative = std::sqrt(std::max(0.0, s2));
+        if (shared && !target.empty()) {
+            const double dof = static_cast<double>(np) /
+                               std::max(1.0, static_cast<double>(np) - parameters / static_cast<double>(ns));
+            for (double& t : target) t *= dof;
+            const std::vector<double> c = fitNonNegative(target, {one, u1, u2}, weight);
+            noise.sharedRelative = std::sqrt(c[0]);
+            noise.sharedCounting = c[1];
+            noise.sharedAdditive = c[2];
         }
         for (int k = 0; k < ns; ++k) {
             for (int j = 0; j < np; ++j) {
@@ -157,7 +162,7 @@ std::vector<double> simulate(const Observations& obs, const NoiseModel& noise,
     const int np = obs.nPoints;
     std::vector<double> y(mu.size());
     std::vector<double> shared(static_cast<std::size_t>(np));
-    for (double& d : shared) d = noise.sharedRelative * z(rng);
+    for (int j = 0; j < np; ++j) shared[static_cast<std::size_t>(j)] = std::sqrt(sharedVariance(noise, obs, j)) * z(rng);
     for (int k = 0; k < obs.nSpec; ++k) {
         for (int j = 0; j < np; ++j) {
             const std::size_t i = at(k, j, np);

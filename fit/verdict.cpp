@@ -118,13 +118,6 @@ void decide(GlobalFit& fit, const std::array<Support, 3>& support) {
         const std::string more = std::to_string(n + 1) + " components";
         const std::string fewer = n == 1 ? "one component" : std::to_string(n) + " components";
         const Support& nextSupport = support[static_cast<std::size_t>(n)];
-        if (p > kNotBetter && nextSupport.resolvableExcess && *nextSupport.resolvableExcess <= kResolvableExcess) {
-            fit.undecidedLow = n;
-            fit.reason = more + " do not fit significantly better than " + fewer + " (F-test " + pText(p) +
-                         "), but " + std::to_string(n + 1) + " bands of at least " + number(kResolvableShare, 2) +
-                         " % each, " + number(kResolvableGap, 2) + " nm or more apart, fit as well";
-            break;
-        }
         if (p > kNotBetter && credible(next, nextSupport)) {
             fit.undecidedLow = n;
             fit.reason = more + " do not fit significantly better than " + fewer + " (F-test " +

@@ -3,7 +3,6 @@
 // Akaike weights, the F-test of N against N + 1 and the verdict.
 
 #include <array>
-#include <optional>
 #include <vector>
 
 #include "fit/global_fit.h"
@@ -14,18 +13,7 @@ namespace qf::fit {
 struct Support {
     std::vector<double> amplitude;  // fitted amplitudes
     std::vector<double> shift;      // leave-one-out shift per component (empty: not computed)
-    // How much worse (in units of the noise variance) the best fit with
-    // these N components is when every band must have a share of at least
-    // kResolvableShare % and lie kResolvableGap nm from the others; none
-    // when not computed.
-    std::optional<double> resolvableExcess;
 };
-
-// Bands smaller or closer than this are not told apart by the verdict.
-inline constexpr double kResolvableShare = 15.0;
-inline constexpr double kResolvableGap = 6.0;
-// A fit of resolvable bands this close to the best fit fits as well.
-inline constexpr double kResolvableExcess = 6.0;
 
 // Fills rss, dof, aicc, bic, akaike weights and p of every model from their
 // weighted sums of squares; `observations` is the number of data points.
