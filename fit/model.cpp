@@ -105,9 +105,8 @@ Whitening noiseWhitening(const Observations& obs, const NoiseModel& noise,
     return w;
 }
 
-Problem::Problem(const Observations& obs, const Whitening& w, int components, double separation,
-                 double minShare)
-    : obs_(obs), w_(w), n_(components), separation_(separation), minShare_(minShare) {
+Problem::Problem(const Observations& obs, const Whitening& w, int components, double separation)
+    : obs_(obs), w_(w), n_(components), separation_(separation) {
     raw_.resize(static_cast<std::size_t>(obs.size()));
     setData(obs.y);
     if (obs.series()) {
@@ -205,28 +204,6 @@ double Problem::evaluate(const Params& p, std::vector<double>& amp,
     for (int c = 0; c < n_; ++c) {
         column(p, c, shapeOf(p.pos[static_cast<std::size_t>(c)]), colPtr(c));
     }
-    std::vector<double> area(static_cast<std::size_t>(n_), 1.0);
-    if (minShare_ > 0.0) {
-        // Shares of at least s: with B_i = A_i * area_i, B = C + t (sum C) 1,
-        // t = s / (1 - N s), C >= 0. The columns for C replace those for A.
-        const double t = minShare_ / (1.0 - n_ * minShare_);
-        for (int c = 0; c < n_; ++c) {
-            area[static_cast<std::size_t>(c)] = areaFactor(p.pos[static_cast<std::size_t>(c)]);
-        }
-        std::vector<double> sum(size, 0.0);
-        for (int c = 0; c < n_; ++c) {
-            double* cc = colPtr(c);
-            const double inv = 1.0 / area[static_cast<std::size_t>(c)];
-            for (std::size_t i = 0; i < size; ++i) {
-                cc[i] *= inv;
-                sum[i] += cc[i];
-            }
-        }
-        for (int c = 0; c < n_; ++c) {
-            double* cc = colPtr(c);
-            for (std::size_t i = 0; i < size; ++i) cc[i] += t * sum[i];
-        }
-    }
     Eigen::MatrixXd g(n_, n_);
     Eigen::VectorXd b(n_);
     for (int r = 0; r < n_; ++r) {
@@ -250,14 +227,6 @@ double Problem::evaluate(const Params& p, std::vector<double>& amp,
         if (coef[static_cast<std::size_t>(c)] > 0.0) activeColumns_.push_back(c);
     }
     amp = coef;
-    if (minShare_ > 0.0) {
-        const double t = minShare_ / (1.0 - n_ * minShare_);
-        double total = 0.0;
-        for (double v : coef) total += v;
-        for (int c = 0; c < n_; ++c) {
-            amp[static_cast<std::size_t>(c)] = (coef[static_cast<std::size_t>(c)] + t * total) / area[static_cast<std::size_t>(c)];
-        }
-    }
     std::vector<double>& r = resid != nullptr ? *resid : resid_;
     r.assign(ytilde_.begin(), ytilde_.end());
     for (int c = 0; c < n_; ++c) {

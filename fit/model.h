@@ -78,11 +78,9 @@ struct Solution {
 // last evaluation.
 class Problem {
 public:
-    // `separation`: the least distance of two positions (nm); `minShare`:
-    // the least share of every component (a fraction; 0 leaves the
-    // amplitudes merely non-negative).
+    // `separation`: the least distance of two positions (nm).
     Problem(const Observations& obs, const Whitening& w, int components,
-            double separation = kMinimumSeparation, double minShare = 0.0);
+            double separation = kMinimumSeparation);
 
     // Replaces the data (bootstrap); the whitening stays.
     void setData(const std::vector<double>& y);
@@ -126,7 +124,6 @@ private:
     const Whitening& w_;
     int n_;
     double separation_;
-    double minShare_;
     std::vector<double> ytilde_;
     double yy_ = 0.0;
     double ksvLow_ = 0.0;
