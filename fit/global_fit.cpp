@@ -38,6 +38,12 @@ Observations observationsOf(const PreparedData& data) {
         shapeSum += obs.countingShape.back();
     }
     for (double& c : obs.countingShape) c /= shapeSum / s.nPoints;
+    double standardSum = 0.0;
+    for (double m : data.standard) {
+        obs.standardShape.push_back(1.0 / m);
+        standardSum += 1.0 / m;
+    }
+    for (double& u : obs.standardShape) u /= standardSum / s.nPoints;
     for (int k = 0; k < s.nSpec; ++k) {
         for (int j = 0; j < s.nPoints; ++j) {
             const double lambda = s.wavelength(j);
