@@ -352,3 +352,19 @@ TEST(FitHarnessScore, LegacySummaryReadFromARealRun) {
     EXPECT_NEAR(e.stages[0].peaks[0].value, fitcheck::truePeakWavelength(c.truth.positions[0]), 1.0);
     EXPECT_EQ(fitcheck::scoreLegacy(c.truth, e).within1nm, 1);
 }
+
+// With the standard kept exact the file differs from the drawn one only in
+// the standard: same truth, same spectra.
+TEST(FitHarnessCases, ExactStandardChangesOnlyTheStandard) {
+    synth::CaseOptions exact;
+    exact.maxStandardNoise = 0.0;
+    for (std::uint64_t seed : {4u, 5u}) {
+        const synth::SimulatedCase a = synth::simulateCase(seed);
+        const synth::SimulatedCase b = synth::simulateCase(seed, exact);
+        EXPECT_EQ(b.truth.standardNoise, 0.0);
+        EXPECT_EQ(a.truth.positions, b.truth.positions);
+        const ParsedFile fa = parse(a.text, a.truth.series), fb = parse(b.text, b.truth.series);
+        EXPECT_EQ(fa.values, fb.values);
+        EXPECT_NE(fa.standard, fb.standard);
+    }
+}

@@ -132,7 +132,10 @@ SimulatedCase simulateCase(std::uint64_t seed, const CaseOptions& options) {
 
     t.noiseKind = rnd.below(2) == 0 ? NoiseKind::Gaussian : NoiseKind::Poisson;
     t.noise = rnd.uniform(0.002, options.maxNoise);
-    t.standardNoise = options.maxStandardNoise > 0.0 ? rnd.uniform(0.001, options.maxStandardNoise) : 0.0;
+    // Drawn even for an exact standard, so that the files differ only there.
+    const double standardDraw = rnd.uniform();
+    t.standardNoise =
+        options.maxStandardNoise > 0.0 ? 0.001 + (options.maxStandardNoise - 0.001) * standardDraw : 0.0;
     s.noiseKind = t.noiseKind;
     s.noise = t.noise;
     s.standardNoise = t.standardNoise;
