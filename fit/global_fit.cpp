@@ -38,6 +38,12 @@ Observations observationsOf(const PreparedData& data) {
         shapeSum += obs.countingShape.back();
     }
     for (double& c : obs.countingShape) c /= shapeSum / s.nPoints;
+    double standardSum = 0.0;
+    for (double m : data.standard) {
+        obs.standardShape.push_back(1.0 / m);
+        standardSum += 1.0 / m;
+    }
+    for (double& u : obs.standardShape) u /= standardSum / s.nPoints;
     for (int k = 0; k < s.nSpec; ++k) {
         for (int j = 0; j < s.nPoints; ++j) {
             const double lambda = s.wavelength(j);
@@ -60,13 +66,9 @@ std::array<Solution, 3> fitAll(const Observations& obs, const Whitening& w,
         const Problem problem(obs, w, n);
         std::vector<Params> extra;
         if (previous != nullptr) extra.push_back((*previous)[static_cast<std::size_t>(n - 1)].params);
-        std::vector<Params> starts;
-        if (wideSearch) {
-            starts = startsFor(n, obs, n > 1 ? &out[static_cast<std::size_t>(n - 2)] : nullptr,
-                               options.legacyStarts[static_cast<std::size_t>(n - 1)], extra);
-        } else {
-            starts = extra;
-        }
+        const std::vector<Params> starts =
+            startsFor(n, obs, n > 1 ? &out[static_cast<std::size_t>(n - 2)] : nullptr,
+                      options.legacyStarts[static_cast<std::size_t>(n - 1)], extra, wideSearch);
         out[static_cast<std::size_t>(n - 1)] = searchBest(problem, starts);
     }
     return out;
@@ -105,7 +107,7 @@ GlobalFit fitPrepared(const PreparedData& data, const FitOptions& options) {
         muRef = richest.fitted(sol[2].params, sol[2].amp);
         noise = estimateNoise(obs, muRef, fittedParameters(3, series));
         w = noiseWhitening(obs, noise, muRef);
-        sol = fitAll(obs, w, &sol, options, round == 0);
+        sol = fitAll(obs, w, &sol, options, false);
     }
     g.noise = noise;
 

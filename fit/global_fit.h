@@ -68,10 +68,21 @@ struct ModelFit {
 // The noise model the weights come from: at wavelength j the error of
 // spectrum k is mu_kj * d_j + e_kj, d_j shared by all spectra with s.d.
 // `sharedRelative`, e_kj independent with variance
-// `quantization` + `poisson` * mu_kj + `relative`^2 * mu_kj^2, mu the fitted
-// value on the wavenumber scale (largest value about 10000).
+// `quantization` + `additive` * c_j^2 + `poisson` * mu_kj * c_j +
+// `relative`^2 * mu_kj^2, mu the fitted value on the wavenumber scale
+// (largest value about 10000) and c_j the factor that took the recorded
+// intensity to that scale at wavelength j (correction, normalization,
+// wavenumber scale; mean 1 over the window): noise of the same size at
+// every intensity, counting noise and noise in proportion to the intensity.
+// The shared part's variance at wavelength j is `sharedRelative`^2 +
+// `sharedCounting` * u_j + `sharedAdditive` * u_j^2, u_j the measured
+// standard's maximum over its value at j (mean 1 over the window): the
+// recording of the standard is noisier, relative to itself, where it is weak.
 struct NoiseModel {
     double sharedRelative = 0.0;
+    double sharedCounting = 0.0;
+    double sharedAdditive = 0.0;
+    double additive = 0.0;
     double poisson = 0.0;
     double relative = 0.0;
     double quantization = 1.0 / 12.0;

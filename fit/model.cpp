@@ -8,6 +8,7 @@
 
 #include "band/band.h"
 
+
 namespace qf::fit {
 
 namespace {
@@ -63,8 +64,13 @@ double solveNonNegative(const Eigen::MatrixXd& g, const Eigen::VectorXd& b, doub
 
 double independentVariance(const NoiseModel& noise, double mu, double countingShape) {
     const double m = std::max(mu, 0.0);
-    return noise.quantization + noise.poisson * m * countingShape +
-           noise.relative * noise.relative * m * m;
+    return noise.quantization + noise.additive * countingShape * countingShape +
+           noise.poisson * m * countingShape + noise.relative * noise.relative * m * m;
+}
+
+double sharedVariance(const NoiseModel& noise, const Observations& obs, int j) {
+    const double u = obs.standardShape.empty() ? 1.0 : obs.standardShape[static_cast<std::size_t>(j)];
+    return noise.sharedRelative * noise.sharedRelative + noise.sharedCounting * u + noise.sharedAdditive * u * u;
 }
 
 Whitening unitWhitening(const Observations& obs) {
@@ -78,8 +84,8 @@ Whitening unitWhitening(const Observations& obs) {
 Whitening noiseWhitening(const Observations& obs, const NoiseModel& noise,
                          const std::vector<double>& mu) {
     Whitening w = unitWhitening(obs);
-    const double s2 = noise.sharedRelative * noise.sharedRelative;
     for (int j = 0; j < obs.nPoints; ++j) {
+        const double s2 = sharedVariance(noise, obs, j);
         double norm2 = 0.0;
         for (int k = 0; k < obs.nSpec; ++k) {
             const std::size_t i = at(k, j, obs.nPoints);
@@ -99,8 +105,8 @@ Whitening noiseWhitening(const Observations& obs, const NoiseModel& noise,
     return w;
 }
 
-Problem::Problem(const Observations& obs, const Whitening& w, int components)
-    : obs_(obs), w_(w), n_(components) {
+Problem::Problem(const Observations& obs, const Whitening& w, int components, double separation)
+    : obs_(obs), w_(w), n_(components), separation_(separation) {
     raw_.resize(static_cast<std::size_t>(obs.size()));
     setData(obs.y);
     if (obs.series()) {
@@ -151,19 +157,19 @@ void Problem::project(Params& p) const {
     }
     p = sorted;
     const std::size_t n = p.pos.size();
-    const double span = kMinimumSeparation * static_cast<double>(n - 1);
+    const double span = separation_ * static_cast<double>(n - 1);
     for (double& x : p.pos) {
         if (!std::isfinite(x)) x = 0.5 * (kLowestPosition + kHighestPosition);
     }
     // Push apart from the lowest upward, then pull back under the top.
     p.pos[0] = std::clamp(p.pos[0], kLowestPosition, kHighestPosition - span);
     for (std::size_t i = 1; i < n; ++i) {
-        p.pos[i] = std::max(p.pos[i], p.pos[i - 1] + kMinimumSeparation);
+        p.pos[i] = std::max(p.pos[i], p.pos[i - 1] + separation_);
     }
     if (p.pos[n - 1] > kHighestPosition) {
         p.pos[n - 1] = kHighestPosition;
         for (std::size_t i = n - 1; i-- > 0;) {
-            p.pos[i] = std::min(p.pos[i], p.pos[i + 1] - kMinimumSeparation);
+            p.pos[i] = std::min(p.pos[i], p.pos[i + 1] - separation_);
         }
     }
     for (double& k : p.ksv) k = std::isfinite(k) ? std::clamp(k, ksvLow_, ksvHigh_) : 0.0;
@@ -214,11 +220,17 @@ double Problem::evaluate(const Params& p, std::vector<double>& amp,
         }
     }
     gram_ = g;
-    solveNonNegative(g, b, yy_, amp);
+    std::vector<double> coef;
+    solveNonNegative(g, b, yy_, coef);
+    activeColumns_.clear();
+    for (int c = 0; c < n_; ++c) {
+        if (coef[static_cast<std::size_t>(c)] > 0.0) activeColumns_.push_back(c);
+    }
+    amp = coef;
     std::vector<double>& r = resid != nullptr ? *resid : resid_;
     r.assign(ytilde_.begin(), ytilde_.end());
     for (int c = 0; c < n_; ++c) {
-        const double a = amp[static_cast<std::size_t>(c)];
+        const double a = coef[static_cast<std::size_t>(c)];
         if (a == 0.0) continue;
         const double* cc = colPtr(c);
         for (std::size_t i = 0; i < size; ++i) r[i] -= a * cc[i];
@@ -236,10 +248,7 @@ void Problem::jacobian(const Params& p, const std::vector<double>& amp, Eigen::M
     const int np = obs_.nPoints;
     const int d = obs_.series() ? 2 * n_ : n_;
     jac.setZero(static_cast<Eigen::Index>(size), d);
-    std::vector<int> active;
-    for (int c = 0; c < n_; ++c) {
-        if (amp[static_cast<std::size_t>(c)] > 0.0) active.push_back(c);
-    }
+    const std::vector<int>& active = activeColumns_;
     const int m = static_cast<int>(active.size());
     Eigen::MatrixXd ga(m, m);
     for (int r = 0; r < m; ++r) {
@@ -341,7 +350,8 @@ Solution Problem::solve(const Params& start, int maxIter, double tolerance) cons
     std::vector<double> rTrial;
     std::vector<double> ampTrial;
     int quiet = 0;
-    for (int it = 0; it < maxIter; ++it) {
+    int it = 0;
+    for (; it < maxIter; ++it) {
         const std::vector<double> theta = toVector(cur);
         const int d = static_cast<int>(theta.size());
         Eigen::MatrixXd jac;
@@ -381,7 +391,7 @@ Solution Problem::solve(const Params& start, int maxIter, double tolerance) cons
         quiet = gain <= tolerance * q + 1e-12 ? quiet + 1 : 0;
         if (quiet >= 2) break;
     }
-    return Solution{cur, amp, q};
+    return Solution{cur, amp, q, it};
 }
 
 }  // namespace qf::fit

@@ -33,6 +33,9 @@ struct Observations {
     // Relative size of counting noise at each point on this scale (the
     // correction factor times the wavenumber-scale factor), mean 1.
     std::vector<double> countingShape;
+    // The measured standard's maximum over its value at each point, mean 1
+    // (how much noisier the standard's recording is there, relatively).
+    std::vector<double> standardShape;
 
     bool series() const { return !activity.empty(); }
     int size() const { return nSpec * nPoints; }
@@ -50,8 +53,14 @@ struct Whitening {
 Whitening unitWhitening(const Observations& obs);
 Whitening noiseWhitening(const Observations& obs, const NoiseModel& noise,
                          const std::vector<double>& mu);
+// Variance of the shared (relative) error at wavelength j.
+double sharedVariance(const NoiseModel& noise, const Observations& obs, int j);
 // Variance of the independent part of the error at one point.
 double independentVariance(const NoiseModel& noise, double mu, double countingShape);
+
+inline constexpr double kLowestPosition = 290.0;
+inline constexpr double kHighestPosition = 400.0;
+inline constexpr double kMinimumSeparation = 1.0;
 
 struct Params {
     std::vector<double> pos;  // nm, increasing
@@ -62,13 +71,16 @@ struct Solution {
     Params params;
     std::vector<double> amp;
     double q = 0.0;  // weighted residual sum of squares
+    int iterations = 0;
 };
 
 // One Problem serves one thread at a time: it keeps the work space of its
 // last evaluation.
 class Problem {
 public:
-    Problem(const Observations& obs, const Whitening& w, int components);
+    // `separation`: the least distance of two positions (nm).
+    Problem(const Observations& obs, const Whitening& w, int components,
+            double separation = kMinimumSeparation);
 
     // Replaces the data (bootstrap); the whitening stays.
     void setData(const std::vector<double>& y);
@@ -111,6 +123,7 @@ private:
     const Observations& obs_;
     const Whitening& w_;
     int n_;
+    double separation_;
     std::vector<double> ytilde_;
     double yy_ = 0.0;
     double ksvLow_ = 0.0;
@@ -120,10 +133,8 @@ private:
     mutable std::vector<double> raw_;
     mutable std::vector<double> resid_;
     mutable Eigen::MatrixXd gram_;
+    mutable std::vector<int> activeColumns_;
 };
 
-inline constexpr double kLowestPosition = 290.0;
-inline constexpr double kHighestPosition = 400.0;
-inline constexpr double kMinimumSeparation = 1.0;
 
 }  // namespace qf::fit

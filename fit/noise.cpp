@@ -12,36 +12,61 @@ std::size_t at(int k, int j, int nPoints) {
            static_cast<std::size_t>(j);
 }
 
-// Weighted least squares e ~ a x1 + b x2 with a, b >= 0.
-void fitTwoNonNegative(const std::vector<double>& e, const std::vector<double>& x1,
-                       const std::vector<double>& x2, const std::vector<double>& w, double& a,
-                       double& b) {
-    double s11 = 0, s12 = 0, s22 = 0, s1e = 0, s2e = 0;
+// Weighted least squares e ~ sum_t c_t x_t with every c_t >= 0: the best
+// of the unconstrained solutions on every subset of the terms that are
+// non-negative.
+std::vector<double> fitNonNegative(const std::vector<double>& e, const std::vector<std::vector<double>>& x,
+                                   const std::vector<double>& w) {
+    const std::size_t n = x.size();
+    std::vector<std::vector<double>> g(n, std::vector<double>(n, 0.0));
+    std::vector<double> b(n, 0.0);
     for (std::size_t i = 0; i < e.size(); ++i) {
-        s11 += w[i] * x1[i] * x1[i];
-        s12 += w[i] * x1[i] * x2[i];
-        s22 += w[i] * x2[i] * x2[i];
-        s1e += w[i] * x1[i] * e[i];
-        s2e += w[i] * x2[i] * e[i];
+        for (std::size_t r = 0; r < n; ++r) {
+            b[r] += w[i] * x[r][i] * e[i];
+            for (std::size_t c = 0; c < n; ++c) g[r][c] += w[i] * x[r][i] * x[c][i];
+        }
     }
-    const double det = s11 * s22 - s12 * s12;
-    if (det > 0.0) {
-        a = (s1e * s22 - s2e * s12) / det;
-        b = (s2e * s11 - s1e * s12) / det;
-        if (a >= 0.0 && b >= 0.0) return;
+    std::vector<double> best(n, 0.0);
+    double bestGain = 0.0;
+    for (unsigned mask = 1; mask < (1u << n); ++mask) {
+        std::vector<std::size_t> cols;
+        for (std::size_t t = 0; t < n; ++t) {
+            if ((mask >> t) & 1u) cols.push_back(t);
+        }
+        // Gaussian elimination on the subset's normal equations.
+        const std::size_t m = cols.size();
+        std::vector<std::vector<double>> a(m, std::vector<double>(m + 1));
+        for (std::size_t r = 0; r < m; ++r) {
+            for (std::size_t c = 0; c < m; ++c) a[r][c] = g[cols[r]][cols[c]];
+            a[r][m] = b[cols[r]];
+        }
+        bool ok = true;
+        for (std::size_t p = 0; p < m && ok; ++p) {
+            if (!(std::abs(a[p][p]) > 1e-300)) {
+                ok = false;
+                break;
+            }
+            for (std::size_t r = 0; r < m; ++r) {
+                if (r == p) continue;
+                const double f = a[r][p] / a[p][p];
+                for (std::size_t c = p; c <= m; ++c) a[r][c] -= f * a[p][c];
+            }
+        }
+        if (!ok) continue;
+        std::vector<double> coef(n, 0.0);
+        double gain = 0.0;  // reduction of the weighted sum of squares
+        for (std::size_t r = 0; r < m; ++r) {
+            const double v = a[r][m] / a[r][r];
+            if (v < 0.0) ok = false;
+            coef[cols[r]] = v;
+            gain += v * b[cols[r]];
+        }
+        if (ok && gain > bestGain) {
+            bestGain = gain;
+            best = coef;
+        }
     }
-    // One of the two at 0: the better of the single-term fits.
-    const double aOnly = s11 > 0.0 ? std::max(s1e / s11, 0.0) : 0.0;
-    const double bOnly = s22 > 0.0 ? std::max(s2e / s22, 0.0) : 0.0;
-    const double gainA = aOnly * s1e;  // reduction of the weighted sum of squares, doubled
-    const double gainB = bOnly * s2e;
-    if (gainA >= gainB) {
-        a = aOnly;
-        b = 0.0;
-    } else {
-        a = 0.0;
-        b = bOnly;
-    }
+    return best;
 }
 
 }  // namespace
@@ -58,12 +83,14 @@ NoiseModel estimateNoise(const Observations& obs, const std::vector<double>& mu,
     const double used = parameters + (shared ? np : 0);
     const double inflate = static_cast<double>(size) / std::max(1.0, static_cast<double>(size) - used);
 
-    std::vector<double> x1(size), x2(size), e2(size), w(size, 1.0), delta(static_cast<std::size_t>(np), 0.0);
+    std::vector<double> x0(size), x1(size), x2(size), e2(size), w(size, 1.0), delta(static_cast<std::size_t>(np), 0.0);
     for (int k = 0; k < ns; ++k) {
         for (int j = 0; j < np; ++j) {
             const std::size_t i = at(k, j, np);
             const double m = std::max(mu[i], 0.0);
-            x1[i] = m * obs.countingShape[static_cast<std::size_t>(j)];
+            const double c = obs.countingShape[static_cast<std::size_t>(j)];
+            x0[i] = c * c;
+            x1[i] = m * c;
             x2[i] = m * m;
         }
     }
@@ -77,15 +104,14 @@ NoiseModel estimateNoise(const Observations& obs, const std::vector<double>& mu,
     for (int round = 0; round < 5; ++round) {
         std::vector<double> v(size);
         for (std::size_t i = 0; i < size; ++i) {
-            v[i] = noise.quantization + noise.poisson * x1[i] + noise.relative * noise.relative * x2[i];
+            v[i] = noise.quantization + noise.additive * x0[i] + noise.poisson * x1[i] +
+                   noise.relative * noise.relative * x2[i];
         }
         // The shared part from the per-wavelength estimates d_j, whose
         // variance is s2 + 1/info_j: each wavelength weighted by the inverse
         // variance of d_j^2, so the wings, where the spectra are weak, do
         // not drown the estimate in their noise.
-        const double s2Before = noise.sharedRelative * noise.sharedRelative;
-        double sharedSum = 0.0;
-        double weightSum = 0.0;
+        std::vector<double> target, weight, one, u1, u2;
         for (int j = 0; j < np && shared; ++j) {
             double num = 0.0, info = 0.0;
             for (int k = 0; k < ns; ++k) {
@@ -97,15 +123,22 @@ NoiseModel estimateNoise(const Observations& obs, const std::vector<double>& mu,
             if (info <= 0.0) continue;
             const double d = num / info;
             delta[static_cast<std::size_t>(j)] = d;
-            const double spread = s2Before + 1.0 / info;
-            const double weight = 1.0 / (spread * spread);
-            sharedSum += weight * (d * d - 1.0 / info);
-            weightSum += weight;
+            const double spread = sharedVariance(noise, obs, j) + 1.0 / info;
+            const double u = obs.standardShape.empty() ? 1.0 : obs.standardShape[static_cast<std::size_t>(j)];
+            target.push_back(d * d - 1.0 / info);
+            weight.push_back(1.0 / (spread * spread));
+            one.push_back(1.0);
+            u1.push_back(u);
+            u2.push_back(u * u);
         }
-        if (shared && weightSum > 0.0) {
-            const double s2 = sharedSum / weightSum * static_cast<double>(np) /
-                              std::max(1.0, static_cast<double>(np) - parameters / static_cast<double>(ns));
-            noise.sharedRelative = std::sqrt(std::max(0.0, s2));
+        if (shared && !target.empty()) {
+            const double dof = static_cast<double>(np) /
+                               std::max(1.0, static_cast<double>(np) - parameters / static_cast<double>(ns));
+            for (double& t : target) t *= dof;
+            const std::vector<double> c = fitNonNegative(target, {one, u1, u2}, weight);
+            noise.sharedRelative = std::sqrt(c[0]);
+            noise.sharedCounting = c[1];
+            noise.sharedAdditive = c[2];
         }
         for (int k = 0; k < ns; ++k) {
             for (int j = 0; j < np; ++j) {
@@ -115,10 +148,10 @@ NoiseModel estimateNoise(const Observations& obs, const std::vector<double>& mu,
                 w[i] = 1.0 / (v[i] * v[i]);
             }
         }
-        double a = 0.0, b = 0.0;
-        fitTwoNonNegative(e2, x1, x2, w, a, b);
-        noise.poisson = a;
-        noise.relative = std::sqrt(b);
+        const std::vector<double> c = fitNonNegative(e2, {x0, x1, x2}, w);
+        noise.additive = c[0];
+        noise.poisson = c[1];
+        noise.relative = std::sqrt(c[2]);
     }
     return noise;
 }
@@ -129,7 +162,7 @@ std::vector<double> simulate(const Observations& obs, const NoiseModel& noise,
     const int np = obs.nPoints;
     std::vector<double> y(mu.size());
     std::vector<double> shared(static_cast<std::size_t>(np));
-    for (double& d : shared) d = noise.sharedRelative * z(rng);
+    for (int j = 0; j < np; ++j) shared[static_cast<std::size_t>(j)] = std::sqrt(sharedVariance(noise, obs, j)) * z(rng);
     for (int k = 0; k < obs.nSpec; ++k) {
         for (int j = 0; j < np; ++j) {
             const std::size_t i = at(k, j, np);

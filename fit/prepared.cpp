@@ -85,6 +85,7 @@ PreparedData prepareData(const std::string& name, const std::string& text, Progr
         const double t = 10.0 + i * params.grid.step + 1.0;
         const double measured = window.standard[static_cast<std::size_t>(i)] / standardMax;
         out.correction.push_back(table[static_cast<std::size_t>(tableIndex(t))] / measured);
+        out.standard.push_back(measured);
     }
     return out;
 }

@@ -24,6 +24,9 @@ struct PreparedData {
     // Correction factor of each window point (standard table over measured
     // standard); it shapes the counting noise of the corrected spectra.
     std::vector<double> correction;
+    // The measured standard of each window point over the largest value of
+    // the whole recording.
+    std::vector<double> standard;
     std::vector<std::string> warnings;
 };
 

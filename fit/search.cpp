@@ -25,7 +25,8 @@ Params withKsv(std::vector<double> pos, const Observations& obs, const std::vect
 }  // namespace
 
 std::vector<Params> startsFor(int n, const Observations& obs, const Solution* fewer,
-                              const std::vector<double>& legacy, const std::vector<Params>& extra) {
+                              const std::vector<double>& legacy, const std::vector<Params>& extra,
+                              bool grid) {
     std::vector<Params> starts = extra;
     const double k0 = obs.series() ? startingKsv(obs) : 0.0;
     // Quenching patterns to try on a coarse grid: all alike, or one
@@ -46,7 +47,8 @@ std::vector<Params> startsFor(int n, const Observations& obs, const Solution* fe
         ksvSets.push_back({});
     }
     std::vector<std::vector<double>> grids;
-    if (n == 1) {
+    if (!grid) {
+    } else if (n == 1) {
         for (double p = 310.0; p <= 365.0; p += 11.0) grids.push_back({p});
     } else if (n == 2) {
         for (double a = 306.0; a <= 360.0; a += 9.0) {

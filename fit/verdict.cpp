@@ -92,7 +92,8 @@ void compareModels(GlobalFit& fit, int observations) {
         const ModelFit& b = fit.models[i + 1];
         const double d1 = a.dof - b.dof;
         const double d2 = b.dof;
-        if (d1 <= 0.0 || d2 <= 0.0 || !(b.rss > 0.0)) {
+        if (d1 <= 0.0 || d2 <= 0.0) continue;  // no residual left to test with
+        if (!(b.rss > 0.0)) {
             fit.models[i].pVsNext = a.rss > b.rss ? 0.0 : 1.0;
             continue;
         }
@@ -114,10 +115,16 @@ void decide(GlobalFit& fit, const std::array<Support, 3>& support) {
             break;
         }
         const ModelFit& next = fit.models[static_cast<std::size_t>(n)];
-        const double p = fit.models[static_cast<std::size_t>(n - 1)].pVsNext.value_or(1.0);
         const std::string more = std::to_string(n + 1) + " components";
         const std::string fewer = n == 1 ? "one component" : std::to_string(n) + " components";
-        if (p > kNotBetter && credible(next, support[static_cast<std::size_t>(n)])) {
+        if (!fit.models[static_cast<std::size_t>(n - 1)].pVsNext) {
+            fit.undecidedLow = n;
+            fit.reason = "too few points to fit " + more + " and test them against " + fewer;
+            break;
+        }
+        const double p = *fit.models[static_cast<std::size_t>(n - 1)].pVsNext;
+        const Support& nextSupport = support[static_cast<std::size_t>(n)];
+        if (p > kNotBetter && credible(next, nextSupport)) {
             fit.undecidedLow = n;
             fit.reason = more + " do not fit significantly better than " + fewer + " (F-test " +
                          pText(p) + "), but fit as " + std::to_string(n + 1) +

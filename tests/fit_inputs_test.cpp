@@ -99,6 +99,19 @@ TEST(FitInputs, RefusedDataFilesGiveTheProgramsMessage) {
     EXPECT_NE(missing.failure.find("none.dat"), std::string::npos) << missing.failure;
 }
 
+TEST(FitInputs, FourPointSpectrumIsFittedButNotJudgedBeyondItsPoints) {
+    // Grid 320-380 nm at 20 nm: four points leave no residual for two bands
+    // and their two amplitudes, so no test of one against two components.
+    const std::string text = "Tiny\n320 380 20\n8 4 2 1\n0.317 0.887 0.957 0.631\n";
+    const fit::FitOutcome out = fit::fitDataText("tiny.dat", text, std::nullopt, quick());
+    ASSERT_TRUE(out.fit) << out.failure;
+    EXPECT_EQ(out.fit->chosen, 0);
+    EXPECT_EQ(out.fit->undecidedLow, 1);
+    EXPECT_FALSE(out.fit->models[0].pVsNext);
+    EXPECT_NE(out.fit->reason.find("too few points"), std::string::npos) << out.fit->reason;
+    EXPECT_EQ(out.fit->models[1].dof, 0);
+}
+
 TEST(FitInputs, TablesHaveTheirColumnsOneRowPerComponentAndOneVerdict) {
     const fit::FitOutcome out = fit::fitDataText("a,b.dat", goodSeries(), std::nullopt, quick());
     ASSERT_TRUE(out.fit) << out.failure;

@@ -59,7 +59,7 @@ TEST(FitNoise, SharedAndIndependentPartsAreReadBackFromTheirResiduals) {
     std::mt19937_64 rng(7);
     obs.y = fit::simulate(obs, truth, mu, rng);
     const fit::NoiseModel got = fit::estimateNoise(obs, mu, 0);
-    EXPECT_NEAR(got.sharedRelative, 0.006, 0.0015);
+    EXPECT_NEAR(std::sqrt(fit::sharedVariance(got, obs, 30)), 0.006, 0.0015);
     EXPECT_NEAR(got.relative, 0.01, 0.0015);
 
     fit::NoiseModel counting;
@@ -67,10 +67,19 @@ TEST(FitNoise, SharedAndIndependentPartsAreReadBackFromTheirResiduals) {
     obs.y = fit::simulate(obs, counting, mu, rng);
     const fit::NoiseModel got2 = fit::estimateNoise(obs, mu, 0);
     // No shared part beyond what the counting noise hides (1.5 % at the peak).
-    EXPECT_LT(got2.sharedRelative, 0.004);
+    EXPECT_LT(std::sqrt(fit::sharedVariance(got2, obs, 30)), 0.004);
     // Counting noise alone: the independent variance at the peak is read back.
     const double v = fit::independentVariance(got2, 9000.0, 1.0);
     EXPECT_NEAR(v / (2.0 * 9000.0), 1.0, 0.15);
+
+    // Noise of one size at every intensity (shaped by the correction): the
+    // weak points, where it dominates, get their variance back.
+    fit::NoiseModel flat;
+    flat.additive = 900.0;
+    obs.y = fit::simulate(obs, flat, mu, rng);
+    const fit::NoiseModel got3 = fit::estimateNoise(obs, mu, 0);
+    EXPECT_NEAR(fit::independentVariance(got3, 300.0, 1.3) / (900.0 * 1.3 * 1.3), 1.0, 0.15);
+    EXPECT_NEAR(fit::independentVariance(got3, 9000.0, 0.7) / (900.0 * 0.7 * 0.7), 1.0, 0.3);
 }
 
 TEST(FitNoise, WhiteningMakesTheModelsErrorsUnitAndIndependent) {
