@@ -73,12 +73,12 @@ TEST(FitHarnessCases, RecordedTruthIsWhatMadeTheFile) {
         const std::size_t n = t.positions.size();
         ASSERT_GE(n, 1u);
         ASSERT_LE(n, 3u);
-        ASSERT_EQ(c.spec.components.size(), n);
+        ASSERT_EQ(c.input.components.size(), n);
         double total = 0;
-        const std::vector<double> shares = synth::areaShares(c.spec, 0.0);
+        const std::vector<double> shares = synth::areaShares(c.input, 0.0);
         for (std::size_t i = 0; i < n; ++i) {
-            EXPECT_EQ(c.spec.components[i].lambdaM, t.positions[i]);
-            EXPECT_EQ(c.spec.components[i].ksv, t.ksv[i]);
+            EXPECT_EQ(c.input.components[i].lambdaM, t.positions[i]);
+            EXPECT_EQ(c.input.components[i].ksv, t.ksv[i]);
             EXPECT_NEAR(shares[i], t.sharePercent[i], 1e-9);
             EXPECT_GE(t.positions[i], 306.0);
             EXPECT_LE(t.positions[i], 358.0);
@@ -92,7 +92,7 @@ TEST(FitHarnessCases, RecordedTruthIsWhatMadeTheFile) {
             total += t.sharePercent[i];
         }
         EXPECT_NEAR(total, 100.0, 1e-9);
-        EXPECT_EQ(c.text, t.series ? synth::seriesFile(c.spec) : synth::singleSpectrumFile(c.spec));
+        EXPECT_EQ(c.text, t.series ? synth::seriesFile(c.input) : synth::singleSpectrumFile(c.input));
 
         // The file says what the truth says: the quencher, its
         // concentrations, the size of the series.
