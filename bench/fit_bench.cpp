@@ -14,7 +14,7 @@
 
 namespace {
 
-qf::synth::SeriesSpec spec(int components) {
+qf::synth::SeriesSpec simulated(int components) {
     qf::synth::SeriesSpec s;
     for (int i = 0; i < 30; ++i) s.concentrations.push_back(0.02 * i);
     const qf::synth::Component bands[3] = {{318.0, 3000.0, 2.0}, {334.0, 5000.0, 8.0}, {350.0, 4000.0, 20.0}};
@@ -38,11 +38,11 @@ void run(benchmark::State& state, const std::string& text) {
 }
 
 void BM_FitSeries(benchmark::State& state) {
-    run(state, qf::synth::seriesFile(spec(static_cast<int>(state.range(0)))));
+    run(state, qf::synth::seriesFile(simulated(static_cast<int>(state.range(0)))));
 }
 
 void BM_FitSingleSpectrum(benchmark::State& state) {
-    run(state, qf::synth::singleSpectrumFile(spec(static_cast<int>(state.range(0)))));
+    run(state, qf::synth::singleSpectrumFile(simulated(static_cast<int>(state.range(0)))));
 }
 
 }  // namespace

@@ -6,7 +6,7 @@
 // components (true / wrong / undecided).
 //
 //   fit_coverage_bench [--files=N] [--seed=S] [--legacy] [--no-fit] [--misses]
-//                      [benchmark options]
+//                      [--max-noise=L] [--max-standard-noise=L] [benchmark options]
 //
 // --files    simulated files (default 300; component counts 1, 2, 3 and the
 //            two programs take turns, so 300 gives 50 per row)
@@ -15,6 +15,10 @@
 // --no-fit   leave the global fit out (the legacy table alone)
 // --misses   list every file that missed a target, with its seed (also on
 //            standard error as the run goes)
+// --max-noise=L, --max-standard-noise=L
+//            highest noise level of the spectra (default 0.02) and of the
+//            standard's recording (default 0.01; 0 keeps the standard exact),
+//            to see which error an interval misses
 
 #include <benchmark/benchmark.h>
 
@@ -46,6 +50,12 @@ bool takeOptions(int& argc, char** argv, Options& o) {
             if (o.harness.files < 1) return false;
         } else if (std::strncmp(a, "--seed=", 7) == 0) {
             o.harness.firstSeed = std::strtoull(a + 7, nullptr, 10);
+        } else if (std::strncmp(a, "--max-noise=", 12) == 0) {
+            o.harness.cases.maxNoise = std::atof(a + 12);
+            if (!(o.harness.cases.maxNoise >= 0.002)) return false;
+        } else if (std::strncmp(a, "--max-standard-noise=", 21) == 0) {
+            o.harness.cases.maxStandardNoise = std::atof(a + 21);
+            if (!(o.harness.cases.maxStandardNoise >= 0.0)) return false;
         } else if (std::strcmp(a, "--legacy") == 0) {
             o.legacy = true;
         } else if (std::strcmp(a, "--no-fit") == 0) {
@@ -90,12 +100,14 @@ int main(int argc, char** argv) {
                     "  --seed=S   seed of the first file (default 1)\n"
                     "  --legacy   also run quenfit / monofit on every file\n"
                     "  --no-fit   leave the global fit out\n"
-                    "  --misses   list every file that missed a target, with its seed\n");
+                    "  --misses   list every file that missed a target, with its seed\n"
+                    "  --max-noise=L           highest noise level of the spectra (default 0.02, at least 0.002)\n"
+                    "  --max-standard-noise=L  highest noise level of the standard (default 0.01; 0: exact)\n");
         return 0;
     }
     if (!takeOptions(argc, argv, gOptions)) {
         std::cerr << "usage: fit_coverage_bench [--files=N] [--seed=S] [--legacy] [--no-fit] [--misses] "
-                     "[benchmark options]\n";
+                     "[--max-noise=L] [--max-standard-noise=L] [benchmark options]\n";
         return 2;
     }
     benchmark::Initialize(&argc, argv);

@@ -139,7 +139,7 @@ std::vector<double> leaveOneOutShifts(const Observations& obs, const NoiseModel&
         }
         const Whitening w = noiseWhitening(sub, noise, mu);
         const Problem problem(sub, w, n);
-        const Solution s = problem.solve(fit.params, 40, 1e-7);
+        const Solution s = problem.solve(fit.params, 25, 1e-7);
         for (int c = 0; c < n; ++c) {
             const std::size_t i = static_cast<std::size_t>(c);
             shift[i] = std::max(shift[i], std::abs(s.params.pos[i] - fit.params.pos[i]));

@@ -54,23 +54,6 @@ std::string unsupported(const ModelFit& m, const Support& s) {
     return {};
 }
 
-// True when N components look like N separate bands: every one with
-// intensity and a share of at least kCredibleShare %, neighbours at least
-// kCredibleGap nm apart. Such a fit that is not significantly better than
-// N - 1 components cannot be ruled out either.
-constexpr double kCredibleShare = 5.0;
-constexpr double kCredibleGap = 4.0;
-
-bool credible(const ModelFit& m, const Support& s) {
-    for (std::size_t i = 0; i < m.component.size(); ++i) {
-        if (s.amplitude[i] <= 0.0 || m.component[i].share.value < kCredibleShare) return false;
-        if (i > 0 && m.component[i].position.value - m.component[i - 1].position.value < kCredibleGap) {
-            return false;
-        }
-    }
-    return true;
-}
-
 }  // namespace
 
 void compareModels(GlobalFit& fit, int observations) {
@@ -123,14 +106,6 @@ void decide(GlobalFit& fit, const std::array<Support, 3>& support) {
             break;
         }
         const double p = *fit.models[static_cast<std::size_t>(n - 1)].pVsNext;
-        const Support& nextSupport = support[static_cast<std::size_t>(n)];
-        if (p > kNotBetter && credible(next, nextSupport)) {
-            fit.undecidedLow = n;
-            fit.reason = more + " do not fit significantly better than " + fewer + " (F-test " +
-                         pText(p) + "), but fit as " + std::to_string(n + 1) +
-                         " separate bands of at least " + number(kCredibleShare, 2) + " % each";
-            break;
-        }
         if (p > kNotBetter) {
             fit.chosen = n;
             fit.reason = more + " do not fit significantly better than " + fewer + " (F-test " +

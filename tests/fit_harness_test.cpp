@@ -73,12 +73,12 @@ TEST(FitHarnessCases, RecordedTruthIsWhatMadeTheFile) {
         const std::size_t n = t.positions.size();
         ASSERT_GE(n, 1u);
         ASSERT_LE(n, 3u);
-        ASSERT_EQ(c.spec.components.size(), n);
+        ASSERT_EQ(c.input.components.size(), n);
         double total = 0;
-        const std::vector<double> shares = synth::areaShares(c.spec, 0.0);
+        const std::vector<double> shares = synth::areaShares(c.input, 0.0);
         for (std::size_t i = 0; i < n; ++i) {
-            EXPECT_EQ(c.spec.components[i].lambdaM, t.positions[i]);
-            EXPECT_EQ(c.spec.components[i].ksv, t.ksv[i]);
+            EXPECT_EQ(c.input.components[i].lambdaM, t.positions[i]);
+            EXPECT_EQ(c.input.components[i].ksv, t.ksv[i]);
             EXPECT_NEAR(shares[i], t.sharePercent[i], 1e-9);
             EXPECT_GE(t.positions[i], 306.0);
             EXPECT_LE(t.positions[i], 358.0);
@@ -92,7 +92,7 @@ TEST(FitHarnessCases, RecordedTruthIsWhatMadeTheFile) {
             total += t.sharePercent[i];
         }
         EXPECT_NEAR(total, 100.0, 1e-9);
-        EXPECT_EQ(c.text, t.series ? synth::seriesFile(c.spec) : synth::singleSpectrumFile(c.spec));
+        EXPECT_EQ(c.text, t.series ? synth::seriesFile(c.input) : synth::singleSpectrumFile(c.input));
 
         // The file says what the truth says: the quencher, its
         // concentrations, the size of the series.
@@ -351,4 +351,20 @@ TEST(FitHarnessScore, LegacySummaryReadFromARealRun) {
     EXPECT_EQ(e.stages[0].components, 1);
     EXPECT_NEAR(e.stages[0].peaks[0].value, fitcheck::truePeakWavelength(c.truth.positions[0]), 1.0);
     EXPECT_EQ(fitcheck::scoreLegacy(c.truth, e).within1nm, 1);
+}
+
+// With the standard kept exact the file differs from the drawn one only in
+// the standard: same truth, same spectra.
+TEST(FitHarnessCases, ExactStandardChangesOnlyTheStandard) {
+    synth::CaseOptions exact;
+    exact.maxStandardNoise = 0.0;
+    for (std::uint64_t seed : {4u, 5u}) {
+        const synth::SimulatedCase a = synth::simulateCase(seed);
+        const synth::SimulatedCase b = synth::simulateCase(seed, exact);
+        EXPECT_EQ(b.truth.standardNoise, 0.0);
+        EXPECT_EQ(a.truth.positions, b.truth.positions);
+        const ParsedFile fa = parse(a.text, a.truth.series), fb = parse(b.text, b.truth.series);
+        EXPECT_EQ(fa.values, fb.values);
+        EXPECT_NE(fa.standard, fb.standard);
+    }
 }

@@ -52,8 +52,8 @@ TEST(FitRecovery, NoiseFreeSeriesGivesBackPositionsAndKsvOfEveryComponent) {
         {{{316.0, 3000.0, 1.0}, {331.0, 4000.0, 5.0}, {349.0, 4000.0, 16.0}}, 1},
     };
     for (const Case& c : cases) {
-        const synth::SeriesSpec spec = seriesOf(c.bands, c.type);
-        const fit::FitOutcome out = fit::fitDataText("series.dat", synth::seriesFile(spec), std::nullopt, quick());
+        const synth::SeriesSpec sim = seriesOf(c.bands, c.type);
+        const fit::FitOutcome out = fit::fitDataText("series.dat", synth::seriesFile(sim), std::nullopt, quick());
         ASSERT_TRUE(out.fit) << out.failure;
         const std::size_t n = c.bands.size();
         const fit::ModelFit& m = out.fit->models[n - 1];
@@ -70,9 +70,9 @@ TEST(FitRecovery, NoiseFreeSeriesGivesBackPositionsAndKsvOfEveryComponent) {
 }
 
 TEST(FitRecovery, SingleSpectrumHasNoKsvAndSharesAddUpToHundred) {
-    synth::SeriesSpec spec = seriesOf({{324.0, 4000.0, 0.0}, {346.0, 6000.0, 0.0}});
-    spec.noise = 0.003;
-    const fit::FitOutcome out = fit::fitDataText("single.dat", synth::singleSpectrumFile(spec), std::nullopt, quick());
+    synth::SeriesSpec sim = seriesOf({{324.0, 4000.0, 0.0}, {346.0, 6000.0, 0.0}});
+    sim.noise = 0.003;
+    const fit::FitOutcome out = fit::fitDataText("single.dat", synth::singleSpectrumFile(sim), std::nullopt, quick());
     ASSERT_TRUE(out.fit) << out.failure;
     EXPECT_EQ(out.fit->program, Program::Monofit);
     EXPECT_TRUE(out.fit->activity.empty());
@@ -89,15 +89,15 @@ TEST(FitRecovery, SingleSpectrumHasNoKsvAndSharesAddUpToHundred) {
     EXPECT_NEAR(two.component[1].position.value, 346.0, 1.0);
     // The same file read as a series is refused as the series program refuses it.
     const fit::FitOutcome asSeries =
-        fit::fitDataText("single.dat", synth::singleSpectrumFile(spec), Program::Quenfit, quick());
+        fit::fitDataText("single.dat", synth::singleSpectrumFile(sim), Program::Quenfit, quick());
     EXPECT_FALSE(asSeries.fit);
     EXPECT_EQ(asSeries.failure.rfind("quenfit: single.dat", 0), 0u) << asSeries.failure;
 }
 
 TEST(FitRecovery, ClearTwoComponentSeriesIsJudgedTwoAndClassedByThePeak) {
-    synth::SeriesSpec spec = seriesOf({{322.0, 5000.0, 2.0}, {348.0, 5000.0, 14.0}});
-    spec.noise = 0.004;
-    const fit::FitOutcome out = fit::fitDataText("series.dat", synth::seriesFile(spec), std::nullopt, quick());
+    synth::SeriesSpec sim = seriesOf({{322.0, 5000.0, 2.0}, {348.0, 5000.0, 14.0}});
+    sim.noise = 0.004;
+    const fit::FitOutcome out = fit::fitDataText("series.dat", synth::seriesFile(sim), std::nullopt, quick());
     ASSERT_TRUE(out.fit) << out.failure;
     const fit::GlobalFit& g = *out.fit;
     EXPECT_EQ(g.chosen, 2) << g.reason;
@@ -117,9 +117,9 @@ TEST(FitRecovery, ClearTwoComponentSeriesIsJudgedTwoAndClassedByThePeak) {
 }
 
 TEST(FitRecovery, FitsTheSpectraThatTheProgramsAnalysisReadPrepares) {
-    synth::SeriesSpec spec = seriesOf({{330.0, 5000.0, 3.0}, {350.0, 3000.0, 9.0}}, 2);
-    spec.noise = 0.01;
-    const std::string text = synth::seriesFile(spec);
+    synth::SeriesSpec sim = seriesOf({{330.0, 5000.0, 3.0}, {350.0, 3000.0, 9.0}}, 2);
+    sim.noise = 0.01;
+    const std::string text = synth::seriesFile(sim);
     qf::testing::ScratchDir dir;
     qf::testing::writeFile(dir.file("series.dat"), text);
     qf::RunState run;
@@ -145,9 +145,9 @@ TEST(FitRecovery, FitsTheSpectraThatTheProgramsAnalysisReadPrepares) {
 }
 
 TEST(FitRecovery, SameSeedSameIntervals) {
-    synth::SeriesSpec spec = seriesOf({{325.0, 5000.0, 2.0}, {345.0, 5000.0, 10.0}});
-    spec.noise = 0.01;
-    const std::string text = synth::seriesFile(spec);
+    synth::SeriesSpec sim = seriesOf({{325.0, 5000.0, 2.0}, {345.0, 5000.0, 10.0}});
+    sim.noise = 0.01;
+    const std::string text = synth::seriesFile(sim);
     const fit::FitOutcome a = fit::fitDataText("s.dat", text, std::nullopt, quick());
     const fit::FitOutcome b = fit::fitDataText("s.dat", text, std::nullopt, quick());
     ASSERT_TRUE(a.fit && b.fit);

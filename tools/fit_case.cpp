@@ -52,10 +52,10 @@ int main(int argc, char** argv) {
     bool changed = false;
     for (int i = 4; i < argc; ++i) {
         if (std::strncmp(argv[i], "--standard=", 11) == 0) {
-            c.spec.standardNoise = c.truth.standardNoise = std::atof(argv[i] + 11);
+            c.input.standardNoise = c.truth.standardNoise = std::atof(argv[i] + 11);
             changed = true;
         } else if (std::strncmp(argv[i], "--noise=", 8) == 0) {
-            c.spec.noise = c.truth.noise = std::atof(argv[i] + 8);
+            c.input.noise = c.truth.noise = std::atof(argv[i] + 8);
             changed = true;
         } else if (std::strncmp(argv[i], "--max-noise=", 12) == 0) {
             // taken above: it changes the draw
@@ -66,13 +66,13 @@ int main(int argc, char** argv) {
             return 2;
         }
     }
-    if (changed) c.text = c.truth.series ? qf::synth::seriesFile(c.spec) : qf::synth::singleSpectrumFile(c.spec);
+    if (changed) c.text = c.truth.series ? qf::synth::seriesFile(c.input) : qf::synth::singleSpectrumFile(c.input);
     if (printFile) std::printf("%s\n", c.text.c_str());
 
     const qf::synth::CaseTruth& t = c.truth;
-    std::printf("%s\n", c.spec.title.c_str());
+    std::printf("%s\n", c.input.title.c_str());
     std::printf("truth: quencher type %d, %zu spectra, step %g nm, %s noise %.3f %%, standard %.3f %%\n",
-                t.quencherType, t.concentrations.size(), c.spec.step, qf::synth::noiseKindName(t.noiseKind),
+                t.quencherType, t.concentrations.size(), c.input.step, qf::synth::noiseKindName(t.noiseKind),
                 100.0 * t.noise, 100.0 * t.standardNoise);
     for (std::size_t i = 0; i < t.positions.size(); ++i) {
         std::printf("  position %.3f nm, share %.2f %%", t.positions[i], t.sharePercent[i]);

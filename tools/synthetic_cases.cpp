@@ -85,10 +85,10 @@ const char* noiseKindName(NoiseKind kind) {
     return "?";
 }
 
-std::vector<double> areaShares(const SeriesSpec& spec, double activity) {
+std::vector<double> areaShares(const SeriesSpec& series, double activity) {
     std::vector<double> area;
     double total = 0.0;
-    for (const Component& c : spec.components) {
+    for (const Component& c : series.components) {
         area.push_back(c.amplitude / (1.0 + c.ksv * activity) * areaFactor(c.lambdaM));
         total += area.back();
     }
@@ -101,7 +101,7 @@ SimulatedCase simulateCase(std::uint64_t seed, const CaseOptions& options) {
     SimulatedCase out;
     out.seed = seed;
     CaseTruth& t = out.truth;
-    SeriesSpec& s = out.spec;
+    SeriesSpec& s = out.input;
 
     const int n = options.components >= 1 && options.components <= 3 ? options.components : 1 + rnd.below(3);
     t.series = options.series;
@@ -132,7 +132,10 @@ SimulatedCase simulateCase(std::uint64_t seed, const CaseOptions& options) {
 
     t.noiseKind = rnd.below(2) == 0 ? NoiseKind::Gaussian : NoiseKind::Poisson;
     t.noise = rnd.uniform(0.002, options.maxNoise);
-    t.standardNoise = options.maxStandardNoise > 0.0 ? rnd.uniform(0.001, options.maxStandardNoise) : 0.0;
+    // Drawn even for an exact standard, so that the files differ only there.
+    const double standardDraw = rnd.uniform();
+    t.standardNoise =
+        options.maxStandardNoise > 0.0 ? 0.001 + (options.maxStandardNoise - 0.001) * standardDraw : 0.0;
     s.noiseKind = t.noiseKind;
     s.noise = t.noise;
     s.standardNoise = t.standardNoise;

@@ -42,7 +42,7 @@ struct CaseTruth {
 
 struct SimulatedCase {
     std::uint64_t seed = 0;
-    SeriesSpec spec;  // the generator's input, noise seed included
+    SeriesSpec input;  // what the generator was given, noise seed included
     CaseTruth truth;
     std::string text;  // the data file
 };
@@ -50,9 +50,9 @@ struct SimulatedCase {
 // The case of `seed` under `options`.
 SimulatedCase simulateCase(std::uint64_t seed, const CaseOptions& options = {});
 
-// Area contribution (%) of every component of `spec` in the spectrum at
+// Area contribution (%) of every component of `series` in the spectrum at
 // activity `activity`, from the band areas on the wavenumber scale.
-std::vector<double> areaShares(const SeriesSpec& spec, double activity);
+std::vector<double> areaShares(const SeriesSpec& series, double activity);
 
 // Name of a noise kind ("uniform", "gaussian", "poisson").
 const char* noiseKindName(NoiseKind kind);
