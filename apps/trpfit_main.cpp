@@ -6,6 +6,7 @@
 #include <string>
 
 #include "trpfit/commands.h"
+#include "trpfit/fit_command.h"
 #include "trpfit/import_command.h"
 #include "trpfit/report_command.h"
 #include "trpfit/run_command.h"
@@ -22,6 +23,7 @@ int main(int argc, char** argv) {
     qf::trpfit::addImportCommand(app, context);
     qf::trpfit::addReportCommand(app, context);
     qf::trpfit::addRunCommand(app, context);
+    qf::trpfit::addFitCommand(app, context);
     // A first word that is neither an option nor a command is a mistyped
     // command: say which commands there are.
     if (argc > 1 && argv[1][0] != '-') {

@@ -10,15 +10,14 @@
 #include <set>
 #include <sstream>
 #include <system_error>
+#include <utility>
 
 #include <unistd.h>
 
+#include "batch/batch_files.h"
 #include "batch/batch_outcome.h"
-#include "batch/index_figure.h"
-#include "batch/index_page.h"
 #include "batch/progress_line.h"
 #include "batch/process_pool.h"
-#include "batch/result_tables.h"
 #include "batch/run_folder.h"
 #include "batch/run_table.h"
 #include "results/tables.h"
@@ -101,52 +100,6 @@ void recordEnd(Task& t, const ChildResult& r, double timeoutSeconds) {
     }
 }
 
-// Where the tables and the index of a batch come from.
-struct BatchView {
-    std::vector<RunRecord> records;      // in input order
-    std::vector<std::string> runFolder;  // run folder of each record, relative to the output
-};
-
-struct TableFiles {
-    CombinedTable components{componentsHeading()};
-    CombinedTable contributions{contributionsHeading()};
-};
-
-// Writes runs.csv, components.csv, contributions.csv and index.html into
-// `outDir`. Returns false and names the file on `err` when one cannot be written.
-bool writeBatchFiles(const fs::path& outDir, const BatchView& view, const TableFiles& tables,
-                     std::ostream& err) {
-    std::ostringstream runs;
-    writeRunsCsv(runs, view.records);
-    std::vector<IndexEntry> entries;
-    for (std::size_t i = 0; i < view.records.size(); ++i) {
-        IndexEntry e{view.records[i], ""};
-        const fs::path page = fs::path(view.runFolder[i]) / "report.html";
-        std::error_code ec;
-        const RunStatus status = view.records[i].status;
-        if ((status == RunStatus::Ok || status == RunStatus::Suspect) && fs::is_regular_file(outDir / page, ec)) {
-            e.pageLink = page.generic_string();
-        }
-        entries.push_back(std::move(e));
-    }
-    const std::pair<const char*, std::string> files[] = {
-        {"runs.csv", runs.str()},
-        {"components.csv", tables.components.text(view.records)},
-        {"contributions.csv", tables.contributions.text(view.records)},
-        {"index.html",
-         indexPage(entries, componentPositionsSvg(tables.components.rows(view.records)))},
-    };
-    bool ok = true;
-    for (const auto& [name, text] : files) {
-        std::string error;
-        if (!writeFileAtomically(outDir / name, text, error)) {
-            err << "trpfit: " << error << "\n";
-            ok = false;
-        }
-    }
-    return ok;
-}
-
 // The runs of the output folder's other run folders, in the order of their
 // files among the runs of this batch.
 void addEarlierRuns(const fs::path& outDir, BatchView& view) {
@@ -162,24 +115,6 @@ void addEarlierRuns(const fs::path& outDir, BatchView& view) {
     for (auto& [record, folder] : all) {
         view.records.push_back(std::move(record));
         view.runFolder.push_back(std::move(folder));
-    }
-}
-
-// The per-run tables of the successful runs, read from their folders.
-void gatherRunTables(const fs::path& outDir, const BatchView& view, TableFiles& tables,
-                     std::ostream& err) {
-    for (std::size_t i = 0; i < view.records.size(); ++i) {
-        if (view.records[i].status != RunStatus::Ok) continue;
-        const fs::path folder = outDir / view.runFolder[i];
-        for (auto [table, name] : {std::pair{&tables.components, "components.csv"},
-                                   std::pair{&tables.contributions, "contributions.csv"}}) {
-            std::error_code ec;
-            if (!fs::exists(folder / name, ec)) continue;
-            std::string error;
-            if (!table->addRun(view.records[i].file, folder / name, error)) {
-                err << "trpfit: " << error << "\n";
-            }
-        }
     }
 }
 
@@ -347,11 +282,15 @@ int runBatch(const BatchOptions& o, std::ostream& out, std::ostream& err) {
         // The marker of a successful run is written last, after its page.
         const auto finishPage = [&](std::size_t id) {
             Task& t = tasks[id];
+            // A suspect run keeps its page but gets no global fit.
+            std::string fitNote;
             const std::string problem =
-                writeRunPage(outDir / t.input.folder, *t.analysis, t.input.path);
-            if (!problem.empty()) {
-                t.record.warnings += (t.record.warnings.empty() ? "" : "; ") +
-                                     std::string("report page: ") + problem;
+                writeRunPage(outDir / t.input.folder, *t.analysis, t.input.path,
+                             o.globalFit && t.record.status == RunStatus::Ok, &fitNote);
+            for (const auto& [what, text] : {std::pair{"report page: ", &problem},
+                                             std::pair{"global fit: ", &std::as_const(fitNote)}}) {
+                if (text->empty()) continue;
+                t.record.warnings += (t.record.warnings.empty() ? "" : "; ") + std::string(what) + *text;
             }
             writeMarker(outDir / t.input.folder, t.record, o.version);
         };
@@ -413,6 +352,7 @@ int runBatch(const BatchOptions& o, std::ostream& out, std::ostream& err) {
     // inputs not named this time stay in them.
     if (o.resume) addEarlierRuns(outDir, view);
     TableFiles tables;
+    tables.fitTables = o.globalFit;
     gatherRunTables(outDir, view, tables, err);
     const bool written = writeBatchFiles(outDir, view, tables, err);
 
@@ -454,12 +394,9 @@ int mergeBatches(const MergeOptions& o, std::ostream& out, std::ostream& err) {
             err << "trpfit: " << runs.string() << ", " << error << "\n";
             return 1;
         }
-        for (auto [table, name] : {std::pair{&tables.components, "components.csv"},
-                                   std::pair{&tables.contributions, "contributions.csv"}}) {
-            if (!table->addCombined(fs::path(dir) / name, error)) {
-                err << "trpfit: " << error << "\n";
-                return 1;
-            }
+        if (!addCombinedTables(dir, tables, error)) {
+            err << "trpfit: " << error << "\n";
+            return 1;
         }
         const fs::path shard = fs::weakly_canonical(fs::absolute(dir), ec);
         const fs::path rel = shard.lexically_relative(base);

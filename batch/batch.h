@@ -27,6 +27,9 @@ struct BatchOptions {
     int shardCount = 0;     // N of --shard K/N
     std::string programDir; // folder of quenfit and monofit
     std::string version;    // version of the programs, kept in each run folder
+    // The global fit of every successful run's data file beside the
+    // program's analysis (fit.csv, models.csv and a section of its page).
+    bool globalFit = true;
 };
 
 // Runs the batch; writes failures of single runs and the final line to `err`

@@ -2,6 +2,7 @@
 
 #include "batch/index_figure.h"
 #include "batch/result_tables.h"
+#include "batch/run_fit.h"
 #include "batch/run_folder.h"
 #include "figures/svg_plot.h"
 
@@ -62,8 +63,11 @@ std::string indexPage(const std::vector<IndexEntry>& entries, const std::string&
     }
     h += "</p>\n";
     if (!figureSvg.empty()) h += "<figure>\n" + figureSvg + "\n</figure>\n";
-    h += "<table>\n<thead><tr><th>data file</th><th>program</th><th>status</th>"
-         "<th>message</th><th>warnings</th></tr></thead>\n<tbody>\n";
+    bool anyFit = false;
+    for (const IndexEntry& e : entries) anyFit = anyFit || !e.components.empty();
+    h += "<table>\n<thead><tr><th>data file</th><th>program</th><th>status</th>";
+    if (anyFit) h += "<th>components (global fit)</th>";
+    h += "<th>message</th><th>warnings</th></tr></thead>\n<tbody>\n";
     for (const IndexEntry& e : entries) {
         const RunRecord& r = e.record;
         h += "<tr><td>";
@@ -74,7 +78,9 @@ std::string indexPage(const std::vector<IndexEntry>& entries, const std::string&
             h += figures::escapeXml(r.file);
         }
         h += "</td><td>" + figures::escapeXml(r.program) + "</td><td class=\"" + statusName(r.status) +
-             "\">" + statusName(r.status) + "</td><td>" + figures::escapeXml(r.message) + "</td><td>" +
+             "\">" + statusName(r.status) + "</td><td>";
+        if (anyFit) h += figures::escapeXml(e.components) + "</td><td>";
+        h += figures::escapeXml(r.message) + "</td><td>" +
              figures::escapeXml(r.warnings) + "</td></tr>\n";
     }
     h += "</tbody>\n</table>\n</body>\n</html>\n";
@@ -91,7 +97,8 @@ std::string indexPageOfRuns(const std::vector<IndexRun>& runs) {
             components.addRunText(run.record.file, run.componentsCsv, error);
         }
         records.push_back(run.record);
-        entries.push_back({run.record, run.pageLink});
+        const bool fitted = run.record.status == RunStatus::Ok && !run.modelsCsv.empty();
+        entries.push_back({run.record, run.pageLink, fitted ? verdictOfModelsCsv(run.modelsCsv) : ""});
     }
     return indexPage(entries, componentPositionsSvg(components.rows(records)));
 }

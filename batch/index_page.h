@@ -12,6 +12,9 @@ namespace qf::batch {
 struct IndexEntry {
     RunRecord record;
     std::string pageLink;  // relative link to the run's report.html; empty when there is none
+    // The global fit's component count: "2", "undecided 1/2"; empty when the
+    // run has no fit. The column shows when any run has one.
+    std::string components;
 };
 
 std::string indexPage(const std::vector<IndexEntry>& entries, const std::string& figureSvg);
@@ -25,6 +28,7 @@ struct IndexRun {
     RunRecord record;
     std::string pageLink;
     std::string componentsCsv;
+    std::string modelsCsv;  // the global fit's models.csv text; empty when none
 };
 
 // The index page of such runs: the same table and figure as a batch's.

@@ -27,6 +27,9 @@ public:
     // The rows of a combined table written by another batch (a shard).
     bool addCombined(const std::filesystem::path& combined, std::string& error);
 
+    // Whether any run's rows were added.
+    bool hasRows() const { return !rows_.empty(); }
+
     // The table over the successful runs among `records`, in their order.
     std::string text(const std::vector<RunRecord>& records) const;
     // The same as rows of fields, the heading first.

@@ -2,8 +2,9 @@
 
 #include <system_error>
 
+#include "batch/run_fit.h"
 #include "batch/run_table.h"
-#include "figures/report_page.h"
+#include "figures/report_texts.h"
 #include "results/report_reader.h"
 #include "results/tables.h"
 
@@ -47,18 +48,35 @@ std::string firstLine(const std::string& csv) { return csv.substr(0, csv.find("\
 std::string componentsHeading() { return firstLine(results::componentsCsv({}, "")); }
 std::string contributionsHeading() { return firstLine(results::contributionsCsv({}, "")); }
 
-std::string writeRunPage(const fs::path& folder, Analysis a, const std::string& input) {
+std::string writeRunPage(const fs::path& folder, Analysis a, const std::string& input, bool globalFit,
+                         std::string* fitNote) {
     const auto names = reportNames(a);
     try {
         const results::RunReports run = results::readReportFiles(
             {(folder / names[0]).string(), (folder / names[1]).string(),
              (folder / names[2]).string()});
-        figures::ReportPageOptions page;
-        page.outDir = folder;
-        page.force = true;
-        page.tables = true;
-        page.fileLabel = input;
-        figures::writeReportPage(run, page);
+        figures::PageAdditions additions;
+        if (globalFit) {
+            RunFit fit = fitRun(input, run, input);
+            if (fit.failure.empty()) {
+                additions = std::move(fit.additions);
+            } else if (fitNote != nullptr) {
+                *fitNote = fit.failure;
+            }
+        }
+        const figures::ReportPageTexts texts = figures::reportPageOfRun(run, input, true, additions);
+        std::error_code ec;
+        fs::create_directories(folder / "figures", ec);
+        if (ec) return (folder / "figures").string() + ": cannot create the folder: " + ec.message();
+        std::vector<const figures::NamedText*> files;
+        for (const figures::NamedText& t : texts.tables) files.push_back(&t);
+        for (const figures::NamedText& f : texts.figures) files.push_back(&f);
+        const figures::NamedText page{"report.html", texts.page};
+        files.push_back(&page);
+        for (const figures::NamedText* f : files) {
+            std::string error;
+            if (!writeFileAtomically(folder / f->name, f->text, error)) return error;
+        }
     } catch (const std::exception& e) {
         return e.what();
     }

@@ -16,8 +16,9 @@ std::array<std::string, 3> reportNames(Analysis a);
 
 // Files a run writes besides the reports; removed before the folder is run
 // again, so that nothing of an earlier run is mistaken for this one's.
-inline constexpr std::array<const char*, 5> kDerivedFiles = {
-    "components.csv", "contributions.csv", "spectra.csv", "report.html", "trpfit-run.txt"};
+inline constexpr std::array<const char*, 7> kDerivedFiles = {
+    "components.csv", "contributions.csv", "spectra.csv", "fit.csv", "models.csv", "report.html",
+    "trpfit-run.txt"};
 
 // A complete run of the data file `dataPath`: the marker names that file
 // and says the run ended (ok or suspect) under `version` with the same program, and the
@@ -28,10 +29,15 @@ bool holdsCompleteRun(const std::filesystem::path& folder, Analysis a,
 
 // Reads the reports of a finished run back and writes beside them its page
 // (report.html, figures/) and its tables (components.csv, contributions.csv,
-// spectra.csv; `input` fills their file column). Returns the cause when the
-// reports cannot be read or the files written, else "".
+// spectra.csv; `input` fills their file column). With `globalFit` the
+// global fit of the data file `input` joins them: its section on the page,
+// figures/global-fit.svg, fit.csv and models.csv; when the fit cannot run,
+// `fitNote` gets why and the page is written without it. Every file is
+// renamed into place. Returns the cause when the reports cannot be read or
+// the files written, else "".
 std::string writeRunPage(const std::filesystem::path& folder, Analysis a,
-                           const std::string& input);
+                           const std::string& input, bool globalFit = false,
+                           std::string* fitNote = nullptr);
 
 // The headings of the component and contribution tables.
 std::string componentsHeading();

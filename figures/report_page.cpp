@@ -278,7 +278,7 @@ std::vector<std::string> summaryFlags(const Stage& stage, const results::Summary
     return flags;
 }
 
-std::string reportPageHtml(const RunReports& run) {
+std::string reportPageHtml(const RunReports& run, const std::vector<PageSection>& afterSummary) {
     std::string out;
     out.reserve(1 << 20);
     const std::string program = programText(run.program);
@@ -297,12 +297,16 @@ std::string reportPageHtml(const RunReports& run) {
     appendEnds(out, run);
 
     out += "<nav><a href=\"#summary\">Summary</a>";
+    for (const PageSection& extra : afterSummary) {
+        out += " | <a href=\"#" + esc(extra.id) + "\">" + esc(extra.label) + "</a>";
+    }
     for (const Stage& stage : run.stages) {
         out += " | <a href=\"#" + sectionId(results::stageId(stage)) + "\">" + esc(results::stageLabel(stage)) + "</a>";
     }
     out += " | <a href=\"#first-pass\">First pass</a></nav>\n";
 
     appendSummary(out, run);
+    for (const PageSection& extra : afterSummary) out += extra.html;
     for (StageKind kind : expectedStages(run.program)) {
         bool found = false;
         for (const Stage& stage : run.stages) found = found || stage.kind == kind;

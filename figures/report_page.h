@@ -28,8 +28,17 @@ std::vector<std::string> summaryFlags(const results::Stage& stage, const results
 // largest residual and their RMS).
 std::vector<std::string> stageFlags(const results::Stage& stage);
 
-// The page as text.
-std::string reportPageHtml(const results::RunReports& run);
+// A section another analysis of the same data adds to the page right after
+// the summary (the global fit): the anchor the navigation links to, the
+// navigation's label and the whole <section> element.
+struct PageSection {
+    std::string id;
+    std::string label;
+    std::string html;
+};
+
+// The page as text; `afterSummary` in the order given.
+std::string reportPageHtml(const results::RunReports& run, const std::vector<PageSection>& afterSummary = {});
 
 struct ReportPageOptions {
     std::filesystem::path outDir;  // created when missing

@@ -88,21 +88,24 @@ std::string reportOrderProblem(const std::string& resultName, const std::string&
     return misplaced + ". Give the reports in the order RESULT GRAPH SUMMARY";
 }
 
-ReportPageTexts reportPageOfRun(const results::RunReports& run, const std::string& fileLabel, bool tables) {
+ReportPageTexts reportPageOfRun(const results::RunReports& run, const std::string& fileLabel, bool tables,
+                                const PageAdditions& additions) {
     ReportPageTexts out;
     out.run = run;
-    out.page = reportPageHtml(run);
+    out.page = reportPageHtml(run, additions.afterSummary);
     std::vector<RunFigure> figures = firstPassFigures(run);
     for (const results::Stage& stage : run.stages) {
         for (RunFigure& f : stageFigures(run, stage)) figures.push_back(std::move(f));
     }
     for (const RunFigure& f : figures) out.figures.push_back({"figures/" + f.id + ".svg", svgDocument(f.plot)});
+    out.figures.insert(out.figures.end(), additions.figures.begin(), additions.figures.end());
     if (tables) {
         const std::string source = fileLabel.empty() ? run.result.path : fileLabel;
         out.tables.push_back({"components.csv", results::componentsCsv(run, source)});
         out.tables.push_back({"contributions.csv", results::contributionsCsv(run, source)});
         out.tables.push_back({"spectra.csv", results::spectraCsv(run)});
     }
+    out.tables.insert(out.tables.end(), additions.tables.begin(), additions.tables.end());
     if (!run.complete) {
         out.warnings.push_back("the reports end early (a run that did not finish): " + run.result.path + " ends at " +
                                run.result.where + "; " + run.graph.path + " ends at " + run.graph.where + "; " +
@@ -124,7 +127,7 @@ ReportPageTexts reportPageFromTexts(const ReportTextsInput& input) {
                                         texts.paths.summary, texts.summary);
     if (!failed.message.empty()) return failed;
     try {
-        return reportPageOfRun(results::readReports(texts), input.fileLabel, input.tables);
+        return reportPageOfRun(results::readReports(texts), input.fileLabel, input.tables, input.additions);
     } catch (const results::ReportError& e) {
         failed.message = e.what();
     }

@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "figures/report_page.h"
 #include "results/report_model.h"
 
 namespace qf::figures {
@@ -25,6 +26,15 @@ namespace qf::figures {
 struct NamedText {
     std::string name;  // relative path: "report.html", "figures/tarno-residuals.svg", "spectra.csv"
     std::string text;  // UTF-8
+};
+
+// What another analysis of the same data adds to the page and its outputs:
+// sections after the summary, and their figures and tables (written beside
+// the page's own, also without the page's tables).
+struct PageAdditions {
+    std::vector<PageSection> afterSummary;
+    std::vector<NamedText> figures;
+    std::vector<NamedText> tables;
 };
 
 struct ReportTextsInput {
@@ -41,6 +51,7 @@ struct ReportTextsInput {
     // file of the run, say); empty: the results report's name.
     std::string fileLabel;
     bool tables = true;  // also components.csv, contributions.csv, spectra.csv
+    PageAdditions additions;
 };
 
 struct ReportPageTexts {
@@ -75,6 +86,7 @@ std::string reportOrderProblem(const std::string& resultName, const std::string&
 
 // The page, figures and tables of reports already read (the same outputs
 // as reportPageFromTexts). `fileLabel` fills the tables' "file" column.
-ReportPageTexts reportPageOfRun(const results::RunReports& run, const std::string& fileLabel, bool tables);
+ReportPageTexts reportPageOfRun(const results::RunReports& run, const std::string& fileLabel, bool tables,
+                                const PageAdditions& additions = {});
 
 }  // namespace qf::figures

@@ -3,6 +3,7 @@
 #include <map>
 
 #include "results/report_events.h"
+#include "textio/double_chars.h"
 #include "textio/number_text.h"
 
 namespace qf::results {
@@ -83,7 +84,7 @@ std::optional<double> parseNumber(std::string_view token) {
     // from_chars takes "-.5" and ".5" but not a "+" in front; the shape check
     // has ruled that out already.
     double value = 0;
-    const auto [end, ec] = std::from_chars(token.data(), token.data() + token.size(), value);
+    const auto [end, ec] = text::fromChars(token.data(), token.data() + token.size(), value);
     if (ec != std::errc() || end != token.data() + token.size() || !std::isfinite(value)) {
         return std::nullopt;
     }

@@ -21,7 +21,7 @@ if [ "$task" = "--list" ]; then
   task=${2:-}
 fi
 
-example=(cmake g++ make libcli11-dev)
+example=(cmake g++ make libcli11-dev libeigen3-dev)
 tests=("${example[@]}" libgtest-dev libgmock-dev libbenchmark-dev libexpat1-dev)
 ci=("${tests[@]}" clang libclang-rt-14-dev chromium fonts-dejavu-core python3)
 web=(cmake emscripten node-acorn chromium)

@@ -1,10 +1,12 @@
 #include "tools/synthetic_data.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
 #include "band/band.h"
 #include "prep/correction.h"
+#include "quench/quencher.h"
 
 namespace qf::synth {
 
@@ -38,6 +40,12 @@ public:
         state_ = state_ * 6364136223846793005ULL + 1442695040888963407ULL;
         return static_cast<double>(state_ >> 11) / 4503599627370496.0 - 1.0;
     }
+    // Standard normal, by the Box-Muller transform of two uniform draws.
+    double gaussian() {
+        const double u1 = 1.0 - 0.5 * (next() + 1.0);  // in (0, 1]
+        const double u2 = 0.5 * (next() + 1.0);
+        return std::sqrt(-2.0 * std::log(u1)) * std::cos(6.283185307179586 * u2);
+    }
 
 private:
     std::uint64_t state_;
@@ -61,31 +69,41 @@ void appendRow(std::string& out, const std::vector<double>& values, int decimals
     }
 }
 
-std::vector<double> recordedSpectrum(const SeriesSpec& s, double concentration, Noise& noise) {
+// `value` with one draw of the noise of kind `kind` and level `level`
+// (relative to `peak` for the normal kinds).
+double withNoise(double value, NoiseKind kind, double level, double peak, Noise& noise) {
+    switch (kind) {
+        case NoiseKind::Uniform:
+            return value * (1.0 + level * noise.next());
+        case NoiseKind::Gaussian:
+            return value + level * peak * noise.gaussian();
+        case NoiseKind::Poisson:
+            return value + level * std::sqrt(std::max(value, 0.0) * peak) * noise.gaussian();
+    }
+    return value;
+}
+
+std::vector<double> recordedSpectrum(const SeriesSpec& s, double activity, double peak, Noise& noise) {
     std::vector<double> values;
     const int p = pointCount(s);
     for (int k = 0; k < p; ++k) {
         const double lambda = s.first + k * s.step;
-        double wavenumberScale = 0.0;
-        for (const Component& c : s.components) {
-            const double a = c.amplitude / (1.0 + c.ksv * concentration);
-            wavenumberScale += a * lognormalShape(c.lambdaM, lambda);
-        }
-        // Back to intensity per wavelength interval, relative to 340 nm.
-        const double ratio = 340.0 / lambda;
-        double v = wavenumberScale * ratio * ratio * sensitivity(lambda, s.instrument);
-        v *= 1.0 + s.noise * noise.next();
-        values.push_back(v);
+        values.push_back(withNoise(expectedIntensity(s, activity, lambda), s.noiseKind, s.noise, peak, noise));
     }
     return values;
 }
 
+// The standard draws from a stream of its own, so that a file with an exact
+// standard has the same spectra as one with a noisy standard.
 std::vector<double> measuredStandard(const SeriesSpec& s) {
     std::vector<double> values;
     const int p = pointCount(s);
+    double peak = 0.0;
+    for (int k = 0; k < p; ++k) peak = std::max(peak, expectedStandard(s, s.first + k * s.step));
+    Noise noise(s.seed ^ 0x9e3779b97f4a7c15ULL);
     for (int k = 0; k < p; ++k) {
-        const double lambda = s.first + k * s.step;
-        values.push_back(1000.0 * standardEmission(lambda) * sensitivity(lambda, s.instrument));
+        const double v = expectedStandard(s, s.first + k * s.step);
+        values.push_back(s.standardNoise > 0.0 ? withNoise(v, s.noiseKind, s.standardNoise, peak, noise) : v);
     }
     return values;
 }
@@ -107,7 +125,10 @@ std::string seriesFile(const SeriesSpec& s) {
         out += i + 1 == s.concentrations.size() ? "\r\n" : " ";
     }
     Noise noise(s.seed);
-    for (double c : s.concentrations) appendRow(out, recordedSpectrum(s, c, noise), 1, s.valuesPerLine);
+    const double peak = peakIntensity(s);
+    for (double a : activities(s.quencherType, s.concentrations)) {
+        appendRow(out, recordedSpectrum(s, a, peak, noise), 1, s.valuesPerLine);
+    }
     appendRow(out, measuredStandard(s), 3, s.valuesPerLine);
     return out;
 }
@@ -115,10 +136,46 @@ std::string seriesFile(const SeriesSpec& s) {
 std::string singleSpectrumFile(const SeriesSpec& s) {
     std::string out = s.title + "\r\n" + gridText(s) + "\r\n";
     Noise noise(s.seed);
-    const double c = s.concentrations.empty() ? 0.0 : s.concentrations.front();
-    appendRow(out, recordedSpectrum(s, c, noise), 1, s.valuesPerLine);
+    const double a = s.concentrations.empty() ? 0.0 : activities(s.quencherType, s.concentrations).front();
+    appendRow(out, recordedSpectrum(s, a, peakIntensity(s, true), noise), 1, s.valuesPerLine);
     appendRow(out, measuredStandard(s), 3, s.valuesPerLine);
     return out;
+}
+
+std::vector<double> activities(int quencherType, const std::vector<double>& concentrations) {
+    if (quencherType < 1 || quencherType > 5) return concentrations;
+    QuencherSeries q;
+    q.type = quencherType;
+    q.concentration = concentrations;
+    setUpQuencher(q);
+    return q.activity;
+}
+
+double expectedIntensity(const SeriesSpec& s, double activity, double lambda) {
+    double wavenumberScale = 0.0;
+    for (const Component& c : s.components) {
+        const double a = c.amplitude / (1.0 + c.ksv * activity);
+        wavenumberScale += a * lognormalShape(c.lambdaM, lambda);
+    }
+    // Back to intensity per wavelength interval, relative to 340 nm.
+    const double ratio = 340.0 / lambda;
+    return wavenumberScale * ratio * ratio * sensitivity(lambda, s.instrument);
+}
+
+double expectedStandard(const SeriesSpec& s, double lambda) {
+    return 1000.0 * standardEmission(lambda) * sensitivity(lambda, s.instrument);
+}
+
+double peakIntensity(const SeriesSpec& s, bool singleSpectrum) {
+    std::vector<double> a = activities(s.quencherType, s.concentrations);
+    if (a.empty()) a = {0.0};
+    if (singleSpectrum) a.resize(1);
+    double peak = 0.0;
+    const int p = pointCount(s);
+    for (double activity : a) {
+        for (int k = 0; k < p; ++k) peak = std::max(peak, expectedIntensity(s, activity, s.first + k * s.step));
+    }
+    return peak;
 }
 
 }  // namespace qf::synth

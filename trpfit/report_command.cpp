@@ -7,7 +7,10 @@
 #include <sstream>
 #include <system_error>
 
+#include "batch/run_fit.h"
+#include "batch/run_table.h"
 #include "figures/report_texts.h"
+#include "fit/global_fit.h"
 #include "results/report_export.h"
 
 namespace qf::trpfit {
@@ -19,6 +22,7 @@ namespace fs = std::filesystem;
 struct ReportArgs {
     std::vector<std::string> inputs;
     std::string outDir;
+    std::string dataFile;  // with it, the global fit joins the page and tables
     bool force = false;
 };
 
@@ -35,11 +39,9 @@ bool readText(const std::string& path, std::string& text, std::ostream& err) {
 }
 
 bool writeText(const fs::path& path, const std::string& text, std::ostream& err) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(text.data(), static_cast<std::streamsize>(text.size()));
-    out.close();
-    if (!out) {
-        err << "trpfit: " << path.string() << ": cannot write the file\n";
+    std::string error;
+    if (!batch::writeFileAtomically(path, text, error)) {
+        err << "trpfit: " << error << "\n";
         return false;
     }
     return true;
@@ -65,10 +67,25 @@ int runReport(const ReportArgs& a, std::ostream& out, std::ostream& err) {
         !readText(paths.summary, in.summary, err)) {
         return 1;
     }
-    const figures::ReportPageTexts made = figures::reportPageFromTexts(in);
+    figures::ReportPageTexts made = figures::reportPageFromTexts(in);
     if (!made.ok) {
         err << "trpfit: " << made.message << "\n";
         return 1;
+    }
+    std::vector<std::string> fitWarnings;
+    if (!a.dataFile.empty()) {
+        // The data file is read by the program that wrote the reports; one it
+        // refuses gives that program's message and nothing is written.
+        const batch::RunFit fit = batch::fitRun(a.dataFile, made.run, a.dataFile);
+        if (!fit.failure.empty()) {
+            err << fit.failure << "\n";
+            return 1;
+        }
+        const auto program = batch::programOf(made.run);
+        for (const std::string& w : fit.warnings) {
+            fitWarnings.push_back(std::string(program ? fit::programName(*program) : "trpfit") + ": warning: " + w);
+        }
+        made = figures::reportPageOfRun(made.run, in.fileLabel, true, fit.additions);
     }
     const std::string parent = a.outDir.empty() ? fs::path(paths.result).parent_path().string() : a.outDir;
     const fs::path dir = parent.empty() ? "." : parent;
@@ -100,6 +117,7 @@ int runReport(const ReportArgs& a, std::ostream& out, std::ostream& err) {
         if (!writeText(path, *text, err)) return 1;
     }
     for (const std::string& w : made.warnings) err << "trpfit: " << w << "\n";
+    for (const std::string& w : fitWarnings) err << w << "\n";
     for (const auto& [path, text] : files) out << path.string() << "\n";
     return 0;
 }
@@ -120,6 +138,9 @@ void addReportCommand(CLI::App& app, CommandContext& context) {
         ->expected(1, 3);
     cmd->add_option("-o,--output", args->outDir,
                     "Folder for the page, figures and tables (default: beside the reports)");
+    cmd->add_option("--data", args->dataFile,
+                    "The run's data file: adds the global fit (a \"Global fit\" section and "
+                    "figures/global-fit.svg on the page, fit.csv and models.csv)");
     cmd->add_flag("--force", args->force, "Replace files that exist already");
     cmd->callback([args, &context]() {
         if (args->inputs.size() == 2) {

@@ -25,6 +25,7 @@ struct RunArgs {
     bool force = false;
     bool quiet = false;
     bool merge = false;
+    bool noFit = false;
     std::string program;
     double timeout = 600.0;
     std::string shard;
@@ -76,6 +77,7 @@ void run(const RunArgs& a, CommandContext& context) {
     if (!a.shard.empty()) parseShard(a.shard, o.shardIndex, o.shardCount);
     o.programDir = a.programDir.empty() ? ownFolder() : a.programDir;
     o.version = programVersion();
+    o.globalFit = !a.noFit;
     context.status = batch::runBatch(o, std::cout, std::cerr);
 }
 
@@ -86,8 +88,9 @@ void addRunCommand(CLI::App& app, CommandContext& context) {
     CLI::App* cmd = app.add_subcommand(
         "run",
         "Analyse many data files at once: each file (and each file of each folder) by quenfit "
-        "or monofit, as line 2 of the file tells, N at a time; one run folder per file, "
-        "runs.csv, components.csv, contributions.csv and index.html over all of them");
+        "or monofit, as line 2 of the file tells, N at a time, with the global fit of each "
+        "successful run; one run folder per file, runs.csv, components.csv, contributions.csv, "
+        "fit.csv, models.csv and index.html over all of them");
     cmd->add_option("FILE_OR_FOLDER", args->inputs,
                     "data files and folders of data files (with --merge: output folders of "
                     "earlier batches)")
@@ -106,6 +109,9 @@ void addRunCommand(CLI::App& app, CommandContext& context) {
     cmd->add_option("--timeout", args->timeout,
                     "stop an analysis after this many seconds (default 600)")
         ->check(CLI::PositiveNumber);
+    cmd->add_flag("--no-fit", args->noFit,
+                  "skip the global fit of each successful run (fit.csv, models.csv and the "
+                  "page's \"Global fit\" section)");
     cmd->add_flag("--quiet", args->quiet, "no progress line");
     cmd->add_option("--shard", args->shard,
                     "run only inputs K, K+N, K+2N ... of the sorted list (array jobs)");
@@ -123,8 +129,8 @@ void addRunCommand(CLI::App& app, CommandContext& context) {
                 throw CLI::ValidationError(input + ": no such file or folder");
             }
         }
-        if (args->merge && (args->resume || !args->shard.empty() || !args->program.empty())) {
-            throw CLI::ValidationError("--merge", "takes no --resume, --shard or --program");
+        if (args->merge && (args->resume || !args->shard.empty() || !args->program.empty() || args->noFit)) {
+            throw CLI::ValidationError("--merge", "takes no --resume, --shard, --program or --no-fit");
         }
         if (args->resume && args->force) {
             throw CLI::ValidationError("--resume", "and --force exclude each other");

@@ -1,0 +1,165 @@
+#include "batch/run_fit.h"
+
+#include <array>
+#include <fstream>
+#include <iterator>
+
+#include "batch/run_table.h"
+#include "driver/analysis.h"
+#include "fit/fit_tables.h"
+#include "results/tables.h"
+
+namespace qf::batch {
+
+namespace {
+
+bool isVela(results::StageKind kind) { return kind != results::StageKind::Tarno; }
+
+std::string firstLine(const std::string& csv) { return csv.substr(0, csv.find("\r\n")); }
+
+std::string verdictWord(const fit::GlobalFit& g) {
+    if (g.chosen > 0) return std::to_string(g.chosen);
+    return "undecided " + std::to_string(g.undecidedLow) + "/" + std::to_string(g.undecidedLow + 1);
+}
+
+// The value of attribute `name` in the tag that starts at `from`.
+std::string attributeIn(const std::string& text, std::size_t from, const std::string& name) {
+    const std::size_t end = text.find('>', from);
+    const std::size_t at = text.find(" " + name + "=\"", from);
+    if (end == std::string::npos || at == std::string::npos || at > end) return "";
+    const std::size_t start = at + name.size() + 3;
+    const std::size_t close = text.find('"', start);
+    return close == std::string::npos || close > end ? "" : text.substr(start, close - start);
+}
+
+// The message the program itself prints for a data file the fit refuses.
+// The fit reads the file by the programs' rules, but the programs say more
+// for some files (one of the other program: "analyse it with monofit"); the
+// program's own analysis refuses such a file at once, before any report, so
+// its word is taken then. A file the program would analyse keeps the fit's.
+std::string programsRefusal(const std::string& dataPath, std::optional<Program> program,
+                            const std::string& fitFailure) {
+    std::ifstream in(dataPath, std::ios::binary);
+    if (!in) return fitFailure;
+    const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    const ProgramChoice choice = !program                         ? ProgramChoice::Auto
+                                 : *program == Program::Quenfit ? ProgramChoice::Quenfit
+                                                                : ProgramChoice::Monofit;
+    // A file the program takes would run its whole analysis: its first
+    // stage stops it, the refusal comes before any stage.
+    struct Accepted {};
+    try {
+        const AnalysisOutcome outcome = analyseText(
+            text, choice, "01-01-2000", [](const std::string&) { throw Accepted{}; }, dataPath);
+        if (outcome.failure && !outcome.result) return outcome.failure->message;
+    } catch (const Accepted&) {
+    }
+    return fitFailure;
+}
+
+}  // namespace
+
+std::string withFigureData(const std::string& sectionHtml, const std::string& id) {
+    const std::string bare = "<figure>";
+    const std::size_t figure = sectionHtml.find(bare);
+    if (figure == std::string::npos) return sectionHtml;
+    const std::size_t svg = sectionHtml.find("<svg ", figure);
+    const std::size_t area = sectionHtml.find("<rect class=\"plot-area\"", figure);
+    if (svg == std::string::npos || area == std::string::npos) return sectionHtml;
+    const std::string values[] = {attributeIn(sectionHtml, svg, "width"), attributeIn(sectionHtml, svg, "height"),
+                                  attributeIn(sectionHtml, area, "x"), attributeIn(sectionHtml, area, "y"),
+                                  attributeIn(sectionHtml, area, "width"), attributeIn(sectionHtml, area, "height")};
+    for (const std::string& v : values) {
+        if (v.empty()) return sectionHtml;
+    }
+    const std::string tag = "<figure id=\"fig-" + id + "\" data-figure=\"" + id + "\" data-width=\"" + values[0] +
+                            "\" data-height=\"" + values[1] + "\" data-area=\"" + values[2] + " " + values[3] + " " +
+                            values[4] + " " + values[5] + "\">";
+    return sectionHtml.substr(0, figure) + tag + sectionHtml.substr(figure + bare.size());
+}
+
+LegacyAnswer legacyAnswerOf(const results::RunReports& run) {
+    std::array<const results::Stage*, 3> chosen{};
+    for (bool vela : {true, false}) {
+        for (const results::Stage& stage : run.stages) {
+            if (isVela(stage.kind) != vela || stage.table1.empty()) continue;
+            const int n = static_cast<int>(stage.table1.size());
+            if (n < 1 || n > 3 || chosen[static_cast<std::size_t>(n - 1)] != nullptr) continue;
+            chosen[static_cast<std::size_t>(n - 1)] = &stage;
+        }
+    }
+    LegacyAnswer out;
+    for (int n = 1; n <= 3; ++n) {
+        const results::Stage* stage = chosen[static_cast<std::size_t>(n - 1)];
+        if (stage == nullptr) continue;
+        fitpage::LegacyStage legacy;
+        legacy.components = n;
+        std::vector<double>& starts = out.options.legacyStarts[static_cast<std::size_t>(n - 1)];
+        for (const results::ComponentRow& row : stage->table1) {
+            legacy.peak.push_back(row.lNm);
+            legacy.peakError.push_back(row.dlNm);
+            // V is the wavenumber of the band maximum, which the fit's
+            // positions are.
+            if (row.vCm > 0) starts.push_back(1e7 / row.vCm);
+        }
+        if (starts.size() != stage->table1.size()) starts.clear();
+        out.stages.push_back(std::move(legacy));
+    }
+    return out;
+}
+
+std::optional<Program> programOf(const results::RunReports& run) {
+    if (run.program == results::Program::Quenfit) return Program::Quenfit;
+    if (run.program == results::Program::Monofit) return Program::Monofit;
+    return std::nullopt;
+}
+
+RunFit fitRun(const std::string& dataPath, const results::RunReports& run, const std::string& fileLabel) {
+    const LegacyAnswer legacy = legacyAnswerOf(run);
+    const fit::FitOutcome outcome = fit::fitDataFile(dataPath, programOf(run), legacy.options);
+    RunFit out;
+    if (!outcome.fit) {
+        out.failure = programsRefusal(dataPath, programOf(run), outcome.failure);
+        return out;
+    }
+    const fit::GlobalFit& g = *outcome.fit;
+    out.warnings = g.warnings;
+    out.verdict = verdictWord(g);
+    out.additions.afterSummary.push_back(
+        {"global-fit", "Global fit", withFigureData(fitpage::globalFitSectionHtml(g, legacy.stages), "global-fit")});
+    out.additions.figures.push_back({std::string("figures/") + fitpage::kFigureName,
+                                     fitpage::positionsFigureSvgDocument(g, legacy.stages)});
+    // The tables are UTF-8 like the others: a name in Latin-1, say, gets
+    // U+FFFD for its bytes that are not.
+    const std::string label = results::validUtf8(fileLabel);
+    out.additions.tables.push_back({fit::kFitTable, fit::fitCsv(g, label)});
+    out.additions.tables.push_back({fit::kModelsTable, fit::modelsCsv(g, label)});
+    return out;
+}
+
+std::string verdictOfModelsCsv(const std::string& text) {
+    std::string error;
+    const auto rows = parseCsv(text, error);
+    if (!rows || rows->empty()) return "";
+    const std::vector<std::string>& head = rows->front();
+    std::size_t nCol = head.size(), verdictCol = head.size();
+    for (std::size_t i = 0; i < head.size(); ++i) {
+        if (head[i] == "n_components") nCol = i;
+        if (head[i] == "verdict") verdictCol = i;
+    }
+    if (nCol == head.size() || verdictCol == head.size()) return "";
+    std::vector<std::string> undecided;
+    for (std::size_t r = 1; r < rows->size(); ++r) {
+        const std::vector<std::string>& row = (*rows)[r];
+        if (row.size() != head.size()) continue;
+        if (row[verdictCol] == "chosen") return row[nCol];
+        if (row[verdictCol] == "undecided") undecided.push_back(row[nCol]);
+    }
+    if (undecided.size() == 2) return "undecided " + undecided[0] + "/" + undecided[1];
+    return "";
+}
+
+std::string fitHeading() { return firstLine(fit::fitCsv(fit::GlobalFit{}, "")); }
+std::string modelsHeading() { return firstLine(fit::modelsCsv(fit::GlobalFit{}, "")); }
+
+}  // namespace qf::batch

@@ -1,0 +1,64 @@
+#pragma once
+// The global fit of a run's data file beside the legacy's answer: the fit
+// started from the legacy's own positions, its section and figure for the
+// run's page, its two tables, and the chosen component count for the index.
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "figures/report_texts.h"
+#include "fit/global_fit.h"
+#include "fitpage/fit_section.h"
+#include "results/report_model.h"
+#include "textio/program.h"
+
+namespace qf::batch {
+
+// The legacy's decomposition per component count N = 1, 2, 3: the VELA stage
+// with N components whose Table 1 was read (L, DL and V of each component).
+// TARNO, the first two-component guess, stands in for N = 2 only when no
+// VELA stage with two components was reported.
+struct LegacyAnswer {
+    std::vector<fitpage::LegacyStage> stages;  // for the figure: L +/- DL
+    fit::FitOptions options;                   // legacyStarts: 10^7 / V per component
+};
+LegacyAnswer legacyAnswerOf(const results::RunReports& run);
+
+// The analyser that wrote the reports, as the fit names it; none when the
+// reports do not tell.
+std::optional<Program> programOf(const results::RunReports& run);
+
+struct RunFit {
+    // The message the analyser prints for a data file it refuses (or one
+    // that cannot be opened); empty when the fit ran.
+    std::string failure;
+    // Warnings the analyser would print for the file, and that do not stop it.
+    std::vector<std::string> warnings;
+    // The "Global fit" section, its figure (figures/global-fit.svg) and the
+    // tables fit.csv and models.csv, ready for the page.
+    figures::PageAdditions additions;
+    // The chosen component count, "2", or "undecided 1/2".
+    std::string verdict;
+};
+
+// Fits the data file `dataPath` with the legacy's answer in `run` as starts;
+// `fileLabel` fills the tables' file column. Never throws on a bad file.
+RunFit fitRun(const std::string& dataPath, const results::RunReports& run, const std::string& fileLabel);
+
+// The index's word on a run from its models.csv: "2", "undecided 1/2", or
+// "" when the text is not such a table or names no verdict.
+std::string verdictOfModelsCsv(const std::string& text);
+
+// The page's figures carry their size and plot area as data attributes
+// (the browser check finds and measures them by these): the first bare
+// <figure> of `sectionHtml` gets them, read from the plot module's SVG inside
+// it (its size and the plot-area rectangle), with `id` as its name. The
+// section comes back unchanged when it holds no such figure.
+std::string withFigureData(const std::string& sectionHtml, const std::string& id);
+
+// The headings of the two tables (their first column the data file).
+std::string fitHeading();
+std::string modelsHeading();
+
+}  // namespace qf::batch

@@ -1,0 +1,89 @@
+// The global fit's section of the report page and its figure: what a reader
+// must find there, escaped text, and the same bytes for the same fit.
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+
+#include "fitpage/fit_section.h"
+
+namespace {
+
+namespace fit = qf::fit;
+
+fit::GlobalFit sampleFit(bool series) {
+    fit::GlobalFit g;
+    g.program = series ? qf::Program::Quenfit : qf::Program::Monofit;
+    for (int n = 1; n <= 3; ++n) {
+        fit::ModelFit& m = g.models[static_cast<std::size_t>(n - 1)];
+        m.components = n;
+        m.rss = 1000.0 / n;
+        m.dof = 600 - 3 * n;
+        m.akaikeWeight = n == 2 ? 0.9 : 0.05;
+        if (n < 3) m.pVsNext = n == 1 ? 1e-30 : 0.42;
+        for (int i = 0; i < n; ++i) {
+            fit::ComponentFit c;
+            c.position = {320.0 + 15.0 * i, 319.5 + 15.0 * i, 320.5 + 15.0 * i};
+            c.peak = {317.0 + 15.0 * i, 316.5 + 15.0 * i, 317.5 + 15.0 * i};
+            if (series) c.ksv = fit::Estimate{2.0 + i, 1.5 + i, 2.5 + i};
+            c.share = {100.0 / n, 90.0 / n, 100.0 / n};
+            c.spectralClass = "S or I";
+            m.component.push_back(c);
+        }
+    }
+    g.models[1].verdict = fit::Verdict::Chosen;
+    g.chosen = 2;
+    g.reason = "3 components do not fit significantly better than 2 components (F-test p = 0.42) <&>";
+    return g;
+}
+
+TEST(FitPage, SectionShowsVerdictEveryComponentAndTheComparison) {
+    const fit::GlobalFit g = sampleFit(true);
+    const std::vector<qf::fitpage::LegacyStage> legacy = {{2, {318.1, 333.0}, {0.4, 1.2}}};
+    const std::string html = qf::fitpage::globalFitSectionHtml(g, legacy);
+    EXPECT_NE(html.find("<h2>Global fit</h2>"), std::string::npos);
+    EXPECT_NE(html.find("support <strong>2</strong> components"), std::string::npos);
+    // The reason is text, never markup.
+    EXPECT_NE(html.find("&lt;&amp;&gt;"), std::string::npos);
+    EXPECT_EQ(html.find("<&>"), std::string::npos);
+    EXPECT_NE(html.find("320.00 <span class=\"interval\">(319.50 to 320.50)</span>"), std::string::npos);
+    EXPECT_NE(html.find("<th>Ksv (1/M)</th>"), std::string::npos);
+    EXPECT_NE(html.find("&lt; 0.001"), std::string::npos);  // p of 1 against 2
+    EXPECT_NE(html.find("<td>0.420</td>"), std::string::npos);
+    EXPECT_NE(html.find("<svg"), std::string::npos);
+    EXPECT_EQ(html, qf::fitpage::globalFitSectionHtml(g, legacy));
+    EXPECT_EQ(qf::fitpage::verdictShort(g), "2");
+
+    fit::GlobalFit undecided = g;
+    undecided.chosen = 0;
+    undecided.undecidedLow = 1;
+    EXPECT_EQ(qf::fitpage::verdictShort(undecided), "1 or 2");
+    EXPECT_NE(qf::fitpage::globalFitSectionHtml(undecided, {}).find("Cannot tell between <strong>1</strong>"),
+              std::string::npos);
+}
+
+TEST(FitPage, SingleSpectrumSectionHasNoKsvColumn) {
+    const std::string html = qf::fitpage::globalFitSectionHtml(sampleFit(false), {});
+    EXPECT_EQ(html.find("Ksv"), std::string::npos);
+    EXPECT_EQ(html.find("Stern-Volmer line"), std::string::npos);
+}
+
+TEST(FitPage, FigureHoldsFitAndLegacyAndSurvivesMissingIntervals) {
+    fit::GlobalFit g = sampleFit(true);
+    const std::vector<qf::fitpage::LegacyStage> legacy = {{1, {333.0}, {0.5}}, {2, {318.1, 333.0}, {0.4, 1.2}}};
+    const std::string svg = qf::fitpage::positionsFigureSvgDocument(g, legacy);
+    EXPECT_EQ(svg.rfind("<?xml", 0), 0u);
+    EXPECT_NE(svg.find("legacy, L \xC2\xB1 DL"), std::string::npos);
+    EXPECT_NE(svg.find("global fit, 95 % interval"), std::string::npos);
+    EXPECT_NE(svg.find("N = 2 *"), std::string::npos);  // the chosen count is starred
+    // Without intervals (bootstrap off) the figure still draws the peaks.
+    for (auto& m : g.models) {
+        for (auto& c : m.component) c.peak.low = c.peak.high = std::nan("");
+    }
+    const std::string bare = qf::fitpage::positionsFigureSvgDocument(g, {});
+    EXPECT_EQ(bare.find("nan"), std::string::npos);
+    EXPECT_NE(bare.find("global fit, peak"), std::string::npos);
+}
+
+}  // namespace
