@@ -27,7 +27,7 @@ ctest --test-dir build-asan --output-on-failure -j"$jobs"
 echo "== fuzz build (build-fuzz, clang)"
 cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DCMAKE_CXX_COMPILER=clang++ -DQF_SANITIZE=ON -DQF_FUZZ=ON -DQF_BENCHMARKS=OFF >/dev/null
-cmake --build build-fuzz -j"$jobs" --target fuzz_quenfit fuzz_monofit fuzz_import fuzz_report fuzz_batch
+cmake --build build-fuzz -j"$jobs" --target fuzz_quenfit fuzz_monofit fuzz_import fuzz_report fuzz_batch fuzz_fit
 
 # fuzz NAME CORPUS SECONDS WHAT [libFuzzer options...]
 fuzz() {
@@ -66,4 +66,8 @@ fuzz fuzz_report report "$trpfit_seconds" "the report reader" \
 # The batch tables (runs.csv of trpfit run --merge, CSV tables) and the
 # data-file heads trpfit run reads to choose the program.
 fuzz fuzz_batch batch "$trpfit_seconds" "the batch tables" -timeout=10 -max_len=16384
+# The global fit on data files of any content: a quick bootstrap per input,
+# but a whole series still takes seconds under the sanitizers.
+fuzz fuzz_fit fit "$trpfit_seconds" "the global fit" \
+  -timeout=120 -max_len=16384 -dict="$root/fuzz/data.dict"
 echo "== hardening checks passed"
