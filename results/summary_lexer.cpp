@@ -20,7 +20,11 @@ std::optional<SummaryComponent> componentCells(std::string_view line, std::size_
     const auto s = parseNumber(t[4].text), sd = parseNumber(t[6].text);
     if (!j || !l || !dl || !s || !sd) return std::nullopt;
     if (*j != 1 && *j != 2 && *j != 3) return std::nullopt;
-    return SummaryComponent{static_cast<int>(*j), *l, *dl, *s, *sd, std::string(line.substr(from + t[7].pos))};
+    // The class is the rest of the line; it ends a row, so a wrapped row
+    // never has a line end after it.
+    const std::string_view className = line.substr(from + t[7].pos);
+    if (className.find_first_of("\r\n") != std::string_view::npos) return std::nullopt;
+    return SummaryComponent{static_cast<int>(*j), *l, *dl, *s, *sd, std::string(className)};
 }
 
 SummaryComponentCells cellsOf(const SummaryComponent& c) {
