@@ -168,9 +168,30 @@ std::size_t recognizeWrapped(const std::vector<PhysicalLine>& lines, std::size_t
     return 0;
 }
 
+// The report ends inside a row the writer wrapped: the complete lines from
+// `first` on end where the writer broke the row at a Tab stop, and what
+// follows them (a line cut short, or nothing) is the rest of the row the
+// run never wrote. True when one of `wrappable` knows the lines as the
+// beginning of its row.
+bool endsInsideWrappedRow(const std::vector<PhysicalLine>& lines, std::size_t first,
+                          const std::vector<PrefixCheck>& wrappable) {
+    if (lines.size() - first > kMaxRowLines || lines[first].cut) return false;
+    std::string begun;
+    for (std::size_t k = first; k < lines.size() && !lines[k].cut; ++k) {
+        if (k > first && (lines[k].text.empty() || lines[k].text[0] != ' ')) return false;
+        begun += lines[k].text;
+        begun += "\r\n";
+    }
+    for (PrefixCheck begins : wrappable) {
+        if (begins(begun)) return true;
+    }
+    return false;
+}
+
 }  // namespace
 
-LexedReport lexReport(const std::string& path, std::string_view text, const std::vector<Recognizer>& table) {
+LexedReport lexReport(const std::string& path, std::string_view text, const std::vector<Recognizer>& table,
+                      const std::vector<PrefixCheck>& wrappable) {
     LexedReport report;
     report.path = path;
     const std::vector<PhysicalLine> lines = physicalLines(text);
@@ -184,8 +205,16 @@ LexedReport lexReport(const std::string& path, std::string_view text, const std:
             e.text = lines[i].text;
         } else if (const std::size_t wrapped = recognizeWrapped(lines, i, e, table)) {
             taken = wrapped;
-        } else if (!recognize(lines[i].text, e, table) && e.text.empty()) {
-            e.text = "cannot place this line";
+        } else if (!recognize(lines[i].text, e, table)) {
+            if (endsInsideWrappedRow(lines, i, wrappable)) {
+                // Read like a line cut short: the report ends here.
+                e.kind = EventKind::Unplaced;
+                e.cut = true;
+                e.text = "the report ends inside a row";
+                taken = lines.size() - i;
+            } else if (e.text.empty()) {
+                e.text = "cannot place this line";
+            }
         }
         report.events.push_back(std::move(e));
         i += taken;
