@@ -205,16 +205,16 @@ LexedReport lexReport(const std::string& path, std::string_view text, const std:
             e.text = lines[i].text;
         } else if (const std::size_t wrapped = recognizeWrapped(lines, i, e, table)) {
             taken = wrapped;
-        } else if (!recognize(lines[i].text, e, table)) {
-            if (endsInsideWrappedRow(lines, i, wrappable)) {
-                // Read like a line cut short: the report ends here.
-                e.kind = EventKind::Unplaced;
-                e.cut = true;
-                e.text = "the report ends inside a row";
-                taken = lines.size() - i;
-            } else if (e.text.empty()) {
-                e.text = "cannot place this line";
-            }
+        } else if (endsInsideWrappedRow(lines, i, wrappable)) {
+            // Read like a line cut short: the report ends here. (A row the
+            // writer may have wrapped there is taken for one, even when its
+            // first line would be a whole row of another form by itself.)
+            e.kind = EventKind::Unplaced;
+            e.cut = true;
+            e.text = "the report ends inside a row";
+            taken = lines.size() - i;
+        } else if (!recognize(lines[i].text, e, table) && e.text.empty()) {
+            e.text = "cannot place this line";
         }
         report.events.push_back(std::move(e));
         i += taken;
