@@ -84,10 +84,20 @@ LexedReport lexSummaryReport(const std::string& path, std::string_view text);
 // of its kind.
 using Recognizer = bool (*)(std::string_view line, Event& e);
 
+// True when `text`, which ends with a line end, is how the writer begins a
+// row of its kind that it wraps right there (see rendersBeginning).
+using PrefixCheck = bool (*)(std::string_view text);
+
 // Splits the text into lines (CR LF or LF), makes the first two the title
 // and the date, and gives every other line to the first recognizer of
-// `table` that takes it; the lines no recognizer takes are Unplaced.
-LexedReport lexReport(const std::string& path, std::string_view text, const std::vector<Recognizer>& table);
+// `table` that takes it; the lines no recognizer takes are Unplaced. A row
+// the writer wrapped (an item ended past the next Tab stop) is one event
+// for all its lines, which the recognizer gets joined by CR LF. A report
+// that ends inside such a row (a line that one of `wrappable` knows as the
+// beginning of its row, then nothing or a line cut short) ends with an
+// Unplaced event marked cut, like a report cut inside its last line.
+LexedReport lexReport(const std::string& path, std::string_view text, const std::vector<Recognizer>& table,
+                      const std::vector<PrefixCheck>& wrappable = {});
 
 // The text of a fixed line, without its line end.
 std::string fixedLineText(FixedLine line);
@@ -119,6 +129,17 @@ bool rendersAs(std::string_view line, Write write) {
     write(out);
     const std::string& t = out.text();
     return t.size() == line.size() + 2 && t.compare(0, line.size(), line) == 0 && t.ends_with("\r\n");
+}
+
+// True when `write` lays out `begun` and then more: a row whose first
+// values are those of `begun` and which the writer wraps where `begun`
+// ends. The values after the break do not change what comes before it, so
+// any will do.
+template <class Write>
+bool rendersBeginning(std::string_view begun, Write write) {
+    LineBuffer out;
+    write(out);
+    return out.text().size() > begun.size() && out.text().starts_with(begun);
 }
 
 }  // namespace qf::results

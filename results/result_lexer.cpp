@@ -108,12 +108,54 @@ bool lexMisplacedRow(std::string_view line, Event& e) {
     return false;
 }
 
+// ---------------------------------------------------------------- rows cut after a wrap
+
+// The numbers of a row's beginning, padded to `count` values with `fill`;
+// nothing when they are not numbers or already `count` or more.
+std::optional<std::vector<double>> padded(std::string_view begun, std::size_t count, double fill) {
+    auto n = numbersAfter(begun, 0);
+    if (!n || n->empty() || n->size() >= count) return std::nullopt;
+    n->resize(count, fill);
+    return n;
+}
+
+bool beginsTable1Row(std::string_view begun) {
+    const auto v = padded(begun, 5, 0);
+    if (!v || !componentNumber((*v)[0])) return false;
+    const Table1Row row{static_cast<int>((*v)[0]), (*v)[1], (*v)[2], (*v)[3], (*v)[4]};
+    return rendersBeginning(begun, [&](ReportSink& out) { writeTable1Row(out, row); });
+}
+
+bool beginsTable2Row(std::string_view begun) {
+    // [Cq] k Si sd Ai [Atotal]: six, five or four values.
+    for (const std::size_t count : {6u, 5u, 4u}) {
+        const std::size_t k = count == 6 ? 1 : 0;
+        const auto v = padded(begun, count, 1);
+        if (!v || !componentNumber((*v)[k])) continue;
+        Table2Row row{std::nullopt, static_cast<int>((*v)[k]), (*v)[k + 1], (*v)[k + 2], (*v)[k + 3], std::nullopt};
+        if (count == 6) row.concentration = (*v)[0];
+        if (count >= 5) row.totalArea = (*v)[k + 4];
+        if (rendersBeginning(begun, [&](ReportSink& out) { writeTable2Row(out, row); })) return true;
+    }
+    return false;
+}
+
+bool beginsTable3Row(std::string_view begun) {
+    const auto v = padded(begun, 7, 0);
+    if (!v || !componentNumber((*v)[0])) return false;
+    for (bool asText : {false, true}) {
+        const Table3Row row{static_cast<int>((*v)[0]), asText, (*v)[1], (*v)[2], (*v)[3], (*v)[4], (*v)[5], (*v)[6]};
+        if (rendersBeginning(begun, [&](ReportSink& out) { writeTable3Row(out, row); })) return true;
+    }
+    return false;
+}
+
 }  // namespace
 
 LexedReport lexResultReport(const std::string& path, std::string_view text) {
     static const std::vector<Recognizer> table{lexEmpty,     lexKnownLine, lexRule,      lexQuencher,  lexGoodness,
                                                lexTable1Row, lexTable2Row, lexTable3Row, lexMisplacedRow};
-    return lexReport(path, text, table);
+    return lexReport(path, text, table, {beginsTable1Row, beginsTable2Row, beginsTable3Row});
 }
 
 }  // namespace qf::results

@@ -2,6 +2,8 @@
 // block (stage cells and the first component), further component lines,
 // absence lines, rules and the legend.
 
+#include <algorithm>
+#include <array>
 #include <cmath>
 
 #include "results/report_events.h"
@@ -20,7 +22,11 @@ std::optional<SummaryComponent> componentCells(std::string_view line, std::size_
     const auto s = parseNumber(t[4].text), sd = parseNumber(t[6].text);
     if (!j || !l || !dl || !s || !sd) return std::nullopt;
     if (*j != 1 && *j != 2 && *j != 3) return std::nullopt;
-    return SummaryComponent{static_cast<int>(*j), *l, *dl, *s, *sd, std::string(line.substr(from + t[7].pos))};
+    // The class is the rest of the line; it ends a row, so a wrapped row
+    // never has a line end after it.
+    const std::string_view className = line.substr(from + t[7].pos);
+    if (className.find_first_of("\r\n") != std::string_view::npos) return std::nullopt;
+    return SummaryComponent{static_cast<int>(*j), *l, *dl, *s, *sd, std::string(className)};
 }
 
 SummaryComponentCells cellsOf(const SummaryComponent& c) {
@@ -76,11 +82,64 @@ bool lexComponentLine(std::string_view line, Event& e) {
     return true;
 }
 
+// ---------------------------------------------------------------- rows cut after a wrap
+
+// The component cells from the tokens a wrapped row's beginning holds,
+// the ones it lacks filled in; nothing when a token is not what its place
+// holds. The class ends a row, so a beginning never holds it.
+std::optional<SummaryComponentCells> paddedCells(const std::vector<Token>& t, std::size_t from) {
+    std::array<std::string_view, 7> cell{"1", "0", "+/-", "0", "0", "+/-", "0"};
+    if (t.size() - from > cell.size()) return std::nullopt;
+    for (std::size_t k = from; k < t.size(); ++k) cell[k - from] = t[k].text;
+    if (cell[2] != "+/-" || cell[5] != "+/-") return std::nullopt;
+    std::array<double, 5> v{};
+    for (std::size_t k = 0, n = 0; k < cell.size(); ++k) {
+        if (k == 2 || k == 5) continue;
+        const auto x = parseNumber(cell[k]);
+        if (!x) return std::nullopt;
+        v[n++] = *x;
+    }
+    if (v[0] != 1 && v[0] != 2 && v[0] != 3) return std::nullopt;
+    return SummaryComponentCells{static_cast<int>(v[0]), v[1], v[2], v[3], v[4], "S"};
+}
+
+bool beginsComponentLine(std::string_view begun) {
+    if (!startsWith(begun, std::string(25, ' '))) return false;
+    const std::vector<Token> t = tokensOf(begun);
+    const auto c = t.empty() ? std::nullopt : paddedCells(t, 0);
+    return c && rendersBeginning(begun, [&](ReportSink& out) { writeSummaryComponentCells(out, *c); });
+}
+
+bool beginsStageRow(std::string_view begun) {
+    for (std::string_view label : {"TARNO", "VELA-", "VELA -"}) {
+        if (!startsWith(begun, label)) continue;
+        const std::vector<Token> t = tokensOf(begun.substr(label.size()));
+        // [N] DISCR. Nsc, then the first component.
+        const std::size_t head = label == "TARNO" ? 2 : 3;
+        std::array<double, 3> v{2, 0, 0};
+        for (std::size_t k = 0; k < head && k < t.size(); ++k) {
+            const auto x = parseNumber(t[k].text);
+            if (!x) return false;
+            v[k + 3 - head] = *x;
+        }
+        if ((v[0] != 1 && v[0] != 2 && v[0] != 3) || std::fabs(v[2]) > 1e9 || v[2] != std::trunc(v[2])) return false;
+        const auto c = paddedCells(t, std::min(head, t.size()));
+        if (!c) return false;
+        const SummaryStageCells cells{label, label == "TARNO" ? 0 : static_cast<int>(v[0]), v[1],
+                                      static_cast<int>(v[2])};
+        return rendersBeginning(begun, [&](ReportSink& out) {
+            writeSummaryStageCells(out, cells);
+            writeSummaryComponentCells(out, *c);
+        });
+    }
+    return false;
+}
+
 }  // namespace
 
 LexedReport lexSummaryReport(const std::string& path, std::string_view text) {
     static const std::vector<Recognizer> table{lexEmpty, lexKnownLine, lexRule, lexStageRow, lexComponentLine};
-    return lexReport(path, text, table);
+    return lexReport(path, text, table, {beginsStageRow, beginsComponentLine});
 }
 
 }  // namespace qf::results

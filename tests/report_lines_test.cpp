@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <set>
 
 #include "results/report_reader.h"
@@ -123,6 +124,111 @@ TEST(ReportLines, ARowWrittenWithOtherValuesReadsBackWithThem) {
     EXPECT_DOUBLE_EQ(again.stages[2].table3[1].ksv, 123.75);
     EXPECT_DOUBLE_EQ(again.stages[2].summary->discriminant, 0.5);
     EXPECT_DOUBLE_EQ(again.stages[2].summary->rows[0].sSd, 10.25);
+}
+
+// Every kind of row laid out with Tab stops wraps when an item ends past
+// the next stop: the writer ends the line there and goes on after the
+// blanks up to the stop. Put in place of the program's row, the wrapped row
+// reads back whole with its values; the report cut after its first line,
+// or inside its continuation, reads as ending early.
+struct Wrapped {
+    const char* what;
+    const char* run;
+    std::string ReportTexts::*member;
+    std::string original, wrapped;  // whole rows, line ends included
+    std::function<double(const RunReports&)> readBack;
+    double expected;
+};
+
+TEST(ReportLines, AWrappedRowOfEveryKindReadsBackWhole) {
+    const RunReports series = readReports(golden("series"));
+    const RunReports single = readReports(golden("single"));
+    std::vector<Wrapped> cases;
+    {
+        const ComponentRow& c = series.stages[1].table1[0];
+        Table1Row row{c.component, c.lNm, c.dlNm, c.vCm, c.dvCm};
+        const std::string before = rendered([&](ReportSink& o) { writeTable1Row(o, row); });
+        row.peakNmError = 1.23456789012345;
+        cases.push_back({"Table 1", "series", &ReportTexts::result, before,
+                         rendered([&](ReportSink& o) { writeTable1Row(o, row); }),
+                         [](const RunReports& r) { return r.stages[1].table1[0].dlNm; }, row.peakNmError});
+    }
+    {
+        const SpectrumContributions& g = series.stages[3].table2[1];
+        const Contribution& c = g.components[0];
+        Table2Row row{g.cq, 1, c.si, c.sd, c.ai, g.atotal};
+        const std::string before = rendered([&](ReportSink& o) { writeTable2Row(o, row); });
+        row.contribution = 32.9000000000001;
+        cases.push_back({"Table 2 with Cq", "series", &ReportTexts::result, before,
+                         rendered([&](ReportSink& o) { writeTable2Row(o, row); }),
+                         [](const RunReports& r) { return r.stages[3].table2[1].components[0].sd; }, c.sd});
+    }
+    {
+        const SpectrumContributions& g = single.stages[0].table2[0];
+        const Contribution& c = g.components[0];
+        Table2Row row{std::nullopt, 1, c.si, c.sd, c.ai, g.atotal};
+        const std::string before = rendered([&](ReportSink& o) { writeTable2Row(o, row); });
+        // Wrapped before Atotal: the first line alone has the form of a row without it.
+        row.area = 305136.123456789;
+        cases.push_back({"Table 2 of monofit", "single", &ReportTexts::result, before,
+                         rendered([&](ReportSink& o) { writeTable2Row(o, row); }),
+                         [](const RunReports& r) { return r.stages[0].table2[0].atotal; }, g.atotal});
+    }
+    {
+        const SternVolmerRow& v = series.stages[2].table3[1];
+        Table3Row row{v.component, false, v.ksv, v.ksvSd, v.ksvRelPercent, v.ksvRelSd, v.b, v.r};
+        const std::string before = rendered([&](ReportSink& o) { writeTable3Row(o, row); });
+        row.ksv = 123.456789012345;
+        cases.push_back({"Table 3", "series", &ReportTexts::result, before,
+                         rendered([&](ReportSink& o) { writeTable3Row(o, row); }),
+                         [](const RunReports& r) { return r.stages[2].table3[1].ksv; }, row.ksv});
+    }
+    {
+        const SummaryBlock& b = *series.stages[3].summary;
+        const auto cellsOf = [](const SummaryComponent& s) {
+            return SummaryComponentCells{s.component, s.lNm, s.lError, s.sPercent, s.sSd, s.className};
+        };
+        SummaryStageCells stage{b.label, b.components, b.discriminant, b.nsc};
+        const SummaryComponentCells first = cellsOf(b.rows[0]);
+        const auto blockLine = [&] {
+            return rendered([&](ReportSink& o) {
+                writeSummaryStageCells(o, stage);
+                writeSummaryComponentCells(o, first);
+            });
+        };
+        const std::string before = blockLine();
+        stage.discriminant = 0.123456789012345;
+        cases.push_back({"a summary block's first line", "series", &ReportTexts::summary, before, blockLine(),
+                         [](const RunReports& r) { return r.stages[3].summary->discriminant; },
+                         stage.discriminant});
+        SummaryComponentCells second = cellsOf(b.rows[1]);
+        const std::string beforeSecond = rendered([&](ReportSink& o) { writeSummaryComponentCells(o, second); });
+        second.contribution = 44.1000000000001;
+        cases.push_back({"a summary component line", "series", &ReportTexts::summary, beforeSecond,
+                         rendered([&](ReportSink& o) { writeSummaryComponentCells(o, second); }),
+                         [](const RunReports& r) { return r.stages[3].summary->rows[1].sPercent; },
+                         second.contribution});
+    }
+    for (const Wrapped& w : cases) {
+        ASSERT_NE(w.wrapped.find("\r\n"), w.wrapped.size() - 2) << w.what << ": the row does not wrap";
+        ReportTexts t = golden(w.run);
+        std::string& text = t.*(w.member);
+        const std::size_t at = text.find(w.original);
+        ASSERT_NE(at, std::string::npos) << w.what;
+        text.replace(at, w.original.size(), w.wrapped);
+        RunReports run;
+        ASSERT_NO_THROW(run = readReports(t)) << w.what;
+        EXPECT_TRUE(run.complete) << w.what;
+        EXPECT_DOUBLE_EQ(w.readBack(run), w.expected) << w.what;
+
+        const std::size_t firstEnd = at + w.wrapped.find("\r\n") + 2;
+        for (const std::size_t cut : {firstEnd, firstEnd + 20}) {
+            ReportTexts c = t;
+            (c.*(w.member)).resize(cut);
+            ASSERT_NO_THROW(run = readReports(c)) << w.what << " cut at " << cut - at;
+            EXPECT_FALSE(run.complete) << w.what;
+        }
+    }
 }
 
 struct Misplaced {
