@@ -9,7 +9,7 @@
 
 #include <sys/stat.h>
 
-#include "textio/data_reader.h"
+#include "driver/run_steps.h"
 
 namespace qf::batch {
 
@@ -64,25 +64,6 @@ void addFolder(const fs::path& folder, bool recursive, const fs::path& outDir,
     }
 }
 
-// Splits line 2 into fields the way the data file reader does: blanks (space
-// or tab) and one comma separate fields.
-std::vector<std::string_view> fieldsOf(std::string_view line) {
-    std::vector<std::string_view> fields;
-    std::size_t i = 0;
-    const auto blank = [](char c) { return c == ' ' || c == '\t'; };
-    while (i < line.size()) {
-        while (i < line.size() && blank(line[i])) ++i;
-        if (i >= line.size()) break;
-        std::size_t j = i;
-        while (j < line.size() && !blank(line[j]) && line[j] != ',') ++j;
-        fields.push_back(line.substr(i, j - i));
-        while (j < line.size() && blank(line[j])) ++j;
-        if (j < line.size() && line[j] == ',') ++j;
-        i = j;
-    }
-    return fields;
-}
-
 }  // namespace
 
 std::vector<Input> collectInputs(const std::vector<std::string>& names, bool recursive,
@@ -130,41 +111,10 @@ void assignFolders(std::vector<Input>& inputs) {
 }
 
 std::optional<Analysis> programFromHead(std::string_view head, std::string& why) {
-    if (head.empty()) {
-        why = "empty file, not a data file";
-        return std::nullopt;
-    }
-    const std::size_t end1 = head.find('\n');
-    if (end1 == std::string::npos) {
-        why = "not a data file: no line 2";
-        return std::nullopt;
-    }
-    std::size_t end2 = head.find('\n', end1 + 1);
-    if (end2 == std::string::npos) end2 = head.size();
-    std::string_view line2 = head.substr(end1 + 1, end2 - end1 - 1);
-    if (!line2.empty() && line2.back() == '\r') line2.remove_suffix(1);
-    const std::vector<std::string_view> fields = fieldsOf(line2);
-    for (std::string_view f : fields) {
-        double v = 0.0;
-        if (!DataReader::parseNumber(f, v)) {
-            // The text goes into tables and a page: control bytes are shown as '?'.
-            std::string shown(f.substr(0, 40));
-            for (char& c : shown) {
-                if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f) c = '?';
-            }
-            why = "not a data file: line 2 holds \"" + shown + "\", not a number";
-            return std::nullopt;
-        }
-    }
-    if (fields.empty()) {
-        why = "not a data file: line 2 is empty";
-        return std::nullopt;
-    }
-    if (fields.size() == 3) return Analysis::Monofit;
-    if (fields.size() >= 5) return Analysis::Quenfit;
-    why = "not a data file: line 2 holds " + std::to_string(fields.size()) +
-          " numbers (3 for a single spectrum, 5 for a quenching series)";
-    return std::nullopt;
+    // Line 2 decides, read exactly as the programs read it.
+    const std::optional<Program> program = programFromLineTwo(head, why);
+    if (!program) return std::nullopt;
+    return *program == Program::Monofit ? Analysis::Monofit : Analysis::Quenfit;
 }
 
 std::optional<Analysis> detectProgram(const std::string& path, std::string& why) {
