@@ -1,6 +1,7 @@
 #include "classify/discriminant.h"
 
 #include "classify/summary_report.h"
+#include "textio/report_lines.h"
 #include "textio/rounding.h"
 
 namespace qf {
@@ -22,15 +23,13 @@ double spectrumDiscriminant(double smoothingRms, double fitRms, int n) {
 void writeGoodnessOfFit(ReportWriter& result, double value) {
     result.endLine();
     result.endLine();
-    result.printText("  GOODNESS-of-FIT CRITERIA, DISCRIMINANT: ", Sep::Join);
-    result.printNumber(value, Sep::End);
+    writeGoodnessLine(result, value);
     result.endLine();
 }
 
 void writeGraphDiscriminant(ReportWriter& graph, double discriminant, int ruleLength) {
     graph.endLine();
-    graph.printText("DISCRIMINANT = ", Sep::Join);
-    graph.printNumber(discriminant, Sep::End);
+    writeGraphDiscriminantLine(graph, discriminant);
     graph.endLine();
     writeRule(graph, '-', ruleLength);
 }

@@ -10,6 +10,7 @@
 #include "prep/smoothed_report.h"
 #include "quench/sv_report.h"
 #include "textio/failure.h"
+#include "textio/report_lines.h"
 #include "textio/fpcheck.h"
 #include "textio/rounding.h"
 
@@ -145,13 +146,9 @@ SearchResult runVelaPass(VelaRun& run, PassKind kind) {
 }
 
 void writeAbsence(Reports& reports, int n) {
-    static constexpr std::array<const char*, 4> kMessages{
-        "", "MONOCOMPONENT SOLUTION IS ABSENT!", "TWO-COMPONENT SOLUTION IS ABSENT!",
-        "THREE-COMPONENT SOLUTION IS ABSENT!"};
-    const char* message = kMessages[static_cast<std::size_t>(n)];
-    reports.result.line(message);
+    writeFixedLine(reports.result, absenceLine(n));
     writeRule(reports.result, '-', 77);
-    reports.summary.line(message);
+    writeFixedLine(reports.summary, absenceLine(n));
     writeRule(reports.summary, '-', n == 2 ? 75 : 79);
 }
 

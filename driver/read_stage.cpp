@@ -8,6 +8,7 @@
 #include "textio/data_reader.h"
 #include "textio/fpcheck.h"
 #include "textio/report_blocks.h"
+#include "textio/report_lines.h"
 
 namespace qf {
 
@@ -29,16 +30,6 @@ bool isSeries(const RunState& run) { return run.program == Program::Quenfit; }
 
 const DataLimits& limitsOf(const RunState& run) {
     return isSeries(run) ? kSeriesLimits : kSingleLimits;
-}
-
-void writeExperimentalHeading(const Grid& g, ReportWriter& graph) {
-    graph.endLine();
-    graph.printText("EXPERIMENTAL SPECTRA, from ", Sep::Join);
-    graph.printNumber(g.first, Sep::Join);
-    graph.printText(" to", Sep::Join);
-    graph.printNumber(g.last, Sep::Join);
-    graph.printText(" Step ", Sep::Join);
-    graph.printNumber(g.step, Sep::End);
 }
 
 void writeSingleSpectrumHeading(int components, Reports& reports) {
@@ -70,7 +61,8 @@ void firstPass(RunState& run) {
         checkConcentrationLine(reader, line, concentrations, params.nSpec);
     }
     run.grid = params.grid;
-    writeExperimentalHeading(params.grid, reports.graph);
+    reports.graph.endLine();
+    writeExperimentalHeading(reports.graph, {params.grid.first, params.grid.last, params.grid.step});
     const FirstPassData data = readFirstPassSpectra(reader, params, reports.graph);
     warnAboutNumbersLeft(run, reader.numbersLeft());
     run.standardMax = firstPassCorrection(params.grid, data.spectra, data.standard, reports.graph);

@@ -1,6 +1,7 @@
 #include "classify/summary_report.h"
 #include "driver/stages.h"
 #include "driver/decomp_run.h"
+#include "textio/report_lines.h"
 
 namespace qf {
 
@@ -10,7 +11,7 @@ namespace {
 StageEnd monoAbsence(RunState& run, int n) {
     if (n == 3) {
         if (!run.stage.fallbackUsed()) return StageEnd::FallBack;
-        run.reports.result.line("THREE-COMPONENT SOLUTION IS ABSENT!");
+        writeFixedLine(run.reports.result, absenceLine(n));
         return StageEnd::EndRun;
     }
     // The summary always has its column heading, also when the first stage

@@ -1,11 +1,13 @@
 #include "prep/correction.h"
 
 #include <cmath>
+#include <optional>
 #include <string>
 
 #include "textio/checked.h"
 #include "textio/failure.h"
 #include "textio/number_text.h"
+#include "textio/report_lines.h"
 #include "textio/rounding.h"
 
 namespace qf {
@@ -40,28 +42,12 @@ double correctionFactor(double t, double standard, double standardMax, double wa
     return fp::div(table(t), fp::div(standard, standardMax));
 }
 
-void writeCorrectionHeading(const Grid& g, ReportWriter& graph) {
-    const double f = g.first;
-    const double z = g.last;
-    const double h = g.step;
-    if (f > 310.0 && z < 400.0) {
-        graph.printText("CORRECTION CURVE, from ", Sep::Join);
-        graph.printNumber(f, Sep::Join);
-        graph.printText(" to ", Sep::Join);
-        graph.printNumber(z, Sep::Join);
-        graph.printText(", Step ", Sep::Join);
-    } else if (f > 310.0) {
-        graph.printText("CORRECTION CURVE, from ", Sep::Join);
-        graph.printNumber(f, Sep::Join);
-        graph.printText(" to 400, Step ", Sep::Join);
-    } else if (z < 400.0) {
-        graph.printText("CORRECTION CURVE, from 310 to ", Sep::Join);
-        graph.printNumber(z, Sep::Join);
-        graph.printText(", Step ", Sep::Join);
-    } else {
-        graph.printText("CORRECTION CURVE, from 310 to 400, Step ", Sep::Join);
-    }
-    graph.printNumber(h, Sep::End);
+// The grid's own ends print where it starts above 310 nm or ends below 400 nm.
+CorrectionHeading correctionHeading(const Grid& g) {
+    CorrectionHeading h{std::nullopt, std::nullopt, g.step};
+    if (g.first > 310.0) h.fromNm = g.first;
+    if (g.last < 400.0) h.toNm = g.last;
+    return h;
 }
 
 }  // namespace
@@ -91,60 +77,55 @@ double firstPassCorrection(const Grid& grid, Matrix spectra, const std::vector<d
         if (standard[static_cast<std::size_t>(k)] > m) m = standard[static_cast<std::size_t>(k)];
     }
     graph.endLine();
-    writeCorrectionHeading(grid, graph);
+    writeCorrectionHeading(graph, correctionHeading(grid));
     if (z > 400.0) {
         for (double x = z; x > 400.0; x -= h) ++upper;
     }
-    // factor[k] for the grid points from the start of the corrected range.
+    // factor[k] for the grid points from the start of the corrected range,
+    // computed as the row of factors is written.
     std::vector<double> factor;
-    if (f >= 310.0) {
-        for (int k = 1; k <= p - upper; ++k) {
-            const double t = (f - 310.0) + (k - 1) * h + 1.0;
-            const double value = correctionFactor(t, standard[static_cast<std::size_t>(k - 1)], m,
-                                                  f + (k - 1) * h);
-            factor.push_back(value);
-            graph.writeNumber(roundTrunc(value, 4), Sep::Join);
-        }
-    } else {
+    if (f < 310.0) {
         for (double x = f; x < 310.0; x += h) ++lower;
-        for (int k = 1; k <= p - upper - lower; ++k) {
-            const double t = (k - 1) * h + 1.0;
-            const double value = correctionFactor(t, standard[static_cast<std::size_t>(k + lower - 1)],
-                                                  m, f + (k + lower - 1) * h);
-            factor.push_back(value);
-            graph.writeNumber(roundTrunc(value, 5), Sep::Join);
-        }
     }
+    const auto factorAt = [&](int k) {
+        // k is 0-based; the table starts at 310 nm.
+        const double t = f >= 310.0 ? (f - 310.0) + k * h + 1.0 : k * h + 1.0;
+        const double value = correctionFactor(t, standard[static_cast<std::size_t>(k + lower)], m,
+                                              f + (k + lower) * h);
+        factor.push_back(value);
+        return f >= 310.0 ? roundTrunc(value, 4) : roundTrunc(value, 5);
+    };
     // Grid point k (0-based) has the factor factor[k - lower] when it lies in
-    // the corrected range; the other points become 0.
-    const int corrected = static_cast<int>(factor.size());
-    for (int i = 0; i < n; ++i) {
-        for (int k = 0; k < p; ++k) {
-            const int idx = k - lower;
-            if (idx >= 0 && idx < corrected) {
-                spectra(i, k) = fp::mul(spectra(i, k), factor[static_cast<std::size_t>(idx)]);
-            } else {
-                spectra(i, k) = 0.0;
+    // the corrected range; the other points become 0. The spectra are
+    // corrected before the row of factors ends.
+    const auto correctSpectra = [&] {
+        const int corrected = static_cast<int>(factor.size());
+        for (int i = 0; i < n; ++i) {
+            for (int k = 0; k < p; ++k) {
+                const int idx = k - lower;
+                if (idx >= 0 && idx < corrected) {
+                    spectra(i, k) = fp::mul(spectra(i, k), factor[static_cast<std::size_t>(idx)]);
+                } else {
+                    spectra(i, k) = 0.0;
+                }
             }
         }
-    }
+    };
+    writeValueRow(graph, p - upper - lower, factorAt, [](int) {}, correctSpectra);
     for (int i = 0; i < n; ++i) {
         for (int k = 0; k < p; ++k) {
             if (spectra(i, k) > s) s = spectra(i, k);
         }
     }
     graph.endLine();
-    graph.endLine();
-    graph.printText("NORMALIZED CORRECTED EXPERIMENTAL SPECTRA, from 320 to 380, Step ", Sep::Join);
-    graph.printNumber(h, Sep::End);
+    writeStepHeading(graph, StepTitle::Normalized, h);
     const int a = grid.before;
     const int b = a + grid.windowPoints;
     if (s == 0.0 && n > 0 && b > a) {
         fail("division by zero: the corrected spectra have no value above 0");
     }
     for (int i = 0; i < n; ++i) {
-        for (int k = a; k < b; ++k) graph.writeNumber(roundTrunc(fp::div(spectra(i, k), s), 4), Sep::Join);
-        graph.endLine();
+        writeValueRow(graph, b - a, [&](int x) { return roundTrunc(fp::div(spectra(i, a + x), s), 4); });
     }
     return m;
 }

@@ -5,6 +5,7 @@
 
 #include "textio/checked.h"
 #include "textio/failure.h"
+#include "textio/report_lines.h"
 #include "textio/rounding.h"
 
 namespace qf {
@@ -61,12 +62,14 @@ void checkSeries(const QuencherSeries& q) {
 }
 
 void writeQuencherLines(const QuencherSeries& q, ReportWriter& result, ReportWriter& graph) {
-    result.printText("Quencher Concentration, M:      ", Sep::Join);
-    for (double c : q.concentration) result.printNumber(roundSym(c, 4), Sep::Zone);
-    result.endLine();
-    result.printText("Quencher Chemical Activities, M:", Sep::Join);
-    for (double a : q.activity) result.printNumber(roundSym(a, 4), Sep::Zone);
-    result.endLine();
+    // Each number is rounded as it is written: an overflow stops the run
+    // before the number it spoilt.
+    const auto rounded = [](const std::vector<double>& values) {
+        return [&values](int x) { return roundSym(values[static_cast<std::size_t>(x)], 4); };
+    };
+    writeQuencherLine(result, QuencherLabel::Concentration, static_cast<int>(q.concentration.size()),
+                      rounded(q.concentration));
+    writeQuencherLine(result, QuencherLabel::Activity, static_cast<int>(q.activity.size()), rounded(q.activity));
     graph.endLine();
     result.endLine();
     result.endLine();

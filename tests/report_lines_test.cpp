@@ -10,7 +10,10 @@
 
 #include "results/report_reader.h"
 #include "support/test_support.h"
+#include "textio/failure.h"
+#include "textio/fpcheck.h"
 #include "textio/report_lines.h"
+#include "textio/rounding.h"
 
 namespace qf::results {
 namespace {
@@ -76,6 +79,46 @@ TEST(ReportLines, FixedLinesAreDistinct) {
         texts.insert(rendered([i](ReportSink& o) { writeFixedLine(o, static_cast<FixedLine>(i)); }));
     }
     EXPECT_EQ(texts.size(), static_cast<std::size_t>(kFixedLineCount));
+}
+
+// A value computed as its line is written spoils nothing before it: the
+// report's writer stops the run before the number that carries an overflow,
+// and work run before a value row's line end stops it before that line end.
+TEST(ReportLines, AnArithmeticFailureStopsTheLineBeforeTheItemItSpoils) {
+    const auto stopped = [](auto write) {
+        fp::clear();
+        ReportWriter file;
+        file.openInMemory("report file");
+        std::string message;
+        try {
+            write(file);
+        } catch (const RunFailure& e) {
+            message = e.what();
+        }
+        fp::clear();
+        return std::pair{file.memory(), message};
+    };
+    const std::vector<double> concentrations{0.05, 1e306, 0.1};
+    const auto [quencher, quencherWhy] = stopped([&](ReportSink& o) {
+        writeQuencherLine(o, QuencherLabel::Concentration, 3,
+                          [&](int x) { return roundSym(concentrations[static_cast<std::size_t>(x)], 4); });
+    });
+    std::string firstNumber = rendered([](ReportSink& o) {
+        writeQuencherLine(o, QuencherLabel::Concentration, std::vector<double>{0.05});
+    });
+    firstNumber.resize(firstNumber.size() - 2);  // without the line end
+    EXPECT_EQ(quencher, firstNumber);
+    EXPECT_NE(quencherWhy.find("overflow"), std::string::npos) << quencherWhy;
+    EXPECT_NE(quencherWhy.find("the number"), std::string::npos) << quencherWhy;
+
+    int rowsEnded = 0;
+    const auto [row, rowWhy] = stopped([&](ReportSink& o) {
+        writeValueRow(o, 2, [](int x) { return x + 1.0; }, [](int) {}, [] { (void)fp::mul(1e300, 1e300); });
+        ++rowsEnded;
+    });
+    EXPECT_EQ(row, "1,2,");
+    EXPECT_EQ(rowsEnded, 0);
+    EXPECT_NE(rowWhy.find("the end of a line"), std::string::npos) << rowWhy;
 }
 
 // A row written from a struct with one field changed, in place of the

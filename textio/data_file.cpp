@@ -5,6 +5,7 @@
 
 #include "textio/checked.h"
 #include "textio/failure.h"
+#include "textio/report_lines.h"
 
 namespace qf {
 
@@ -94,12 +95,13 @@ FirstPassData readFirstPassSpectra(DataReader& reader, const ParameterLine& para
     data.spectra.resize(n, points);
     data.standard.assign(static_cast<std::size_t>(points), 0.0);
     for (int i = 0; i < n; ++i) {
-        for (int k = 0; k < points; ++k) {
+        // Each number is read as the row that echoes it is written: a bad
+        // number stops the run after the numbers before it.
+        writeValueRow(graph, points, [&](int k) {
             const double v = reader.readNumber(pointName(i + 1, k + 1));
             data.spectra(i, k) = v;
-            graph.writeNumber(v, Sep::Join);
-        }
-        graph.endLine();
+            return v;
+        });
     }
     for (int k = 0; k < points; ++k) data.standard[static_cast<std::size_t>(k)] = reader.readNumber(standardName(k + 1));
     return data;

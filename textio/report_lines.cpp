@@ -193,9 +193,8 @@ std::string_view quencherLabelText(QuencherLabel label) {
 }
 
 void writeQuencherLine(ReportSink& out, QuencherLabel label, std::span<const double> values) {
-    out.printText(quencherLabelText(label), Sep::Join);
-    for (double v : values) out.printNumber(v, Sep::Zone);
-    out.endLine();
+    writeQuencherLine(out, label, static_cast<int>(values.size()),
+                      [&](int x) { return values[static_cast<std::size_t>(x)]; });
 }
 
 void writeTable1Row(ReportSink& out, const Table1Row& row) {

@@ -107,14 +107,21 @@ void writeValueRow(ReportSink& out, std::span<const double> values);
 // The same row with the values computed one at a time as they are written
 // (an arithmetic failure then stops the row before the value it spoilt).
 // `afterEach(x)` runs after value x is written (a sum over the printed
-// values, in the order of the row).
-template <class ValueAt, class AfterEach>
-void writeValueRow(ReportSink& out, int count, ValueAt valueAt, AfterEach afterEach) {
+// values, in the order of the row); `beforeEnd()` runs after the last value,
+// before the line end (work done while the row is still open, whose failure
+// must stop the run before the line end).
+template <class ValueAt, class AfterEach, class BeforeEnd>
+void writeValueRow(ReportSink& out, int count, ValueAt valueAt, AfterEach afterEach, BeforeEnd beforeEnd) {
     for (int x = 0; x < count; ++x) {
         out.writeNumber(valueAt(x), Sep::Join);
         afterEach(x);
     }
+    beforeEnd();
     out.endLine();
+}
+template <class ValueAt, class AfterEach>
+void writeValueRow(ReportSink& out, int count, ValueAt valueAt, AfterEach afterEach) {
+    writeValueRow(out, count, valueAt, afterEach, [] {});
 }
 template <class ValueAt>
 void writeValueRow(ReportSink& out, int count, ValueAt valueAt) {
@@ -133,6 +140,14 @@ void writeGoodnessLine(ReportSink& out, double discriminant);
 enum class QuencherLabel { Concentration, Activity };
 std::string_view quencherLabelText(QuencherLabel label);
 void writeQuencherLine(ReportSink& out, QuencherLabel label, std::span<const double> values);
+// The same line with value x computed as it is written (rounded there, so
+// that an arithmetic failure stops the line before the number it spoilt).
+template <class ValueAt>
+void writeQuencherLine(ReportSink& out, QuencherLabel label, int count, ValueAt valueAt) {
+    out.printText(quencherLabelText(label), Sep::Join);
+    for (int x = 0; x < count; ++x) out.printNumber(valueAt(x), Sep::Zone);
+    out.endLine();
+}
 
 struct Table1Row {
     int component;  // 1-based
