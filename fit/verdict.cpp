@@ -6,6 +6,7 @@
 #include <limits>
 #include <string>
 
+#include "fit/model.h"
 #include "fit/stats.h"
 
 namespace qf::fit {
@@ -18,6 +19,13 @@ constexpr double kClearlyBetter = 0.001;
 constexpr double kNotBetter = 0.05;
 // A component whose share may be this small (%) is not shown to exist.
 constexpr double kSmallestShare = 1.0;
+// Two components that do not fit significantly better than one may still
+// hide a third band: a single spectrum always can (on simulated files its
+// three-band spectra were judged two in nine of ten), a series when the
+// three-component fit keeps every band in the window with at least this
+// share (%) and this distance (nm) from its neighbour.
+constexpr double kHiddenShare = 10.0;
+constexpr double kHiddenSeparation = 3.0;
 // A position that moves more than this (nm), and more than its own
 // interval is wide, when one spectrum is left out is not stable.
 constexpr double kStableShift = 2.0;
@@ -52,6 +60,25 @@ std::string unsupported(const ModelFit& m, const Support& s) {
         }
     }
     return {};
+}
+
+// Why a third band may be hidden behind two that fit as well as three, or
+// empty when the three-component fit does not make it a real possibility.
+std::string hiddenThird(const GlobalFit& fit) {
+    if (fit.program == Program::Monofit) {
+        return "one spectrum cannot rule out a third band beside or between the two";
+    }
+    const ModelFit& three = fit.models[2];
+    double previous = -1e300;
+    for (const ComponentFit& c : three.component) {
+        const double p = c.position.value;
+        if (!(c.share.value >= kHiddenShare)) return {};
+        if (p <= kLowestPosition + 0.5 || p >= kHighestPosition - 0.5) return {};
+        if (p - previous < kHiddenSeparation) return {};
+        previous = p;
+    }
+    return "the fit with three components gives each band at least " + number(kHiddenShare, 3) +
+           " % of the spectrum";
 }
 
 }  // namespace
@@ -107,6 +134,13 @@ void decide(GlobalFit& fit, const std::array<Support, 3>& support) {
         }
         const double p = *fit.models[static_cast<std::size_t>(n - 1)].pVsNext;
         if (p > kNotBetter) {
+            const std::string hidden = n == 2 ? hiddenThird(fit) : std::string();
+            if (!hidden.empty()) {
+                fit.undecidedLow = n;
+                fit.reason = more + " do not fit significantly better than " + fewer + " (F-test " +
+                             pText(p) + "), but " + hidden;
+                break;
+            }
             fit.chosen = n;
             fit.reason = more + " do not fit significantly better than " + fewer + " (F-test " +
                          pText(p) + ")";
