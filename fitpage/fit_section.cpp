@@ -48,8 +48,11 @@ figures::Plot positionsPlot(const fit::GlobalFit& fit, const std::vector<LegacyS
     range.label = "global fit, 95 % interval";
     range.style = figures::paletteStyle(0);
     for (const fit::ModelFit& m : fit.models) {
-        const double y = m.components + 0.12;
+        // Each component on a line of its own, so that wide intervals of one
+        // count do not hide each other.
+        double y = m.components + 0.1;
         for (const fit::ComponentFit& c : m.component) {
+            y += 0.1;
             value.x.push_back(c.peak.value);
             value.y.push_back(y);
             if (std::isfinite(c.peak.low) && std::isfinite(c.peak.high)) {
