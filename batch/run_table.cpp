@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "results/tables.h"
+#include "textio/csv_text.h"
 
 namespace qf::batch {
 
@@ -59,17 +60,7 @@ std::optional<RunStatus> statusFromName(std::string_view name) {
     return std::nullopt;
 }
 
-std::string csvField(std::string_view raw) {
-    const std::string text = results::validUtf8(raw);
-    if (text.find_first_of(",\"\r\n") == std::string_view::npos) return text;
-    std::string quoted = "\"";
-    for (char c : text) {
-        if (c == '"') quoted += '"';
-        quoted += c;
-    }
-    quoted += '"';
-    return quoted;
-}
+std::string csvField(std::string_view raw) { return text::csvField(raw); }
 
 std::optional<std::vector<std::vector<std::string>>> parseCsv(std::string_view text,
                                                               std::string& error) {

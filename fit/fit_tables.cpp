@@ -3,19 +3,11 @@
 #include <cmath>
 #include <cstdio>
 
+#include "textio/csv_text.h"
+
 namespace qf::fit {
 
 namespace {
-
-std::string quoted(const std::string& text) {
-    if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
-    std::string out = "\"";
-    for (char c : text) {
-        if (c == '"') out += '"';
-        out += c;
-    }
-    return out + "\"";
-}
 
 // Fixed formats keep the tables byte-for-byte reproducible; a value that is
 // not a number is an empty field.
@@ -41,7 +33,7 @@ public:
     }
     Rows& add(const std::string& field) {
         if (!lineStart_) text_ += ',';
-        text_ += quoted(field);
+        text_ += text::csvField(field);
         lineStart_ = false;
         return *this;
     }

@@ -15,13 +15,13 @@
 #include <string_view>
 
 #include "results/report_model.h"
+#include "textio/csv_text.h"
 
 namespace qf::results {
 
-// The text as valid UTF-8: well-formed sequences kept, every other byte (a
-// name or title typed in an old code page, Latin-1 say) replaced by U+FFFD.
-// Every text field of the tables goes through it.
-std::string validUtf8(std::string_view text);
+// The text as valid UTF-8 (textio's): every text field of the tables,
+// pages and figures goes through it.
+using text::validUtf8;
 
 // `file` fills the first column of the component and contribution tables:
 // the name the caller gives the run (its results report, its data file).
