@@ -48,11 +48,9 @@ void firstPass(RunState& run) {
     DataReader reader = freshDataReader(run);
     Reports& reports = run.reports;
     const std::string title = reader.readLine("the title line");
-    reports.graph.line(title);
-    reports.graph.line(run.date);
+    writeTitleLines(reports.graph, title, run.date);
     if (isSeries(run)) {
-        reports.result.line(title);
-        reports.result.line(run.date);
+        writeTitleLines(reports.result, title, run.date);
     }
     const ParameterLine params = readParameterLine(reader, isSeries(run), limitsOf(run));
     if (isSeries(run)) {
@@ -77,12 +75,10 @@ void analysisRead(RunState& run) {
     const std::string title = reader.readLine("the title line");
     const bool titleBlock = isSeries(run) ? components == 0 : components <= 1;
     if (titleBlock) {
-        reports.summary.line(title);
-        reports.summary.line(run.date);
+        writeTitleLines(reports.summary, title, run.date);
         reports.summary.endLine();
         if (!isSeries(run)) {
-            reports.result.line(title);
-            reports.result.line(run.date);
+            writeTitleLines(reports.result, title, run.date);
             reports.result.endLine();
         }
     }

@@ -132,6 +132,11 @@ void writeStageHeadingLine(ReportSink& out, std::string_view stageName) {
     out.printText("SUBPROGRAMM " + std::string(stageName), Sep::End);
 }
 
+void writeTitleLines(ReportSink& out, std::string_view title, std::string_view date) {
+    out.line(title);
+    out.line(date);
+}
+
 // ---------------------------------------------------------------- graph report
 
 void writeExperimentalHeading(ReportSink& out, const ExperimentalHeading& h) {

@@ -71,6 +71,10 @@ void writeRule(ReportSink& out, char c, int count);
 // Tab(40) "SUBPROGRAMM <name>".
 void writeStageHeadingLine(ReportSink& out, std::string_view stageName);
 
+// The opening of a report: the data file's title line as read, then the
+// run's date (month-day-year), each a print line of its own.
+void writeTitleLines(ReportSink& out, std::string_view title, std::string_view date);
+
 // ---------------------------------------------------------------- graph report
 
 // "EXPERIMENTAL SPECTRA, from F to Z Step h": the recorded grid.
