@@ -9,7 +9,6 @@
 
 #include <optional>
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include "classify/spectral_class.h"
@@ -107,7 +106,7 @@ struct SummaryComponent {
     double lError = 0;     // +/- DL
     double sPercent = 0;   // S, % in the first spectrum
     double sSd = 0;        // +/- s.d.
-    SpectralClass spectralClass = SpectralClass::A;
+    SpectralClass spectralClass = SpectralClass::A;  // CLASS
 };
 
 // One block of the summary report: a decomposition, or the line saying the
