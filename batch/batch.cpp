@@ -60,7 +60,7 @@ private:
 // One input on its way through the batch.
 struct Task {
     Input input;
-    std::optional<Analysis> analysis;
+    std::optional<Program> analysis;
     RunRecord record;
     bool toRun = false;
     bool done = false;
@@ -244,13 +244,13 @@ int runBatch(const BatchOptions& o, std::ostream& out, std::ostream& err) {
             t.done = true;
             continue;
         }
-        rec.program = analysisName(*t.analysis);
+        rec.program = programName(*t.analysis);
     }
     // The programs are looked for before any run folder is touched.
     const fs::path programDir = o.programDir;
     for (const Task& t : tasks) {
         if (t.done) continue;
-        const fs::path exe = programDir / analysisName(*t.analysis);
+        const fs::path exe = programDir / programName(*t.analysis);
         if (::access(exe.c_str(), X_OK) != 0) {
             err << "trpfit: " << exe.string() << ": no such program\n";
             return 1;

@@ -20,7 +20,7 @@ struct BatchOptions {
     bool recursive = false;
     bool resume = false;  // keep complete runs of the same version
     bool force = false;   // run again into an output folder that holds runs
-    std::optional<Analysis> program;  // instead of telling it from each file
+    std::optional<Program> program;  // instead of telling it from each file
     double timeoutSeconds = 600.0;
     bool progress = false;  // the updating progress line on `err`
     int shardIndex = 0;     // K of --shard K/N, from 1; 0: every input

@@ -6,16 +6,13 @@
 
 #include "figures/plot_style.h"
 #include "figures/svg_plot.h"
+#include "classify/spectral_class.h"
 #include "textio/data_reader.h"
+#include "textio/grid.h"
 
 namespace qf::batch {
 
 namespace {
-
-// The spectral classes from blue to red, then the rejected component.
-constexpr std::array<const char*, 10> kClasses = {"A",       "A or S", "S",          "S or I",
-                                                  "I",       "I or II", "II",        "II or III",
-                                                  "III",     "Wrong comp."};
 
 figures::Style classStyle(std::size_t k) {
     figures::Style s = figures::paletteStyle(k);
@@ -46,9 +43,10 @@ std::string componentPositionsSvg(const std::vector<std::vector<std::string>>& c
     plot.title = "Component positions of every input and stage";
     plot.xAxis.label = "component position L (nm)";
     plot.yAxis.label = "data file: stage";
-    std::vector<figures::Series> byClass(kClasses.size());
-    for (std::size_t k = 0; k < kClasses.size(); ++k) {
-        byClass[k].label = kClasses[k];
+    // One series per spectral class, from blue to red, the wrong component last.
+    std::vector<figures::Series> byClass(kSpectralClasses.size());
+    for (std::size_t k = 0; k < kSpectralClasses.size(); ++k) {
+        byClass[k].label = spectralClassName(kSpectralClasses[k]);
         byClass[k].style = classStyle(k);
         byClass[k].line = false;
         byClass[k].markers = true;
@@ -62,12 +60,12 @@ std::string componentPositionsSvg(const std::vector<std::vector<std::string>>& c
         double l = 0, dl = 0;
         if (!DataReader::parseNumber(at(row, cL), l)) continue;  // a stage without positions
         if (!DataReader::parseNumber(at(row, cDL), dl)) dl = 0;
-        const auto cls = std::find(kClasses.begin(), kClasses.end(), at(row, cClass));
-        if (cls == kClasses.end()) continue;
+        const std::optional<SpectralClass> cls = spectralClassNamed(at(row, cClass));
+        if (!cls) continue;
         const std::string name = at(row, cFile) + ": " + at(row, cStage);
         auto [it, added] = rowOf.emplace(name, rowNames.size());
         if (added) rowNames.push_back(name);
-        points.emplace_back(it->second, l, dl, static_cast<std::size_t>(cls - kClasses.begin()));
+        points.emplace_back(it->second, l, dl, static_cast<std::size_t>(*cls));
     }
     if (points.empty()) return "";
     const double rows = static_cast<double>(rowNames.size());
@@ -82,8 +80,8 @@ std::string componentPositionsSvg(const std::vector<std::vector<std::string>>& c
     for (figures::Series& s : byClass) {
         if (!s.x.empty()) plot.series.push_back(std::move(s));
     }
-    // The fitted window 320-380 nm shaded, so that positions outside it stand out.
-    plot.bands.push_back({320, 380, ""});
+    // The fitted window shaded, so that positions outside it stand out.
+    plot.bands.push_back({kWindowFirstNm, kWindowLastNm, ""});
     plot.plotHeight = std::max(120.0, 16.0 * rows);
     return figures::svgElement(plot);
 }

@@ -15,8 +15,6 @@ namespace qf::batch {
 
 namespace fs = std::filesystem;
 
-const char* analysisName(Analysis a) { return a == Analysis::Quenfit ? "quenfit" : "monofit"; }
-
 namespace {
 
 bool hidden(const fs::path& p) {
@@ -110,14 +108,12 @@ void assignFolders(std::vector<Input>& inputs) {
     }
 }
 
-std::optional<Analysis> programFromHead(std::string_view head, std::string& why) {
+std::optional<Program> programFromHead(std::string_view head, std::string& why) {
     // Line 2 decides, read exactly as the programs read it.
-    const std::optional<Program> program = programFromLineTwo(head, why);
-    if (!program) return std::nullopt;
-    return *program == Program::Monofit ? Analysis::Monofit : Analysis::Quenfit;
+    return programFromLineTwo(head, why);
 }
 
-std::optional<Analysis> detectProgram(const std::string& path, std::string& why) {
+std::optional<Program> detectProgram(const std::string& path, std::string& why) {
     std::error_code ec;
     if (!fs::is_regular_file(path, ec)) {
         why = "not a regular file";

@@ -9,10 +9,9 @@
 #include <string_view>
 #include <vector>
 
-namespace qf::batch {
+#include "textio/program.h"
 
-enum class Analysis { Quenfit, Monofit };
-const char* analysisName(Analysis a);
+namespace qf::batch {
 
 struct Input {
     std::string path;    // as named, or folder/name for a file found in a folder
@@ -38,10 +37,10 @@ void assignFolders(std::vector<Input>& inputs);
 // numbers for monofit (first, last, step), five or more for quenfit
 // (type, count, first, last, step and possibly the concentrations).
 // Returns nothing and sets `why` when the file is not a data file.
-std::optional<Analysis> detectProgram(const std::string& path, std::string& why);
+std::optional<Program> detectProgram(const std::string& path, std::string& why);
 
 // The same from the first bytes of a file (at least its first two lines).
-std::optional<Analysis> programFromHead(std::string_view head, std::string& why);
+std::optional<Program> programFromHead(std::string_view head, std::string& why);
 
 // Inputs K, K+N, K+2N ... (K counted from 1) of the sorted list.
 std::vector<Input> shardOf(const std::vector<Input>& inputs, int k, int n);

@@ -108,11 +108,7 @@ LegacyAnswer legacyAnswerOf(const results::RunReports& run) {
     return out;
 }
 
-std::optional<Program> programOf(const results::RunReports& run) {
-    if (run.program == results::Program::Quenfit) return Program::Quenfit;
-    if (run.program == results::Program::Monofit) return Program::Monofit;
-    return std::nullopt;
-}
+std::optional<Program> programOf(const results::RunReports& run) { return run.program; }
 
 RunFit fitRun(const std::string& dataPath, const results::RunReports& run, const std::string& fileLabel) {
     const LegacyAnswer legacy = legacyAnswerOf(run);

@@ -12,17 +12,17 @@ namespace qf::batch {
 
 namespace fs = std::filesystem;
 
-std::array<std::string, 3> reportNames(Analysis a) {
-    if (a == Analysis::Quenfit) return {"Result.txt", "Graph.txt", "Summary.txt"};
+std::array<std::string, 3> reportNames(Program a) {
+    if (a == Program::Quenfit) return {"Result.txt", "Graph.txt", "Summary.txt"};
     return {"ResultM.txt", "GraphM.txt", "SummaryM.txt"};
 }
 
-bool holdsCompleteRun(const fs::path& folder, Analysis a, const std::string& dataPath,
+bool holdsCompleteRun(const fs::path& folder, Program a, const std::string& dataPath,
                       const std::string& version) {
     const auto marker = readMarker(folder);
     if (!marker || marker->version != version ||
         (marker->record.status != RunStatus::Ok && marker->record.status != RunStatus::Suspect) ||
-        marker->record.program != analysisName(a)) {
+        marker->record.program != programName(a)) {
         return false;
     }
     // The same file, also when it is named another way ("./data/a.dat").
@@ -48,7 +48,7 @@ std::string firstLine(const std::string& csv) { return csv.substr(0, csv.find("\
 std::string componentsHeading() { return firstLine(results::componentsCsv({}, "")); }
 std::string contributionsHeading() { return firstLine(results::contributionsCsv({}, "")); }
 
-std::string writeRunPage(const fs::path& folder, Analysis a, const std::string& input, bool globalFit,
+std::string writeRunPage(const fs::path& folder, Program a, const std::string& input, bool globalFit,
                          std::string* fitNote) {
     const auto names = reportNames(a);
     try {
@@ -85,7 +85,7 @@ std::string writeRunPage(const fs::path& folder, Analysis a, const std::string& 
 
 void clearRunFolder(const fs::path& folder) {
     std::error_code ec;
-    for (Analysis a : {Analysis::Quenfit, Analysis::Monofit}) {
+    for (Program a : {Program::Quenfit, Program::Monofit}) {
         for (const std::string& name : reportNames(a)) fs::remove(folder / name, ec);
     }
     for (const char* name : kDerivedFiles) fs::remove(folder / name, ec);

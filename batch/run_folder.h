@@ -12,7 +12,7 @@
 namespace qf::batch {
 
 // Result, graph and summary report, the names the program uses by default.
-std::array<std::string, 3> reportNames(Analysis a);
+std::array<std::string, 3> reportNames(Program a);
 
 // Files a run writes besides the reports; removed before the folder is run
 // again, so that nothing of an earlier run is mistaken for this one's.
@@ -24,7 +24,7 @@ inline constexpr std::array<const char*, 7> kDerivedFiles = {
 // and says the run ended (ok or suspect) under `version` with the same program, and the
 // three reports are there and newer than the data file. (A folder name can
 // pass to another input when files are added to a batch.)
-bool holdsCompleteRun(const std::filesystem::path& folder, Analysis a,
+bool holdsCompleteRun(const std::filesystem::path& folder, Program a,
                       const std::string& dataPath, const std::string& version);
 
 // Reads the reports of a finished run back and writes beside them its page
@@ -35,7 +35,7 @@ bool holdsCompleteRun(const std::filesystem::path& folder, Analysis a,
 // `fitNote` gets why and the page is written without it. Every file is
 // renamed into place. Returns the cause when the reports cannot be read or
 // the files written, else "".
-std::string writeRunPage(const std::filesystem::path& folder, Analysis a,
+std::string writeRunPage(const std::filesystem::path& folder, Program a,
                            const std::string& input, bool globalFit = false,
                            std::string* fitNote = nullptr);
 

@@ -9,9 +9,9 @@ void writeSummaryHeading(ReportWriter& summary) {
     writeRule(summary, '-', 79);
 }
 
-void writeSummaryStageRow(ReportWriter& summary, std::string_view label, int componentCount,
+void writeSummaryStageRow(ReportWriter& summary, SummaryMethod method, Program program, int componentCount,
                           double discriminant, int smoothingCycles) {
-    writeSummaryStageCells(summary, {label, componentCount, discriminant, smoothingCycles - 1});
+    writeSummaryStageCells(summary, {method, program, componentCount, discriminant, smoothingCycles - 1});
 }
 
 void writeSummaryComponent(ReportWriter& summary, int component, double peakNm, double peakError,

@@ -13,10 +13,10 @@ namespace qf {
 // "PROGRAMM  DISCR. Nsc N Lm,nm S,% CLASS" and a line of 79 hyphens.
 void writeSummaryHeading(ReportWriter& summary);
 
-// The start of a stage row: the program label ("TARNO", or "VELA-" / "VELA -"
-// followed by the component count when `componentCount` > 0), the
+// The start of a stage row: the label of the method (a component fit's
+// spelled as `program` spells it, followed by the component count), the
 // discriminant and Nsc - 1. The line stays open for the first component.
-void writeSummaryStageRow(ReportWriter& summary, std::string_view label, int componentCount,
+void writeSummaryStageRow(ReportWriter& summary, SummaryMethod method, Program program, int componentCount,
                           double discriminant, int smoothingCycles);
 
 // One component: number, peak +/- its error, contribution +/- its s.d., class.

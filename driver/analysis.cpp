@@ -9,10 +9,10 @@
 namespace qf {
 
 std::optional<ProgramChoice> programChoiceFromName(std::string_view name) {
-    if (name == "quenfit") return ProgramChoice::Quenfit;
-    if (name == "monofit") return ProgramChoice::Monofit;
     if (name == "auto") return ProgramChoice::Auto;
-    return std::nullopt;
+    const std::optional<Program> program = programNamed(name);
+    if (!program) return std::nullopt;
+    return *program == Program::Quenfit ? ProgramChoice::Quenfit : ProgramChoice::Monofit;
 }
 
 AnalysisOutcome analyseText(std::string_view data, ProgramChoice choice, const std::string& date,

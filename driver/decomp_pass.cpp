@@ -53,7 +53,8 @@ FitProblem fitProblem(const VelaRun& run) {
 
 void writeSummaryBlock(ReportWriter& summary, const VelaBest& vela, int n, double discriminant,
                        int smoothingCycles, bool mono) {
-    writeSummaryStageRow(summary, mono ? "VELA -" : "VELA-", n, discriminant, smoothingCycles);
+    writeSummaryStageRow(summary, SummaryMethod::ComponentFit, mono ? Program::Monofit : Program::Quenfit, n,
+                         discriminant, smoothingCycles);
     for (int k = 0; k < n; ++k) {
         const auto kk = static_cast<std::size_t>(k);
         writeSummaryComponent(summary, k + 1, vela.summaryPeak[kk], vela.summaryPeakError[kk],

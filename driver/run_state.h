@@ -58,8 +58,7 @@ struct RunState {
     void warn(const std::string& text) {
         warnings.push_back(text);
         if (warningStream != nullptr) {
-            *warningStream << (program == Program::Quenfit ? "quenfit" : "monofit") << ": warning: " << text
-                           << "\n";
+            *warningStream << programName(program) << ": warning: " << text << "\n";
         }
     }
 };

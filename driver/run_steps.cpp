@@ -89,10 +89,6 @@ std::string stageName(const RunState& run) {
 
 }  // namespace
 
-const char* programName(Program program) {
-    return program == Program::Quenfit ? "quenfit" : "monofit";
-}
-
 std::string defaultDataName(Program program) {
     return program == Program::Quenfit ? "DATA." : "DATAM.";
 }

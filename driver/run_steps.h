@@ -12,9 +12,6 @@
 
 namespace qf {
 
-// "quenfit" or "monofit".
-const char* programName(Program program);
-
 // The data name a program reads without a command line: "DATA." or "DATAM.".
 std::string defaultDataName(Program program);
 

@@ -5,6 +5,7 @@
 
 #include "figures/number_text.h"
 #include "results/tables.h"
+#include "textio/grid.h"
 
 namespace qf::figures {
 
@@ -17,6 +18,12 @@ using results::Stage;
 const char* const kPlusMinus = "\u00b1";
 
 std::string num(double v) { return formatShort(v, 4); }
+
+}  // namespace
+
+std::string fittedWindowText() { return num(kWindowFirstNm) + "-" + num(kWindowLastNm) + " nm"; }
+
+namespace {
 
 // Spectra of a series in greys from black (the first, unquenched spectrum)
 // to light grey (the last), so the order of the series reads in any print.
@@ -64,7 +71,7 @@ bool hasPoints(const Plot& plot) {
 std::string className(const Stage& stage, int component) {
     if (!stage.summary) return "";
     for (const auto& row : stage.summary->rows) {
-        if (row.component == component) return row.className;
+        if (row.component == component) return std::string(spectralClassName(row.spectralClass));
     }
     return "";
 }
@@ -96,13 +103,13 @@ RunFigure decomposition(const RunReports& run, const Stage& stage) {
                      "here they are multiplied by it (" + formatShort(scale, 4) + ").";
     }
     f.caption += " Filled points: values a smoothing cycle moved, where the fit saw them. The shaded band is the "
-                 "fitted window, 320-380 nm.";
+                 "fitted window, " + fittedWindowText() + ".";
     Plot& p = f.plot;
     p.title = stageTitle(stage) + ": decomposition";
     p.xAxis.label = "wavelength (nm)";
     p.yAxis.label = "intensity (fraction of measured maximum)";
     p.yAxis.include = {0};
-    p.bands.push_back({320, 380, "fitted window"});
+    p.bands.push_back({kWindowFirstNm, kWindowLastNm, "fitted window"});
 
     const CurveSet measured = results::measuredSpectra(run, stage);
     for (std::size_t s = 0; s < measured.values.size(); ++s) {
@@ -181,8 +188,8 @@ RunFigure residuals(const RunReports& run, const Stage& stage) {
     f.stage = results::stageId(stage);
     f.kind = "residuals";
     f.caption = "Fitted minus measured spectrum at every point of the fitted window, as the graph report gives "
-                "it: in per cent of the largest measured value in the window 320-380 nm (the measured "
-                "spectra as read, not as the smoothing cycles moved them)";
+                "it: in per cent of the largest measured value in the window " + fittedWindowText() +
+                " (the measured spectra as read, not as the smoothing cycles moved them)";
     f.caption += stage.residuals.values.size() > 1 ? "; the first spectrum is black, later spectra lighter." : ".";
     Plot& p = f.plot;
     p.title = stageTitle(stage) + ": residuals";

@@ -23,6 +23,9 @@ struct RunFigure {
 };
 
 // Figures with no data to draw are left out.
+// The fitted window as captions and notes name it: "320-380 nm".
+std::string fittedWindowText();
+
 std::vector<RunFigure> firstPassFigures(const results::RunReports& run);
 std::vector<RunFigure> stageFigures(const results::RunReports& run, const results::Stage& stage);
 

@@ -9,12 +9,12 @@
 #include "figures/report_figures.h"
 #include "figures/report_texts.h"
 #include "figures/svg_plot.h"
+#include "textio/grid.h"
 
 namespace qf::figures {
 
 namespace {
 
-using results::Program;
 using results::RunReports;
 using results::Stage;
 using results::StageKind;
@@ -54,10 +54,8 @@ const char* const kStyle =
 
 std::string fileName(const std::string& path) { return std::filesystem::path(path).filename().string(); }
 
-std::string programText(Program program) { return results::programName(program); }
-
 // The stages a finished run of the program reports, in order.
-std::vector<StageKind> expectedStages(Program program) {
+std::vector<StageKind> expectedStages(std::optional<Program> program) {
     if (program == Program::Monofit) return {StageKind::VelaMono1, StageKind::VelaMono2, StageKind::VelaMono3};
     if (program == Program::Quenfit) return {StageKind::Tarno, StageKind::Vela1, StageKind::Vela2, StageKind::Vela3};
     return {};
@@ -110,7 +108,7 @@ void appendSummary(std::string& out, const RunReports& run) {
         if (block.rows.empty()) {
             out += "<tr class=\"stage-start\">" + cell(name, false, "text") + "<td class=\"text\" colspan=\"" +
                    std::to_string(columns - 1) + "\">" +
-                   esc(block.absence.empty() ? "no components" : block.absence) + "</td></tr>\n";
+                   esc(block.absent ? results::absenceText(block.components) : "no components") + "</td></tr>\n";
             continue;
         }
         for (std::size_t r = 0; r < block.rows.size(); ++r) {
@@ -130,7 +128,7 @@ void appendSummary(std::string& out, const RunReports& run) {
             out += cell(std::to_string(row.component));
             out += cell(num(row.lNm) + " " + kPlusMinus + " " + num(row.lError), has("outside"));
             out += cell(num(row.sPercent) + " " + kPlusMinus + " " + num(row.sSd), has("s.d."));
-            out += cell(row.className, has("wrong"), "text");
+            out += cell(std::string(spectralClassName(row.spectralClass)), has("wrong"), "text");
             if (quenfit) {
                 const auto* sv = table3Row(stage, row.component);
                 out += cell(sv ? num(sv->ksv) + " " + kPlusMinus + " " + num(sv->ksvSd) : "", has("Ksv"));
@@ -144,7 +142,7 @@ void appendSummary(std::string& out, const RunReports& run) {
     }
     out += "</tbody>\n</table>\n";
     out += "<p class=\"notes\">Marked cells (bold, \"!\"): a contribution whose s.d. exceeds it, a component "
-           "outside the fitted window 320-380 nm, a wrong component (above 355 nm)";
+           "outside the fitted window " + fittedWindowText() + ", a wrong component (above 355 nm)";
     if (quenfit) out += ", two components whose Stern-Volmer constants agree within their s.d. (an s.d. counted as "
                         "at least the 0.01 it is printed to)";
     out += "; on DISCR., a poor fit: residuals above 5 % of the maximum anywhere in the window.</p>\n</section>\n";
@@ -195,13 +193,15 @@ void appendStage(std::string& out, const RunReports& run, const Stage& stage) {
     }
     if (stage.discriminant) facts += (facts.empty() ? "" : ", ") + std::string("discriminant ") + num(*stage.discriminant);
     // An absence row of the summary carries no smoothing cycles.
-    if (stage.summary && stage.summary->absence.empty()) {
+    if (stage.summary && !stage.summary->absent) {
         facts += (facts.empty() ? "" : ", ") + std::string("Nsc ") + std::to_string(stage.summary->nsc);
     }
     if (!facts.empty()) out += "<p>" + esc(facts) + "</p>\n";
-    if (!stage.absence.empty()) out += "<p class=\"absent\">" + esc(stage.absence) + "</p>\n";
+    if (stage.outcome == results::Outcome::Absent) {
+        out += "<p class=\"absent\">" + esc(results::absenceText(results::searchedComponents(stage))) + "</p>\n";
+    }
     for (const std::string& flag : stageFlags(stage)) out += "<p class=\"warning\">" + esc(flag) + ".</p>\n";
-    if (!stage.reported && stage.absence.empty()) {
+    if (stage.outcome == results::Outcome::Nothing) {
         if (stage.kind == StageKind::VelaMono3 && fellBack(run)) {
             out += "<p class=\"absent\">No tables: the three-component fit found no third component, so monofit "
                    "fell back to two components and fitted three again to the spectrum as their smoothing cycles "
@@ -261,8 +261,10 @@ std::vector<std::string> stageFlags(const Stage& stage) {
 std::vector<std::string> summaryFlags(const Stage& stage, const results::SummaryComponent& row) {
     std::vector<std::string> flags;
     if (row.sSd > row.sPercent) flags.push_back("s.d. exceeds the contribution");
-    if (row.lNm < 320 || row.lNm > 380) flags.push_back("outside the fitted window 320-380 nm");
-    if (row.className == "Wrong comp.") flags.push_back("wrong component");
+    if (row.lNm < kWindowFirstNm || row.lNm > kWindowLastNm) {
+        flags.push_back("outside the fitted window " + fittedWindowText());
+    }
+    if (row.spectralClass == SpectralClass::WrongComponent) flags.push_back("wrong component");
     if (const auto* mine = table3Row(stage, row.component)) {
         for (const auto& other : stage.table3) {
             if (other.component == row.component) continue;
@@ -281,7 +283,7 @@ std::vector<std::string> summaryFlags(const Stage& stage, const results::Summary
 std::string reportPageHtml(const RunReports& run, const std::vector<PageSection>& afterSummary) {
     std::string out;
     out.reserve(1 << 20);
-    const std::string program = programText(run.program);
+    const std::string program = results::programText(run.program);
     const std::string title = run.title.empty() ? "(no title)" : run.title;
     out += "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\"/>\n";
     out += "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\"/>\n";

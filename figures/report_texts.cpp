@@ -7,6 +7,7 @@
 #include "figures/svg_plot.h"
 #include "results/report_reader.h"
 #include "results/tables.h"
+#include "textio/report_lines.h"
 
 namespace qf::figures {
 
@@ -24,9 +25,12 @@ std::string kindOfLine(std::string_view line) {
         startsWith(line, "THEORETICAL SPECTRA")) {
         return "graph";
     }
-    if (startsWith(line, "PROGRAMM ") || startsWith(line, "DISCR. - ") || startsWith(line, "TARNO  ") ||
-        startsWith(line, "VELA- ") || startsWith(line, "VELA - ")) {
+    if (startsWith(line, "PROGRAMM ") || startsWith(line, "DISCR. - ") || startsWith(line, "TARNO  ")) {
         return "summary";
+    }
+    for (Program program : {Program::Quenfit, Program::Monofit}) {
+        // A component fit's label, then the sign place of its count.
+        if (startsWith(line, std::string(summaryLabel(SummaryMethod::ComponentFit, program)) + " ")) return "summary";
     }
     if (startsWith(line, "Quencher Concentration") || startsWith(line, "T A B L E") ||
         startsWith(line, "Maximum position of spectral components")) {

@@ -157,10 +157,6 @@ GlobalFit fitPrepared(const PreparedData& data, const FitOptions& options) {
 
 }  // namespace
 
-const char* programName(Program program) {
-    return program == Program::Quenfit ? "quenfit" : "monofit";
-}
-
 const char* verdictText(Verdict verdict) {
     switch (verdict) {
         case Verdict::Chosen: return "chosen";

@@ -142,9 +142,6 @@ FitOutcome fitDataText(const std::string& name, const std::string& text,
 FitOutcome fitDataFile(const std::string& path, std::optional<Program> program = std::nullopt,
                        const FitOptions& options = {});
 
-// "quenfit" or "monofit".
-const char* programName(Program program);
-
 // "chosen", "undecided" or "rejected".
 const char* verdictText(Verdict verdict);
 

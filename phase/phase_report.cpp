@@ -114,7 +114,7 @@ void TarnoReport::curves(const std::array<Matrix, 2>& U) {
 void TarnoReport::summary(const PhasePositions& positions, const SpectrumShare& first,
                           double discriminant, int smoothingCycles) {
     writeSummaryHeading(r_.summary);
-    writeSummaryStageRow(r_.summary, "TARNO", 0, discriminant, smoothingCycles);
+    writeSummaryStageRow(r_.summary, SummaryMethod::PhasePlane, Program::Quenfit, 2, discriminant, smoothingCycles);
     for (std::size_t c = 0; c < 2; ++c) {
         writeSummaryComponent(r_.summary, static_cast<int>(c + 1), positions.component[c].L,
                               positions.component[c].DL, first.percent[c], first.sd[c]);

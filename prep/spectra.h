@@ -18,7 +18,7 @@ struct Spectra {
     double spectrumMax = 0.0;
 
     // 320 + (j - 1) * step for the 1-based point j = index + 1.
-    double wavelength(int index) const { return 320.0 + static_cast<double>(index) * step; }
+    double wavelength(int index) const { return kWindowFirstNm + static_cast<double>(index) * step; }
 };
 
 // The working spectra on the wavenumber scale:

@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "results/report_assembler.h"
+#include "textio/grid.h"
 
 namespace qf::results {
 
@@ -36,22 +37,22 @@ void readStepSection(EventCursor& in, const Event& e, Place& place, GraphRead& g
         if (!fp.hasCorrection || fp.hasNormalized) in.fail("normalized spectra out of place");
         fp.hasNormalized = true;
         place.enter("the normalized corrected spectra");
-        readRows(in, fp.normalized, 320, e.stepNm);
+        readRows(in, fp.normalized, kWindowFirstNm, e.stepNm);
         return;
     }
     const bool smoothed = e.step != StepTitle::Difference && e.step != StepTitle::Residuals;
     const char* what = smoothed ? "smoothed spectra" : e.step == StepTitle::Difference ? "smoothing differences" : "residuals";
     Stage& s = current(in, g.stages, what);
-    place.enter("the " + std::string(what) + " of " + s.name);
+    place.enter("the " + std::string(what) + " of " + stageName(s.kind));
     CurveSet& set = smoothed ? s.smoothed : e.step == StepTitle::Difference ? s.smoothedDifference : s.residuals;
-    readRows(in, set, 320, e.stepNm);
+    readRows(in, set, kWindowFirstNm, e.stepNm);
 }
 
 // Returns false when the report ends inside the lines of a section heading.
 bool readFixedSection(EventCursor& in, const Event& e, Place& place, GraphRead& g) {
     if (e.fixed == FixedLine::SternVolmerTitle) {
         Stage& s = current(in, g.stages, "Stern-Volmer data");
-        place.enter("the Stern-Volmer data of " + s.name);
+        place.enter("the Stern-Volmer data of " + stageName(s.kind));
         if (!in.expect(FixedLine::SternVolmerAbscissa, "\"" + fixedLineText(FixedLine::SternVolmerAbscissa) + "\"") ||
             !in.expect(FixedLine::SternVolmerOrdinate, "\"" + fixedLineText(FixedLine::SternVolmerOrdinate) + "\"")) {
             return false;
@@ -68,13 +69,13 @@ bool readFixedSection(EventCursor& in, const Event& e, Place& place, GraphRead& 
     }
     if (e.fixed == FixedLine::TheoreticalTitle) {
         Stage& s = current(in, g.stages, "theoretical spectra");
-        place.enter("the theoretical spectra of " + s.name);
+        place.enter("the theoretical spectra of " + stageName(s.kind));
         readRows(in, s.theoretical, 305, 1);
         return true;
     }
     if (e.fixed == FixedLine::ComponentsTitle) {
         Stage& s = current(in, g.stages, "component curves");
-        place.enter("the components of the first spectrum of " + s.name);
+        place.enter("the components of the first spectrum of " + stageName(s.kind));
         readRows(in, s.firstSpectrumComponents, 305, 1);
         return true;
     }
@@ -125,7 +126,7 @@ void readBody(EventCursor& in, Place& place, GraphRead& g) {
             case EventKind::GraphDiscriminant: {
                 Stage& s = current(in, g.stages, "a discriminant");
                 s.graphDiscriminant = e.number;
-                place.enter("the discriminant of " + s.name);
+                place.enter("the discriminant of " + stageName(s.kind));
                 break;
             }
             case EventKind::Rule: {
@@ -134,7 +135,7 @@ void readBody(EventCursor& in, Place& place, GraphRead& g) {
                 }
                 Stage& s = current(in, g.stages, "a closing rule");
                 if (!s.graphDiscriminant) in.fail("a closing rule without a discriminant before it");
-                place.close("the end of " + s.name);
+                place.close("the end of " + stageName(s.kind));
                 break;
             }
             case EventKind::Values:

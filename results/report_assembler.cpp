@@ -27,7 +27,6 @@ bool EventCursor::expectEmpty(const std::string& what) {
 void newStage(std::vector<StageLines>& stages, StageKind kind, int line) {
     StageLines s;
     s.stage.kind = kind;
-    s.stage.name = stageName(kind);
     for (const StageLines& before : stages) {
         if (before.stage.kind == kind) ++s.stage.occurrence;
     }

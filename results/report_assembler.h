@@ -3,6 +3,7 @@
 // reports. Each report is read on its own into the stages it holds (one
 // file each); the run then joins them (report_reader.cpp).
 
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -77,11 +78,19 @@ struct GraphRead {
     std::vector<StageLines> stages;
 };
 
+// A summary block as read, with its line and the program whose spelling
+// its label is (a bare absence line spells none).
+struct SummaryBlockRead {
+    SummaryBlock block;
+    int line = 0;
+    std::optional<Program> spelledFor;
+};
+
 struct SummaryRead {
     std::string title, date;
     bool heading = false;
     bool legend = false;
-    std::vector<std::pair<SummaryBlock, int>> blocks;  // with the line of each
+    std::vector<SummaryBlockRead> blocks;
 };
 
 // Reads a report with `body(in, place, read)` as far as it goes; a report

@@ -64,7 +64,8 @@ struct Event {
     CorrectionHeading correction{std::nullopt, std::nullopt, 0};
     StepTitle step = StepTitle::Normalized;
     double stepNm = 0;
-    SummaryBlock block;           // label, components, discriminant, nsc
+    SummaryBlock block;           // method, components, discriminant, nsc
+    Program program = Program::Quenfit;  // whose spelling the block's label is
     SummaryComponent component;
 };
 

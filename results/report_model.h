@@ -11,14 +11,21 @@
 #include <string>
 #include <vector>
 
-namespace qf::results {
+#include "classify/spectral_class.h"
+#include "textio/program.h"
+#include "textio/report_lines.h"
 
-enum class Program { Unknown, Quenfit, Monofit };
+namespace qf::results {
 
 // The stages as their headings name them. A monofit run whose
 // three-component search fails falls back and prints the VELA-MONO-II
 // heading a second time; that second stage fits three components.
 enum class StageKind { Tarno, Vela1, Vela2, Vela3, VelaMono1, VelaMono2, VelaMono3 };
+
+// What a stage wrote after its heading: its tables (a reporting pass ran),
+// the line saying its search found no solution, or nothing (the reports
+// end first, or monofit fell back from it).
+enum class Outcome { Nothing, Reported, Absent };
 
 // A set of curves on one wavelength grid: values[s][j] belongs to curve s
 // (a spectrum, or a component) at wavelengthsNm[j]. A row cut short by the
@@ -99,33 +106,33 @@ struct SummaryComponent {
     double lError = 0;     // +/- DL
     double sPercent = 0;   // S, % in the first spectrum
     double sSd = 0;        // +/- s.d.
-    std::string className; // "A", "S or I", ..., "Wrong comp."
+    SpectralClass spectralClass = SpectralClass::A;  // CLASS
 };
 
-// One block of the summary report: a decomposition or an absence line.
+// One block of the summary report: a decomposition, or the line saying the
+// search for `components` found no solution. The label of its first line
+// is the method's, spelled as the run's program spells it.
 struct SummaryBlock {
-    std::string label;          // "TARNO", "VELA-" (quenfit), "VELA -" (monofit)
-    int components = 0;         // N after the label; 2 for TARNO
+    SummaryMethod method = SummaryMethod::ComponentFit;
+    int components = 0;         // N after the label; 2 for the phase-plane stage
+    bool absent = false;        // the absence line instead of rows
     double discriminant = 0;    // DISCR.
     int nsc = 0;                // Nsc: smoothing cycles - 1
     std::vector<SummaryComponent> rows;
-    std::string absence;        // "TWO-COMPONENT SOLUTION IS ABSENT!" instead of rows
 };
 
 // One stage of the run, in the order the reports print their headings.
 struct Stage {
     StageKind kind = StageKind::Tarno;
-    std::string name;         // "TARNO", "VELA-II", "VELA-MONO-II", ...
     int occurrence = 1;       // 2 for the VELA-MONO-II heading after the fall-back
     int components = 0;       // components of the tables read (0 when none)
 
     // Results report.
-    bool reported = false;    // its tables were written (a reporting pass ran)
+    Outcome outcome = Outcome::Nothing;
     std::vector<ComponentRow> table1;
     std::vector<SpectrumContributions> table2;
     std::vector<SternVolmerRow> table3;
     std::optional<double> discriminant;  // "GOODNESS-of-FIT CRITERIA, DISCRIMINANT:"
-    std::string absence;      // "MONOCOMPONENT SOLUTION IS ABSENT!" etc., or empty
 
     // Graph report, on the 320-380 nm window unless said otherwise.
     CurveSet smoothed;                 // smoothed normalized spectra (fractions)
@@ -149,7 +156,7 @@ struct ReportEnd {
 };
 
 struct RunReports {
-    Program program = Program::Unknown;
+    std::optional<Program> program;  // nothing when no line tells
     std::string title;
     std::string date;         // as printed, month-day-year
 
@@ -176,11 +183,22 @@ struct RunReports {
 // its heading stands for (TARNO fits two).
 std::string stageName(StageKind kind);
 int stageComponents(StageKind kind);
+// The components a stage searches for: its heading's, and three for the
+// VELA-MONO-II heading after monofit's fall-back.
+int searchedComponents(const Stage& stage);
+// The line a search for n components (1..3) writes when it finds no
+// solution ("TWO-COMPONENT SOLUTION IS ABSENT!"), as the programs write it.
+std::string absenceText(int components);
+// The cells the summary lines of a block are written from: its first line's
+// start, with the label as `program` spells it, and a component's cells.
+SummaryStageCells stageCells(const SummaryBlock& block, Program program);
+SummaryComponentCells componentCells(const SummaryComponent& row);
 // How tables and file names tell the stages apart: the heading name, with
 // " (2)" for a second heading of the same name ("VELA-MONO-II (2)"), and a
 // file-name form of it ("vela-mono-ii", "vela-mono-ii-2").
 std::string stageLabel(const Stage& stage);
 std::string stageId(const Stage& stage);
-std::string programName(Program program);  // "quenfit", "monofit", "unknown"
+// The program's name, "unknown" when no line of the reports tells.
+std::string programText(std::optional<Program> program);
 
 }  // namespace qf::results

@@ -26,7 +26,7 @@ namespace {
 // ---------------------------------------------------------------- the run
 
 void setProgram(RunReports& run, Program p, const std::string& path, int line) {
-    if (run.program == Program::Unknown) {
+    if (!run.program) {
         run.program = p;
     } else if (run.program != p) {
         throw ReportError(path, line, "the reports mix quenfit and monofit");
@@ -70,10 +70,10 @@ std::vector<Stage> mergeStages(const ResultRead& r, const GraphRead& g, const Re
             const StageLines& gs = g.stages[gi++];
             if (gs.stage.kind != s.kind) {
                 throw ReportError(paths.graph, gs.headingLine,
-                                  "the heading of " + gs.stage.name + " stands where the results report has " +
-                                      s.name);
+                                  "the heading of " + stageName(gs.stage.kind) +
+                                      " stands where the results report has " + stageName(s.kind));
             }
-            if (s.absence.empty()) {
+            if (s.outcome != Outcome::Absent) {
                 takeGraphPart(s, gs.stage);
             } else {
                 pending = &gs;
@@ -93,25 +93,24 @@ std::vector<Stage> mergeStages(const ResultRead& r, const GraphRead& g, const Re
 bool attachSummary(RunReports& run, const SummaryRead& s) {
     std::size_t next = 0;
     bool allMatched = true;
-    for (const auto& entry : s.blocks) {
-        const SummaryBlock& block = entry.first;
+    for (const SummaryBlockRead& entry : s.blocks) {
+        const SummaryBlock& block = entry.block;
         std::size_t i = next;
         for (; i < run.stages.size(); ++i) {
             const Stage& st = run.stages[i];
             const bool last = i + 1 == run.stages.size();
             // An absence row labelled TARNO is the phase-plane stage's; the
             // bare absence lines are the component fits'.
-            const bool match = block.absence.empty()
-                                   ? st.reported && st.components == block.components
-                                   : st.absence == block.absence &&
-                                         (block.label == "TARNO") == (st.kind == StageKind::Tarno);
-            const bool cutHere = last && !st.reported && st.absence.empty() && !run.result.complete;
+            const bool match = !block.absent
+                                   ? st.outcome == Outcome::Reported && st.components == block.components
+                                   : st.outcome == Outcome::Absent && searchedComponents(st) == block.components &&
+                                         (block.method == SummaryMethod::PhasePlane) == (st.kind == StageKind::Tarno);
+            const bool cutHere = last && st.outcome == Outcome::Nothing && !run.result.complete;
             if (match || cutHere) break;
         }
         if (i == run.stages.size()) {
             Stage st;
             st.kind = stageOfBlock(block, run.program);
-            st.name = stageName(st.kind);
             for (const Stage& before : run.stages) {
                 if (before.kind == st.kind) ++st.occurrence;
             }
@@ -150,9 +149,8 @@ void takeProgram(RunReports& run, const ResultRead& r, const GraphRead& g, const
     for (const StageLines& st : g.stages) {
         setProgram(run, isMonoKind(st.stage.kind) ? Program::Monofit : Program::Quenfit, paths.graph, st.headingLine);
     }
-    for (const auto& [block, line] : s.blocks) {
-        if (block.label == "TARNO" || block.label == "VELA-") setProgram(run, Program::Quenfit, paths.summary, line);
-        if (block.label == "VELA -") setProgram(run, Program::Monofit, paths.summary, line);
+    for (const SummaryBlockRead& b : s.blocks) {
+        if (b.spelledFor) setProgram(run, *b.spelledFor, paths.summary, b.line);
     }
     if (r.quencherLines) setProgram(run, Program::Quenfit, paths.result, 3);
     if (g.monoBlankAfterFirstPass && run.program == Program::Quenfit) {
@@ -170,8 +168,10 @@ void judgeCompleteness(RunReports& run, const ResultRead& r, const GraphRead& g,
     for (const Stage& st : run.stages) {
         // A reported stage is in all three reports; a stage without a
         // solution has its absence line in the summary too (stage_sequence.h).
-        if (st.reported && (!st.discriminant || !st.graphDiscriminant || !st.summary)) stagesWhole = false;
-        if (!st.absence.empty() && !st.summary && absenceInSummary(st.kind)) stagesWhole = false;
+        if (st.outcome == Outcome::Reported && (!st.discriminant || !st.graphDiscriminant || !st.summary)) {
+            stagesWhole = false;
+        }
+        if (st.outcome == Outcome::Absent && !st.summary && absenceInSummary(st.kind)) stagesWhole = false;
     }
     run.complete = s.legend && run.result.complete && run.graph.complete && run.summary.complete && summaryMatched &&
                    stagesWhole;

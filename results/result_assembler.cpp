@@ -18,7 +18,7 @@ Stage& current(EventCursor& in, std::vector<StageLines>& stages, std::string_vie
 // the one after it that has no heading of its own.
 Stage& stageAfterAbsence(EventCursor& in, std::vector<StageLines>& stages, std::string_view what, int absenceOf) {
     const Stage& before = current(in, stages, what);
-    const auto next = before.absence.empty() ? std::nullopt : headinglessSuccessor(before.kind);
+    const auto next = before.outcome == Outcome::Absent ? headinglessSuccessor(before.kind) : std::nullopt;
     if (next && (absenceOf == 0 || absenceOf == stageComponents(*next))) {
         newStage(stages, *next, in.lineNumber());
         stages.back().headingless = true;
@@ -106,17 +106,18 @@ bool readFixed(EventCursor& in, const Event& e, Place& place, ResultRead& r) {
     const FixedLine f = e.fixed;
     if (f == FixedLine::Table1Title || f == FixedLine::Table1TitleTarno) {
         Stage& s = stageAfterAbsence(in, r.stages, "Table 1", 0);
-        if (s.reported) in.fail("a second Table 1 in " + s.name);
-        s.reported = true;
-        place.enter("Table 1 of " + s.name);
+        if (s.outcome == Outcome::Reported) in.fail("a second Table 1 in " + stageName(s.kind));
+        if (s.outcome == Outcome::Absent) in.fail("Table 1 after the absence line of " + stageName(s.kind));
+        s.outcome = Outcome::Reported;
+        place.enter("Table 1 of " + stageName(s.kind));
         if (!expectLines(in, {FixedLine::Table1Explanation, kEmpty, FixedLine::Table1Heading})) return false;
         readTable1(in, s);
         return true;
     }
     if (f == FixedLine::Table2Title || f == FixedLine::Table2TitleTarno) {
         Stage& s = current(in, r.stages, "Table 2");
-        if (s.table1.empty() || !s.table2.empty()) in.fail("Table 2 out of place in " + s.name);
-        place.enter("Table 2 of " + s.name);
+        if (s.table1.empty() || !s.table2.empty()) in.fail("Table 2 out of place in " + stageName(s.kind));
+        place.enter("Table 2 of " + stageName(s.kind));
         const bool mono = isMonoKind(s.kind);
         const bool ok =
             f == FixedLine::Table2TitleTarno
@@ -132,8 +133,8 @@ bool readFixed(EventCursor& in, const Event& e, Place& place, ResultRead& r) {
     }
     if (f == FixedLine::Table3Title) {
         Stage& s = current(in, r.stages, "Table 3");
-        if (s.table2.empty() || !s.table3.empty()) in.fail("Table 3 out of place in " + s.name);
-        place.enter("Table 3 of " + s.name);
+        if (s.table2.empty() || !s.table3.empty()) in.fail("Table 3 out of place in " + stageName(s.kind));
+        place.enter("Table 3 of " + stageName(s.kind));
         if (!expectLines(in, {FixedLine::Table3Explanation1, FixedLine::Table3Explanation2, kEmpty,
                               FixedLine::Table3Heading})) {
             return false;
@@ -143,9 +144,9 @@ bool readFixed(EventCursor& in, const Event& e, Place& place, ResultRead& r) {
     }
     if (const int n = absenceComponents(e)) {
         Stage& s = stageAfterAbsence(in, r.stages, "an absence line", n);
-        if (s.reported || !s.absence.empty()) in.fail("an absence line out of place");
-        s.absence = fixedLineText(f);
-        place.close("the absence line of " + s.name);
+        if (s.outcome != Outcome::Nothing || n != searchedComponents(s)) in.fail("an absence line out of place");
+        s.outcome = Outcome::Absent;
+        place.close("the absence line of " + stageName(s.kind));
         return true;
     }
     in.fail("cannot place this line in the results report");
@@ -183,7 +184,7 @@ void readBody(EventCursor& in, Place& place, ResultRead& r) {
             case EventKind::Goodness: {
                 Stage& s = current(in, r.stages, "a discriminant");
                 s.discriminant = e.number;
-                place.enter("the discriminant of " + s.name);
+                place.enter("the discriminant of " + stageName(s.kind));
                 break;
             }
             case EventKind::Rule: {
@@ -191,12 +192,12 @@ void readBody(EventCursor& in, Place& place, ResultRead& r) {
                     in.fail("cannot place this line in the results report");
                 }
                 Stage& s = current(in, r.stages, "a closing rule");
-                if (!s.discriminant && s.absence.empty()) in.fail("a closing rule without a discriminant before it");
+                if (!s.discriminant && s.outcome != Outcome::Absent) in.fail("a closing rule without a discriminant before it");
                 if (s.discriminant && emptyLineAfterRule(s.kind)) {
-                    place.enter("the closing rule of " + s.name);
+                    place.enter("the closing rule of " + stageName(s.kind));
                     if (!in.expectEmpty("an empty line after the closing rule")) return;
                 }
-                place.close("the end of " + s.name);
+                place.close("the end of " + stageName(s.kind));
                 break;
             }
             case EventKind::Unplaced:

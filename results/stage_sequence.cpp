@@ -16,9 +16,9 @@ bool absenceInSummary(StageKind kind) { return !isMonoKind(kind); }
 
 bool emptyLineAfterRule(StageKind kind) { return kind != StageKind::Tarno; }
 
-StageKind stageOfBlock(const SummaryBlock& block, Program program) {
-    if (block.label == "TARNO") return StageKind::Tarno;
-    const bool mono = block.label == "VELA -" || program == Program::Monofit;
+StageKind stageOfBlock(const SummaryBlock& block, std::optional<Program> program) {
+    if (block.method == SummaryMethod::PhasePlane) return StageKind::Tarno;
+    const bool mono = program == Program::Monofit;
     switch (block.components) {
         case 1: return mono ? StageKind::VelaMono1 : StageKind::Vela1;
         case 2: return mono ? StageKind::VelaMono2 : StageKind::Vela2;

@@ -42,7 +42,8 @@ bool absenceInSummary(StageKind kind);
 // Whether the stage's results end with an empty line after the closing rule.
 bool emptyLineAfterRule(StageKind kind);
 
-// The stage a summary block stands for, from its label and component count.
-StageKind stageOfBlock(const SummaryBlock& block, Program program);
+// The stage a summary block stands for, from its method and component
+// count (a component fit is quenfit's unless the program is monofit).
+StageKind stageOfBlock(const SummaryBlock& block, std::optional<Program> program);
 
 }  // namespace qf::results

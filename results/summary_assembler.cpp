@@ -45,18 +45,18 @@ void readFixed(EventCursor& in, const Event& e, Place& place, SummaryRead& s) {
     // two-component solution; the fits after it go on.
     if (e.fixed == FixedLine::SummaryTarnoAbsent) {
         SummaryBlock b;
-        b.label = "TARNO";
+        b.method = SummaryMethod::PhasePlane;
         b.components = 2;
-        b.absence = fixedLineText(FixedLine::TwoAbsent);
-        s.blocks.emplace_back(std::move(b), e.line);
+        b.absent = true;
+        s.blocks.push_back({std::move(b), e.line, Program::Quenfit});
         place.enter("the absence row of TARNO");
         return;
     }
     if (const int n = absenceComponents(e)) {
         SummaryBlock b;
         b.components = n;
-        b.absence = fixedLineText(e.fixed);
-        s.blocks.emplace_back(std::move(b), e.line);
+        b.absent = true;
+        s.blocks.push_back({std::move(b), e.line, std::nullopt});
         place.enter("the absence line of " + std::to_string(n) + " components");
         return;
     }
@@ -83,15 +83,16 @@ void readBody(EventCursor& in, Place& place, SummaryRead& s) {
                 SummaryBlock b = e.block;
                 b.rows.push_back(e.component);
                 if (b.rows[0].component > b.components) in.fail("a component number out of order");
-                place.enter("the summary block of " + b.label +
-                            (b.label == "TARNO" ? "" : " " + std::to_string(b.components)));
-                s.blocks.emplace_back(std::move(b), e.line);
+                const std::string label(summaryLabel(b.method, e.program));
+                place.enter("the summary block of " + label +
+                            (b.method == SummaryMethod::PhasePlane ? "" : " " + std::to_string(b.components)));
+                s.blocks.push_back({std::move(b), e.line, e.program});
                 break;
             }
             case EventKind::SummaryComponent: {
                 if (s.blocks.empty() || place.closed) in.fail("cannot place this line in the summary report");
-                SummaryBlock& b = s.blocks.back().first;
-                if (!b.absence.empty()) in.fail("a component line after an absence line");
+                SummaryBlock& b = s.blocks.back().block;
+                if (b.absent) in.fail("a component line after an absence line");
                 // A component whose position has no class gets no line, so the
                 // numbers rise but may skip one.
                 if (e.component.component <= b.rows.back().component || e.component.component > b.components) {

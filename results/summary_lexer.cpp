@@ -14,8 +14,30 @@ namespace {
 
 bool startsWith(std::string_view s, std::string_view prefix) { return s.substr(0, prefix.size()) == prefix; }
 
+// The labels a block's first line can begin with: the method, and the
+// program whose spelling it is (the phase-plane stage is quenfit's).
+struct Spelling {
+    SummaryMethod method;
+    Program program;
+};
+constexpr Spelling kSpellings[] = {{SummaryMethod::PhasePlane, Program::Quenfit},
+                                   {SummaryMethod::ComponentFit, Program::Quenfit},
+                                   {SummaryMethod::ComponentFit, Program::Monofit}};
+
+// The spelling whose label `line` begins with; a component fit's label is
+// followed by the sign place of its count.
+std::optional<Spelling> spellingOf(std::string_view line) {
+    for (const Spelling& s : kSpellings) {
+        const std::string_view label = summaryLabel(s.method, s.program);
+        if (!startsWith(line, label)) continue;
+        if (s.method == SummaryMethod::ComponentFit && !startsWith(line.substr(label.size()), " ")) continue;
+        return s;
+    }
+    return std::nullopt;
+}
+
 // The component cells from `from` on: "j L +/- DL S +/- sd class".
-std::optional<SummaryComponent> componentCells(std::string_view line, std::size_t from) {
+std::optional<SummaryComponent> componentCellsAt(std::string_view line, std::size_t from) {
     const std::vector<Token> t = tokensOf(line.substr(from));
     if (t.size() < 8 || t[2].text != "+/-" || t[5].text != "+/-") return std::nullopt;
     const auto j = parseNumber(t[0].text), l = parseNumber(t[1].text), dl = parseNumber(t[3].text);
@@ -24,24 +46,20 @@ std::optional<SummaryComponent> componentCells(std::string_view line, std::size_
     if (*j != 1 && *j != 2 && *j != 3) return std::nullopt;
     // The class is the rest of the line; it ends a row, so a wrapped row
     // never has a line end after it.
-    const std::string_view className = line.substr(from + t[7].pos);
-    if (className.find_first_of("\r\n") != std::string_view::npos) return std::nullopt;
-    return SummaryComponent{static_cast<int>(*j), *l, *dl, *s, *sd, std::string(className)};
-}
-
-SummaryComponentCells cellsOf(const SummaryComponent& c) {
-    return {c.component, c.lNm, c.lError, c.sPercent, c.sSd, c.className};
+    const auto spectralClass = spectralClassNamed(line.substr(from + t[7].pos));
+    if (!spectralClass) return std::nullopt;
+    return SummaryComponent{static_cast<int>(*j), *l, *dl, *s, *sd, *spectralClass};
 }
 
 bool lexStageRow(std::string_view line, Event& e) {
-    const bool tarno = startsWith(line, "TARNO");
-    const bool vela = startsWith(line, "VELA- ");
-    const bool velaMono = startsWith(line, "VELA - ");
-    if (!tarno && !vela && !velaMono) return false;
+    const std::optional<Spelling> spelling = spellingOf(line);
+    if (!spelling) return false;
     e.text = "the line does not have the layout of a summary row";
+    const bool tarno = spelling->method == SummaryMethod::PhasePlane;
+    const std::size_t labelSize = summaryLabel(spelling->method, spelling->program).size();
     SummaryBlock b;
-    b.label = tarno ? "TARNO" : vela ? "VELA-" : "VELA -";
-    const std::vector<Token> t = tokensOf(line.substr(b.label.size()));
+    b.method = spelling->method;
+    const std::vector<Token> t = tokensOf(line.substr(labelSize));
     std::size_t i = 0;
     b.components = 2;
     if (!tarno) {
@@ -54,17 +72,17 @@ bool lexStageRow(std::string_view line, Event& e) {
     if (!discriminant || !nsc || std::fabs(*nsc) > 1e9 || *nsc != std::trunc(*nsc)) return false;
     b.discriminant = *discriminant;
     b.nsc = static_cast<int>(*nsc);
-    const auto c = componentCells(line, b.label.size() + t[i + 1].pos + t[i + 1].text.size());
+    const auto c = componentCellsAt(line, labelSize + t[i + 1].pos + t[i + 1].text.size());
     if (!c) return false;
-    const SummaryStageCells cells{b.label, tarno ? 0 : b.components, b.discriminant, b.nsc};
     if (!rendersAs(line, [&](ReportSink& out) {
-            writeSummaryStageCells(out, cells);
-            writeSummaryComponentCells(out, cellsOf(*c));
+            writeSummaryStageCells(out, stageCells(b, spelling->program));
+            writeSummaryComponentCells(out, componentCells(*c));
         })) {
         return false;
     }
     e.kind = EventKind::SummaryStageRow;
     e.block = std::move(b);
+    e.program = spelling->program;
     e.component = *c;
     e.text.clear();
     return true;
@@ -72,8 +90,8 @@ bool lexStageRow(std::string_view line, Event& e) {
 
 bool lexComponentLine(std::string_view line, Event& e) {
     if (!startsWith(line, std::string(25, ' '))) return false;
-    const auto c = componentCells(line, 0);
-    if (!c || !rendersAs(line, [&](ReportSink& out) { writeSummaryComponentCells(out, cellsOf(*c)); })) {
+    const auto c = componentCellsAt(line, 0);
+    if (!c || !rendersAs(line, [&](ReportSink& out) { writeSummaryComponentCells(out, componentCells(*c)); })) {
         e.text = "the line does not have the layout of a summary component line";
         return false;
     }
@@ -100,7 +118,7 @@ std::optional<SummaryComponentCells> paddedCells(const std::vector<Token>& t, st
         v[n++] = *x;
     }
     if (v[0] != 1 && v[0] != 2 && v[0] != 3) return std::nullopt;
-    return SummaryComponentCells{static_cast<int>(v[0]), v[1], v[2], v[3], v[4], "S"};
+    return SummaryComponentCells{static_cast<int>(v[0]), v[1], v[2], v[3], v[4], spectralClassName(SpectralClass::S)};
 }
 
 bool beginsComponentLine(std::string_view begun) {
@@ -111,11 +129,13 @@ bool beginsComponentLine(std::string_view begun) {
 }
 
 bool beginsStageRow(std::string_view begun) {
-    for (std::string_view label : {"TARNO", "VELA-", "VELA -"}) {
+    for (const Spelling& s : kSpellings) {
+        const std::string_view label = summaryLabel(s.method, s.program);
         if (!startsWith(begun, label)) continue;
         const std::vector<Token> t = tokensOf(begun.substr(label.size()));
         // [N] DISCR. Nsc, then the first component.
-        const std::size_t head = label == "TARNO" ? 2 : 3;
+        const bool tarno = s.method == SummaryMethod::PhasePlane;
+        const std::size_t head = tarno ? 2 : 3;
         std::array<double, 3> v{2, 0, 0};
         for (std::size_t k = 0; k < head && k < t.size(); ++k) {
             const auto x = parseNumber(t[k].text);
@@ -125,8 +145,7 @@ bool beginsStageRow(std::string_view begun) {
         if ((v[0] != 1 && v[0] != 2 && v[0] != 3) || std::fabs(v[2]) > 1e9 || v[2] != std::trunc(v[2])) return false;
         const auto c = paddedCells(t, std::min(head, t.size()));
         if (!c) return false;
-        const SummaryStageCells cells{label, label == "TARNO" ? 0 : static_cast<int>(v[0]), v[1],
-                                      static_cast<int>(v[2])};
+        const SummaryStageCells cells{s.method, s.program, static_cast<int>(v[0]), v[1], static_cast<int>(v[2])};
         return rendersBeginning(begun, [&](ReportSink& out) {
             writeSummaryStageCells(out, cells);
             writeSummaryComponentCells(out, *c);

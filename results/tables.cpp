@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "textio/csv_text.h"
+#include "textio/grid.h"
 #include "textio/number_text.h"
 
 namespace qf::results {
@@ -67,16 +68,16 @@ std::string componentsCsv(const RunReports& run, const std::string& file) {
     for (const Stage& s : run.stages) {
         const int n = componentCount(s);
         std::optional<double> discriminant = s.discriminant;
-        if (!discriminant && s.summary && s.summary->absence.empty()) discriminant = s.summary->discriminant;
+        if (!discriminant && s.summary && !s.summary->absent) discriminant = s.summary->discriminant;
         std::optional<int> nsc;
-        if (s.summary && s.summary->absence.empty()) nsc = s.summary->nsc;
+        if (s.summary && !s.summary->absent) nsc = s.summary->nsc;
         for (int k = 0; k < n; ++k) {
             const auto kk = static_cast<std::size_t>(k);
             const std::optional<ComponentRow> t1 = at(s.table1, kk);
             const std::optional<SummaryComponent> sc =
                 s.summary ? at(s.summary->rows, kk) : std::optional<SummaryComponent>();
             const std::optional<SternVolmerRow> t3 = at(s.table3, kk);
-            csv.add(file).add(programName(run.program)).add(stageLabel(s)).add(n).add(k + 1);
+            csv.add(file).add(programText(run.program)).add(stageLabel(s)).add(n).add(k + 1);
             // Table 1 gives the position; the summary repeats L and DL.
             csv.add(t1 ? std::optional<double>(t1->lNm) : sc ? std::optional<double>(sc->lNm) : std::nullopt);
             csv.add(t1 ? std::optional<double>(t1->dlNm) : sc ? std::optional<double>(sc->lError) : std::nullopt);
@@ -88,7 +89,7 @@ std::string componentsCsv(const RunReports& run, const std::string& file) {
             if (sc) {
                 sPercent = sc->sPercent;
                 sSd = sc->sSd;
-                className = sc->className;
+                className = std::string(spectralClassName(sc->spectralClass));
             } else if (!s.table2.empty() && kk < s.table2[0].components.size()) {
                 sPercent = s.table2[0].components[kk].si;
                 sSd = s.table2[0].components[kk].sd;
@@ -112,7 +113,7 @@ std::string contributionsCsv(const RunReports& run, const std::string& file) {
     for (const Stage& s : run.stages) {
         for (const SpectrumContributions& g : s.table2) {
             for (const Contribution& c : g.components) {
-                csv.add(file).add(programName(run.program)).add(stageLabel(s)).add(g.spectrum).add(c.component);
+                csv.add(file).add(programText(run.program)).add(stageLabel(s)).add(g.spectrum).add(c.component);
                 csv.add(g.cq).add(c.si).add(c.sd).add(c.ai).add(g.atotal);
                 csv.end();
             }
@@ -171,7 +172,7 @@ bool sameShape(const CurveSet& a, const CurveSet& b) {
     return !a.values.empty();
 }
 
-bool inWindow(double nm) { return nm >= 320 - 1e-9 && nm <= 380 + 1e-9; }
+bool inWindow(double nm) { return nm >= kWindowFirstNm - 1e-9 && nm <= kWindowLastNm + 1e-9; }
 
 }  // namespace
 

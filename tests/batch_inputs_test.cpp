@@ -16,7 +16,7 @@ namespace {
 using qf::testing::ScratchDir;
 using qf::testing::writeFile;
 
-std::optional<Analysis> detectText(const std::string& text, std::string& why) {
+std::optional<Program> detectText(const std::string& text, std::string& why) {
     ScratchDir dir;
     writeFile(dir.path() / "f.dat", text);
     return detectProgram(dir.file("f.dat"), why);
@@ -24,10 +24,10 @@ std::optional<Analysis> detectText(const std::string& text, std::string& why) {
 
 TEST(BatchInputs, ProgramFromLineTwo) {
     std::string why;
-    EXPECT_EQ(detectText("t\n1 10 300 399 1\n0 .1\n", why), Analysis::Quenfit);
-    EXPECT_EQ(detectText("t\r\n1,3,300,399,1 0 .1 .2\r\n1\r\n", why), Analysis::Quenfit);
-    EXPECT_EQ(detectText("t\n300 420 1\n5\n", why), Analysis::Monofit);
-    EXPECT_EQ(detectText("t\r\n\t300 ,420, 1\r\n5\r\n", why), Analysis::Monofit);
+    EXPECT_EQ(detectText("t\n1 10 300 399 1\n0 .1\n", why), Program::Quenfit);
+    EXPECT_EQ(detectText("t\r\n1,3,300,399,1 0 .1 .2\r\n1\r\n", why), Program::Quenfit);
+    EXPECT_EQ(detectText("t\n300 420 1\n5\n", why), Program::Monofit);
+    EXPECT_EQ(detectText("t\r\n\t300 ,420, 1\r\n5\r\n", why), Program::Monofit);
     EXPECT_EQ(detectText("t\n300 420\n", why), std::nullopt);
     EXPECT_NE(why.find("2 numbers"), std::string::npos) << why;
     EXPECT_EQ(detectText("t\n300 420 x\n", why), std::nullopt);
@@ -140,25 +140,25 @@ TEST(BatchTables, CompleteRunOnlyOfTheSameFileVersionAndProgramAndNewer) {
     writeFile(data, "t\n300 420 1\n");
     const auto past = std::filesystem::last_write_time(data) - std::chrono::seconds(60);
     std::filesystem::last_write_time(data, past);
-    for (const std::string& name : reportNames(Analysis::Monofit)) writeFile(d / name, "r");
+    for (const std::string& name : reportNames(Program::Monofit)) writeFile(d / name, "r");
     RunRecord r{data, "s", "monofit", RunStatus::Ok, "0", "", "", 0.1};
     writeMarker(d, r, "1.0");
-    EXPECT_TRUE(holdsCompleteRun(d, Analysis::Monofit, data, "1.0"));
-    EXPECT_FALSE(holdsCompleteRun(d, Analysis::Monofit, data, "1.1"));
-    EXPECT_FALSE(holdsCompleteRun(d, Analysis::Quenfit, data, "1.0"));
-    EXPECT_TRUE(holdsCompleteRun(d, Analysis::Monofit, (d / "." / "s.dat").string(), "1.0"));
+    EXPECT_TRUE(holdsCompleteRun(d, Program::Monofit, data, "1.0"));
+    EXPECT_FALSE(holdsCompleteRun(d, Program::Monofit, data, "1.1"));
+    EXPECT_FALSE(holdsCompleteRun(d, Program::Quenfit, data, "1.0"));
+    EXPECT_TRUE(holdsCompleteRun(d, Program::Monofit, (d / "." / "s.dat").string(), "1.0"));
     writeFile(d / "other.dat", "t\n300 420 1\n");
     std::filesystem::last_write_time(d / "other.dat", past);
-    EXPECT_FALSE(holdsCompleteRun(d, Analysis::Monofit, (d / "other.dat").string(), "1.0"));
+    EXPECT_FALSE(holdsCompleteRun(d, Program::Monofit, (d / "other.dat").string(), "1.0"));
     std::filesystem::last_write_time(data, past + std::chrono::seconds(120));
-    EXPECT_FALSE(holdsCompleteRun(d, Analysis::Monofit, data, "1.0"));
+    EXPECT_FALSE(holdsCompleteRun(d, Program::Monofit, data, "1.0"));
     std::filesystem::last_write_time(data, past);
     std::filesystem::remove(d / "GraphM.txt");
-    EXPECT_FALSE(holdsCompleteRun(d, Analysis::Monofit, data, "1.0"));
+    EXPECT_FALSE(holdsCompleteRun(d, Program::Monofit, data, "1.0"));
     writeFile(d / "GraphM.txt", "r");
     r.status = RunStatus::Failed;
     writeMarker(d, r, "1.0");
-    EXPECT_FALSE(holdsCompleteRun(d, Analysis::Monofit, data, "1.0"));
+    EXPECT_FALSE(holdsCompleteRun(d, Program::Monofit, data, "1.0"));
 }
 
 }  // namespace

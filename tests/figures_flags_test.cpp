@@ -55,7 +55,7 @@ TEST(PageFlags, PoorFitWhenAResidualPassesFivePerCent) {
     EXPECT_NE(page.find("<p class=\"warning\">Poor fit: residuals exceed 5 % of the maximum (largest "),
               std::string::npos);
     for (std::size_t s = 0; s < run.stages.size(); ++s) {
-        EXPECT_EQ(stageFlags(run.stages[s]).empty(), s != 1) << run.stages[s].name;
+        EXPECT_EQ(stageFlags(run.stages[s]).empty(), s != 1) << results::stageLabel(run.stages[s]);
     }
 }
 

@@ -146,38 +146,38 @@ results::Stage stageWith(const std::vector<std::pair<double, double>>& ksv) {
     return stage;
 }
 
-results::SummaryComponent component(int k, double l, double s, double sd, const std::string& cls) {
+results::SummaryComponent component(int k, double l, double s, double sd, SpectralClass cls) {
     results::SummaryComponent row;
     row.component = k;
     row.lNm = l;
     row.sPercent = s;
     row.sSd = sd;
-    row.className = cls;
+    row.spectralClass = cls;
     return row;
 }
 
 TEST(ReportPage, FlagsTheValuesNotToTrustAndNothingElse) {
     const results::Stage apart = stageWith({{3.0, 0.1}, {15.0, 0.2}});
-    EXPECT_TRUE(summaryFlags(apart, component(1, 330, 50, 2, "I")).empty());
+    EXPECT_TRUE(summaryFlags(apart, component(1, 330, 50, 2, SpectralClass::I)).empty());
     // s.d. equal to the value is not yet beyond it.
-    EXPECT_TRUE(summaryFlags(apart, component(1, 330, 20, 20, "I")).empty());
-    EXPECT_EQ(summaryFlags(apart, component(1, 330, 28, 63, "S or I")),
+    EXPECT_TRUE(summaryFlags(apart, component(1, 330, 20, 20, SpectralClass::I)).empty());
+    EXPECT_EQ(summaryFlags(apart, component(1, 330, 28, 63, SpectralClass::SorI)),
               std::vector<std::string>{"s.d. exceeds the contribution"});
     // The window is 320-380 nm, its ends included.
-    EXPECT_TRUE(summaryFlags(apart, component(1, 320, 50, 2, "A or S")).empty());
-    EXPECT_EQ(summaryFlags(apart, component(1, 319.9, 50, 2, "A or S")).size(), 1u);
-    const auto wrong = summaryFlags(apart, component(2, 381.2, 50, 2, "Wrong comp."));
+    EXPECT_TRUE(summaryFlags(apart, component(1, 320, 50, 2, SpectralClass::AorS)).empty());
+    EXPECT_EQ(summaryFlags(apart, component(1, 319.9, 50, 2, SpectralClass::AorS)).size(), 1u);
+    const auto wrong = summaryFlags(apart, component(2, 381.2, 50, 2, SpectralClass::WrongComponent));
     EXPECT_EQ(wrong, (std::vector<std::string>{"outside the fitted window 320-380 nm", "wrong component"}));
     // Stern-Volmer constants whose s.d. ranges touch cannot tell the
     // components apart; both are flagged.
     const results::Stage close = stageWith({{3.0, 0.1}, {3.25, 0.15}, {15.0, 0.2}});
-    EXPECT_EQ(summaryFlags(close, component(1, 330, 50, 2, "I")),
+    EXPECT_EQ(summaryFlags(close, component(1, 330, 50, 2, SpectralClass::I)),
               std::vector<std::string>{"Ksv agrees with comp. 2 within s.d."});
-    EXPECT_EQ(summaryFlags(close, component(2, 340, 50, 2, "II")),
+    EXPECT_EQ(summaryFlags(close, component(2, 340, 50, 2, SpectralClass::II)),
               std::vector<std::string>{"Ksv agrees with comp. 1 within s.d."});
-    EXPECT_TRUE(summaryFlags(close, component(3, 350, 50, 2, "III")).empty());
+    EXPECT_TRUE(summaryFlags(close, component(3, 350, 50, 2, SpectralClass::III)).empty());
     // monofit has no Table 3: no Stern-Volmer flag.
-    EXPECT_TRUE(summaryFlags(results::Stage{}, component(1, 330, 50, 2, "I")).empty());
+    EXPECT_TRUE(summaryFlags(results::Stage{}, component(1, 330, 50, 2, SpectralClass::I)).empty());
 }
 
 TEST(ReportPage, FlaggedCellsStandOutInTheSummaryTable) {
@@ -191,8 +191,7 @@ TEST(ReportPage, FlaggedCellsStandOutInTheSummaryTable) {
 TEST(ReportPage, AbsentStagesSaySo) {
     results::RunReports run = goldenRun("series");
     run.stages.resize(2);  // TARNO and VELA-I only, as a run that failed in VELA-II
-    run.stages[1].absence = "MONOCOMPONENT SOLUTION IS ABSENT!";
-    run.stages[1].reported = false;
+    run.stages[1].outcome = results::Outcome::Absent;
     run.complete = false;
     run.result.where = "Table 2 of VELA-I";
     const std::string page = reportPageHtml(run);

@@ -66,7 +66,7 @@ ScaleCheck checkStages(const results::RunReports& run, const std::string& name) 
         for (const RunFigure& f : figures) {
             if (f.kind == "decomposition") d = &f;
         }
-        EXPECT_NE(d, nullptr) << name << " " << stage.name;
+        EXPECT_NE(d, nullptr) << name << " " << results::stageLabel(stage);
         if (d == nullptr) continue;
         const std::size_t spectra = stage.residuals.values.size();
         // The fitted lines pass at most 0.0005 times the scale from the true
@@ -80,7 +80,7 @@ ScaleCheck checkStages(const results::RunReports& run, const std::string& name) 
         for (std::size_t s = 0; s < spectra; ++s) {
             const Series* measured = seriesLabelled(d->plot, "measured", s);
             const Series* fitted = seriesLabelled(d->plot, "fitted sum", s);
-            EXPECT_TRUE(measured && fitted) << name << " " << stage.name;
+            EXPECT_TRUE(measured && fitted) << name << " " << results::stageLabel(stage);
             if (!measured || !fitted) continue;
             const auto& res = stage.residuals.values[s];
             for (std::size_t j = 0; j < res.size(); ++j) {
@@ -94,7 +94,7 @@ ScaleCheck checkStages(const results::RunReports& run, const std::string& name) 
                 };
                 const double diff = (at(fitted) - at(measured)) * 100.0 - res[j];
                 EXPECT_LE(std::fabs(diff), tolerance)
-                    << name << " " << stage.name << " spectrum " << s + 1 << " at " << nm << " nm";
+                    << name << " " << results::stageLabel(stage) << " spectrum " << s + 1 << " at " << nm << " nm";
                 check.worst = std::max(check.worst, std::fabs(diff));
                 ++check.points;
             }

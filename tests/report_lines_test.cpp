@@ -66,7 +66,7 @@ TEST(ReportLines, WriterAndBufferLayTheSameLines) {
               }),
               "Quencher Chemical Activities, M: 0         .05          -.1           \r\n");
     both([](ReportSink& o) {
-        writeSummaryStageCells(o, {"VELA -", 3, 1.25, 4});
+        writeSummaryStageCells(o, {SummaryMethod::ComponentFit, Program::Monofit, 3, 1.25, 4});
         writeSummaryComponentCells(o, {1, 331.2, 0.4, 55.9, 0.2, "S or I"});
     });
     for (int i = 0; i < kFixedLineCount; ++i) both([i](ReportSink& o) { writeFixedLine(o, static_cast<FixedLine>(i)); });
@@ -149,8 +149,8 @@ TEST(ReportLines, ARowWrittenWithOtherValuesReadsBackWithThem) {
     replaceLine(t.result, at3, rendered([&](ReportSink& o) { writeTable3Row(o, sv); }));
     const SummaryBlock& b = *before.stages[2].summary;
     const SummaryComponent& s = b.rows[0];
-    SummaryStageCells cells{b.label, b.components, b.discriminant, b.nsc};
-    SummaryComponentCells first{s.component, s.lNm, s.lError, s.sPercent, s.sSd, s.className};
+    SummaryStageCells cells = stageCells(b, *before.program);
+    SummaryComponentCells first = componentCells(s);
     const auto blockLine = [&] {
         return rendered([&](ReportSink& o) {
             writeSummaryStageCells(o, cells);
@@ -228,11 +228,8 @@ TEST(ReportLines, AWrappedRowOfEveryKindReadsBackWhole) {
     }
     {
         const SummaryBlock& b = *series.stages[3].summary;
-        const auto cellsOf = [](const SummaryComponent& s) {
-            return SummaryComponentCells{s.component, s.lNm, s.lError, s.sPercent, s.sSd, s.className};
-        };
-        SummaryStageCells stage{b.label, b.components, b.discriminant, b.nsc};
-        const SummaryComponentCells first = cellsOf(b.rows[0]);
+        SummaryStageCells stage = stageCells(b, Program::Quenfit);
+        const SummaryComponentCells first = componentCells(b.rows[0]);
         const auto blockLine = [&] {
             return rendered([&](ReportSink& o) {
                 writeSummaryStageCells(o, stage);
@@ -244,7 +241,7 @@ TEST(ReportLines, AWrappedRowOfEveryKindReadsBackWhole) {
         cases.push_back({"a summary block's first line", "series", &ReportTexts::summary, before, blockLine(),
                          [](const RunReports& r) { return r.stages[3].summary->discriminant; },
                          stage.discriminant});
-        SummaryComponentCells second = cellsOf(b.rows[1]);
+        SummaryComponentCells second = componentCells(b.rows[1]);
         const std::string beforeSecond = rendered([&](ReportSink& o) { writeSummaryComponentCells(o, second); });
         second.contribution = 44.1000000000001;
         cases.push_back({"a summary component line", "series", &ReportTexts::summary, beforeSecond,

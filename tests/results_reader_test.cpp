@@ -82,7 +82,7 @@ TEST(ResultsReader, SeriesRunHoldsEveryStageOfTheReports) {
     EXPECT_EQ(tarno.firstSpectrumComponents.values.size(), 2u);
 
     const Stage& vela3 = run.stages[3];
-    EXPECT_EQ(vela3.name, "VELA-III");
+    EXPECT_EQ(vela3.kind, StageKind::Vela3);
     EXPECT_EQ(vela3.components, 3);
     ASSERT_EQ(vela3.table2.size(), 10u);
     EXPECT_DOUBLE_EQ(*vela3.table2[1].cq, 0.05);
@@ -91,8 +91,8 @@ TEST(ResultsReader, SeriesRunHoldsEveryStageOfTheReports) {
     EXPECT_EQ(vela3.theoretical.values[0].size(), 96u);
     EXPECT_EQ(vela3.residuals.values.size(), 10u);
     ASSERT_TRUE(vela3.summary);
-    EXPECT_EQ(vela3.summary->label, "VELA-");
-    EXPECT_EQ(vela3.summary->rows[2].className, "II or III");
+    EXPECT_EQ(vela3.summary->method, SummaryMethod::ComponentFit);
+    EXPECT_EQ(vela3.summary->rows[2].spectralClass, SpectralClass::IIorIII);
     EXPECT_DOUBLE_EQ(*vela3.discriminant, 0.123);
     EXPECT_DOUBLE_EQ(*vela3.graphDiscriminant, 0.123);
 }
@@ -102,12 +102,12 @@ TEST(ResultsReader, SingleSpectrumRunHoldsEveryStageOfTheReports) {
     EXPECT_TRUE(run.complete);
     EXPECT_EQ(run.program, Program::Monofit);
     ASSERT_EQ(run.stages.size(), 3u);
-    EXPECT_EQ(run.stages[2].name, "VELA-MONO-III");
+    EXPECT_EQ(run.stages[2].kind, StageKind::VelaMono3);
     EXPECT_FALSE(run.stages[0].table2[0].cq);
     EXPECT_DOUBLE_EQ(run.stages[2].table2[0].atotal, 544030);
     EXPECT_TRUE(run.stages[2].table3.empty());
     EXPECT_FALSE(run.stages[2].sternVolmer.present);
-    EXPECT_EQ(run.stages[2].summary->label, "VELA -");
+    EXPECT_EQ(run.stages[2].summary->method, SummaryMethod::ComponentFit);
     EXPECT_EQ(run.firstPass.asRead.values[0].size(), 121u);  // 300-420 nm
 }
 
@@ -259,11 +259,12 @@ TEST(ResultsReader, StageAfterAnAbsentOneHasNoHeadingOfItsOwn) {
     const RunReports run = readReports(t);
     EXPECT_TRUE(run.complete) << run.result.where << " / " << run.graph.where;
     ASSERT_EQ(run.stages.size(), 4u);
-    EXPECT_EQ(run.stages[1].absence, "MONOCOMPONENT SOLUTION IS ABSENT!");
-    EXPECT_EQ(run.stages[1].summary->absence, "MONOCOMPONENT SOLUTION IS ABSENT!");
+    EXPECT_EQ(run.stages[1].outcome, Outcome::Absent);
+    EXPECT_TRUE(run.stages[1].summary->absent);
+    EXPECT_EQ(run.stages[1].summary->components, 1);
     EXPECT_TRUE(run.stages[1].theoretical.values.empty());
     const Stage& vela2 = run.stages[2];
-    EXPECT_EQ(vela2.name, "VELA-II");
+    EXPECT_EQ(vela2.kind, StageKind::Vela2);
     EXPECT_EQ(vela2.components, 2);
     EXPECT_EQ(vela2.firstSpectrumComponents.values.size(), 2u);
     EXPECT_DOUBLE_EQ(*vela2.graphDiscriminant, 0.08);

@@ -151,7 +151,7 @@ TEST(ResultsTables, AnAbsentPhasePlaneStageGivesNoComponentRows) {
     ASSERT_EQ(std::system(cmd.c_str()), 0);
     const RunReports run = readReportFiles({dir.file("r.txt"), dir.file("g.txt"), dir.file("s.txt")});
     ASSERT_FALSE(run.stages.empty());
-    ASSERT_EQ(run.stages[0].absence, "TWO-COMPONENT SOLUTION IS ABSENT!");
+    ASSERT_EQ(run.stages[0].outcome, Outcome::Absent);
     const auto rows = csvRows(componentsCsv(run, "tiny"));
     ASSERT_EQ(rows.size(), 2u);  // VELA-I, one component; VELA-II and VELA-III are absent too
     for (std::size_t r = 1; r < rows.size(); ++r) EXPECT_NE(rows[r][2], "TARNO") << r;

@@ -52,13 +52,13 @@ ParameterLine readParameterLine(DataReader& reader, bool series, const DataLimit
              " is outside 1 to " + std::to_string(limits.spectra));
     }
     if (!(g.step > 0.0)) fail(where + ": the wavelength step must be greater than 0");
-    if (!(g.first <= 320.0)) fail(where + ": the first wavelength must be at most 320 nm");
-    if (!(g.last >= 380.0)) fail(where + ": the last wavelength must be at least 380 nm");
+    if (!(g.first <= kWindowFirstNm)) fail(where + ": the first wavelength must be at most 320 nm");
+    if (!(g.last >= kWindowLastNm)) fail(where + ": the last wavelength must be at least 380 nm");
     // Derived counts.
     const std::string stepRule = "must be a whole multiple of the wavelength step";
-    g.before = wholeSteps(320.0 - g.first, g.step, "320 - first wavelength " + stepRule, where);
-    g.after = wholeSteps(g.last - 380.0, g.step, "last wavelength - 380 " + stepRule, where);
-    const int windowSteps = wholeSteps(60.0, g.step, "60 nm " + stepRule, where);
+    g.before = wholeSteps(kWindowFirstNm - g.first, g.step, "320 - first wavelength " + stepRule, where);
+    g.after = wholeSteps(g.last - kWindowLastNm, g.step, "last wavelength - 380 " + stepRule, where);
+    const int windowSteps = wholeSteps(kWindowLastNm - kWindowFirstNm, g.step, "60 nm " + stepRule, where);
     g.windowPoints = windowSteps + 1;
     g.points = g.before + windowSteps + g.after + 1;
     if (g.points > limits.gridPoints) {

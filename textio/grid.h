@@ -3,6 +3,11 @@
 
 namespace qf {
 
+// The window every stage works on and the fits are made in: the spectra
+// are normalized, smoothed and decomposed from 320 to 380 nm.
+inline constexpr double kWindowFirstNm = 320.0;
+inline constexpr double kWindowLastNm = 380.0;
+
 struct Grid {
     double first = 0.0;  // nm
     double last = 0.0;   // nm

@@ -2,8 +2,22 @@
 // The two analysers built from the same libraries: quenfit decomposes a
 // quenching series, monofit a single spectrum.
 
+#include <optional>
+#include <string_view>
+
 namespace qf {
 
 enum class Program { Quenfit, Monofit };
+
+// The program's name as its command, its messages and the tables give it.
+constexpr const char* programName(Program program) { return program == Program::Quenfit ? "quenfit" : "monofit"; }
+
+// The program of that name ("quenfit", "monofit"), or nothing.
+constexpr std::optional<Program> programNamed(std::string_view name) {
+    for (Program p : {Program::Quenfit, Program::Monofit}) {
+        if (name == programName(p)) return p;
+    }
+    return std::nullopt;
+}
 
 }  // namespace qf

@@ -232,9 +232,14 @@ void writeTable3Row(ReportSink& out, const Table3Row& row) {
 
 // ---------------------------------------------------------------- summary report
 
+std::string_view summaryLabel(SummaryMethod method, Program program) {
+    if (method == SummaryMethod::PhasePlane) return "TARNO";
+    return program == Program::Quenfit ? "VELA-" : "VELA -";
+}
+
 void writeSummaryStageCells(ReportSink& out, const SummaryStageCells& cells) {
-    out.printText(cells.label, Sep::Join);
-    if (cells.components > 0) out.printNumber(cells.components, Sep::Join);
+    out.printText(summaryLabel(cells.method, cells.program), Sep::Join);
+    if (cells.method == SummaryMethod::ComponentFit) out.printNumber(cells.components, Sep::Join);
     out.tab(12);
     out.printNumber(cells.discriminant, Sep::Join);
     out.tab(21);

@@ -14,6 +14,7 @@
 #include <span>
 #include <string_view>
 
+#include "textio/program.h"
 #include "textio/report_writer.h"
 
 namespace qf {
@@ -182,14 +183,23 @@ void writeTable3Row(ReportSink& out, const Table3Row& row);
 
 // ---------------------------------------------------------------- summary report
 
-// The start of a block's first line: "TARNO", or "VELA-" (quenfit) /
-// "VELA -" (monofit) with the component count, then DISCR. and Nsc. The line
-// goes on with the block's first component.
+// What a summary block stands for: the phase-plane stage or a component fit.
+enum class SummaryMethod { PhasePlane, ComponentFit };
+
+// The label a block's first line begins with: "TARNO" for the phase-plane
+// stage; for a component fit "VELA-" in quenfit's summary, "VELA -" in
+// monofit's.
+std::string_view summaryLabel(SummaryMethod method, Program program);
+
+// The start of a block's first line: the label, the component count of a
+// component fit, then DISCR. and Nsc. The line goes on with the block's
+// first component.
 struct SummaryStageCells {
-    std::string_view label;  // "TARNO", "VELA-", "VELA -"
-    int components;          // printed after the label when > 0
+    SummaryMethod method;
+    Program program;  // whose spelling of the label
+    int components;   // printed after a component fit's label
     double discriminant;
-    int nsc;                 // smoothing cycles - 1
+    int nsc;          // smoothing cycles - 1
 };
 void writeSummaryStageCells(ReportSink& out, const SummaryStageCells& cells);
 

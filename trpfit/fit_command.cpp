@@ -36,7 +36,7 @@ int fitCommand(const FitCommandOptions& options, std::ostream& out, std::ostream
     }
     const fit::GlobalFit& result = *outcome.fit;
     for (const std::string& w : result.warnings) {
-        err << fit::programName(result.program) << ": warning: " << w << "\n";
+        err << programName(result.program) << ": warning: " << w << "\n";
     }
     fs::create_directories(dir, ec);
     if (ec) {

@@ -83,7 +83,7 @@ int runReport(const ReportArgs& a, std::ostream& out, std::ostream& err) {
         }
         const auto program = batch::programOf(made.run);
         for (const std::string& w : fit.warnings) {
-            fitWarnings.push_back(std::string(program ? fit::programName(*program) : "trpfit") + ": warning: " + w);
+            fitWarnings.push_back(std::string(program ? programName(*program) : "trpfit") + ": warning: " + w);
         }
         made = figures::reportPageOfRun(made.run, in.fileLabel, true, fit.additions);
     }

@@ -70,8 +70,7 @@ void run(const RunArgs& a, CommandContext& context) {
     o.resume = a.resume;
     o.recursive = a.recursive;
     o.force = a.force;
-    if (a.program == "quenfit") o.program = batch::Analysis::Quenfit;
-    if (a.program == "monofit") o.program = batch::Analysis::Monofit;
+    o.program = programNamed(a.program);
     o.timeoutSeconds = a.timeout;
     o.progress = !a.quiet && ::isatty(STDERR_FILENO) == 1;
     if (!a.shard.empty()) parseShard(a.shard, o.shardIndex, o.shardCount);

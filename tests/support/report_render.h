@@ -23,7 +23,7 @@ public:
         for (const std::vector<double>& row : set.values) writeValueRow(b_, row);
     }
     void rule(char c, int n) { writeRule(b_, c, n); }
-    void heading(const std::string& name) { writeStageHeadingLine(b_, name); }
+    void heading(StageKind kind) { writeStageHeadingLine(b_, stageName(kind)); }
     ReportSink& sink() { return b_; }
     std::string text() const { return b_.text(); }
 
@@ -68,10 +68,10 @@ inline void graphStage(Out& g, const Stage& s, std::size_t index, const RunRepor
     const double step = run.firstPass.stepNm;
     const bool mono = isMono(s);
     const bool tarno = s.kind == StageKind::Tarno;
-    if (!headingDone) g.heading(s.name);
+    if (!headingDone) g.heading(s.kind);
     // An absent phase-plane stage writes the heading of VELA-I under its own.
-    if (tarno && !s.absence.empty() && index + 1 < run.stages.size()) g.heading(run.stages[index + 1].name);
-    if (!s.reported) return;
+    if (tarno && s.outcome == Outcome::Absent && index + 1 < run.stages.size()) g.heading(run.stages[index + 1].kind);
+    if (s.outcome != Outcome::Reported) return;
     const StepTitle smoothed = tarno                                  ? StepTitle::SmoothedTarno
                                : mono || s.kind == StageKind::Vela1 ? StepTitle::SmoothedFirst
                                                                       : StepTitle::SmoothedLater;
@@ -96,7 +96,7 @@ inline void graphStage(Out& g, const Stage& s, std::size_t index, const RunRepor
     g.line();
     g.rule('-', mono ? 79 : 77);
     // quenfit: the reporting pass writes the next stage's heading.
-    if (!mono && index + 1 < run.stages.size() && s.kind != StageKind::Vela3) g.heading(run.stages[index + 1].name);
+    if (!mono && index + 1 < run.stages.size() && s.kind != StageKind::Vela3) g.heading(run.stages[index + 1].kind);
 }
 
 // ---------------------------------------------------------------- results report
@@ -157,20 +157,20 @@ inline void resultStage(Out& r, const Stage& s, std::size_t index, const RunRepo
     const bool tarno = s.kind == StageKind::Tarno;
     if (!headingDone) {
         if (tarno) r.line();
-        r.heading(s.name);
+        r.heading(s.kind);
     }
-    if (!s.absence.empty()) {
-        r.line(s.absence);
+    if (s.outcome == Outcome::Absent) {
+        r.fixed(absenceLine(searchedComponents(s)));
         // monofit's last three-component search writes the message alone.
         if (!(mono && !s.summary)) r.rule('-', 77);
         // An absent phase-plane stage writes the heading of VELA-I itself.
         if (tarno && index + 1 < run.stages.size()) {
             r.line();
-            r.heading(run.stages[index + 1].name);
+            r.heading(run.stages[index + 1].kind);
         }
         return;
     }
-    if (!s.reported) return;
+    if (s.outcome != Outcome::Reported) return;
     table1(r, s, tarno);
     table2(r, s, tarno, mono);
     if (!mono) table3(r, s, tarno);
@@ -189,29 +189,25 @@ inline void resultStage(Out& r, const Stage& s, std::size_t index, const RunRepo
     }
     if (!mono && index + 1 < run.stages.size() && s.kind != StageKind::Vela3) {
         if (tarno) r.line();
-        r.heading(run.stages[index + 1].name);
+        r.heading(run.stages[index + 1].kind);
     }
 }
 
 // ---------------------------------------------------------------- summary report
 
-inline SummaryComponentCells cells(const SummaryComponent& c) {
-    return {c.component, c.lNm, c.lError, c.sPercent, c.sSd, c.className};
-}
-
-inline void summaryBlock(Out& out, const SummaryBlock& b) {
-    if (!b.absence.empty() && b.label == "TARNO") {
+inline void summaryBlock(Out& out, const SummaryBlock& b, Program program) {
+    if (b.absent && b.method == SummaryMethod::PhasePlane) {
         out.fixed(FixedLine::SummaryTarnoAbsent);
         out.rule('-', 79);
         return;
     }
-    if (!b.absence.empty()) {
-        out.line(b.absence);
+    if (b.absent) {
+        out.fixed(absenceLine(b.components));
         out.rule('-', b.components == 2 ? 75 : 79);
         return;
     }
-    writeSummaryStageCells(out.sink(), {b.label, b.label == "TARNO" ? 0 : b.components, b.discriminant, b.nsc});
-    for (const SummaryComponent& c : b.rows) writeSummaryComponentCells(out.sink(), cells(c));
+    writeSummaryStageCells(out.sink(), stageCells(b, program));
+    for (const SummaryComponent& c : b.rows) writeSummaryComponentCells(out.sink(), componentCells(c));
     out.rule('-', 79);
 }
 
@@ -239,8 +235,9 @@ inline ReportTexts writeReportTexts(const RunReports& run) {
         // a stage after one without a solution has none.
         const bool headingDone =
             !mono && i > 0 &&
-            (run.stages[i - 1].reported || (!run.stages[i - 1].absence.empty() && s.kind != StageKind::Tarno));
-        const bool headingless = !mono && i > 0 && !run.stages[i - 1].absence.empty();
+            (run.stages[i - 1].outcome == Outcome::Reported ||
+             (run.stages[i - 1].outcome == Outcome::Absent && s.kind != StageKind::Tarno));
+        const bool headingless = !mono && i > 0 && run.stages[i - 1].outcome == Outcome::Absent;
         graphStage(graph, s, i, run, headingDone || headingless);
         resultStage(result, s, i, run, headingDone || headingless);
     }
@@ -256,7 +253,7 @@ inline ReportTexts writeReportTexts(const RunReports& run) {
             summary.rule('-', 79);
             headingWritten = true;
         }
-        summaryBlock(summary, *s.summary);
+        summaryBlock(summary, *s.summary, run.program.value_or(Program::Quenfit));
     }
     if (run.legend) {
         for (FixedLine l : {FixedLine::Legend1, FixedLine::Legend2, FixedLine::Legend3, FixedLine::Legend4,
