@@ -47,8 +47,10 @@ struct RunFit {
 RunFit fitRun(const std::string& dataPath, const results::RunReports& run, const std::string& fileLabel);
 
 // The index's word on a run from its models.csv: "2", "undecided 1/2", or
-// "" when the text is not such a table or names no verdict.
-std::string verdictOfModelsCsv(const std::string& text);
+// "" when the table names no verdict. A text that is not such a table (no
+// column n_components or verdict, a row too short) is a FileFailure naming
+// `path`.
+std::string verdictOfModelsCsv(const std::string& text, const std::string& path);
 
 // The page's figures carry their size and plot area as data attributes
 // (the browser check finds and measures them by these): the first bare

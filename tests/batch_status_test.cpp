@@ -15,6 +15,7 @@
 #include "batch/run_table.h"
 #include "figures/report_texts.h"
 #include "results/tables.h"
+#include "textio/csv_text.h"
 #include "support/test_support.h"
 
 namespace qf::batch {
@@ -36,19 +37,15 @@ int shell(const fs::path& dir, const std::string& args, std::string* out = nullp
 }
 
 std::map<std::string, RunRecord> runsTable(const fs::path& outDir) {
-    std::string error;
-    const auto records = readRunsCsv(readFile(outDir / "runs.csv"), error);
-    EXPECT_TRUE(records) << error;
     std::map<std::string, RunRecord> byFile;
-    for (const RunRecord& r : records.value_or(std::vector<RunRecord>{})) byFile[r.file] = r;
+    for (const RunRecord& r : readRunsCsv(readFile(outDir / "runs.csv"), "runs.csv")) byFile[r.file] = r;
     return byFile;
 }
 
 std::set<std::string> firstColumn(const fs::path& csv) {
-    std::string error;
-    const auto rows = parseCsv(readFile(csv), error);
+    const text::CsvTable rows = text::CsvTable::parse(readFile(csv), csv.string());
     std::set<std::string> files;
-    for (std::size_t i = 1; rows && i < rows->size(); ++i) files.insert((*rows)[i].front());
+    for (std::size_t i = 0; i < rows.size(); ++i) files.insert(rows.fields(i).front());
     return files;
 }
 

@@ -1,0 +1,17 @@
+#pragma once
+// The three reports of one run as a user names them to `trpfit report`.
+
+#include <string>
+#include <vector>
+
+#include "results/report_reader.h"
+
+namespace qf::results {
+
+// The three reports named by `inputs`: either the three files in the order
+// RESULT GRAPH SUMMARY, or one folder holding them under the default names
+// of quenfit (Result.txt, Graph.txt, Summary.txt) or of monofit
+// (ResultM.txt, GraphM.txt, SummaryM.txt). Throws ReportError.
+ReportPaths resolveReportPaths(const std::vector<std::string>& inputs);
+
+}  // namespace qf::results
