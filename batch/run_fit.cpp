@@ -120,7 +120,7 @@ RunFit fitRun(const std::string& dataPath, const results::RunReports& run, const
     const fit::FitOutcome outcome = fit::fitDataFile(dataPath, programOf(run), legacy.options);
     RunFit out;
     if (!outcome.fit) {
-        out.failure = programsRefusal(dataPath, programOf(run), outcome.failure);
+        out.refusal = programsRefusal(dataPath, programOf(run), outcome.failure);
         return out;
     }
     const fit::GlobalFit& g = *outcome.fit;

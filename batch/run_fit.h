@@ -31,8 +31,8 @@ std::optional<Program> programOf(const results::RunReports& run);
 
 struct RunFit {
     // The message the analyser prints for a data file it refuses (or one
-    // that cannot be opened); empty when the fit ran.
-    std::string failure;
+    // that cannot be opened); none when the fit ran.
+    std::optional<std::string> refusal;
     // Warnings the analyser would print for the file, and that do not stop it.
     std::vector<std::string> warnings;
     // The "Global fit" section, its figure (figures/global-fit.svg) and the

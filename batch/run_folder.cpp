@@ -58,10 +58,10 @@ RunPage writeRunPage(const fs::path& folder, Analysis a, const std::string& inpu
     figures::PageAdditions additions;
     if (globalFit) {
         RunFit fit = fitRun(input, run, input);
-        if (fit.failure.empty()) {
-            additions = std::move(fit.additions);
+        if (fit.refusal) {
+            page.fitRefusal = fit.refusal;
         } else {
-            page.fitRefusal = fit.failure;
+            additions = std::move(fit.additions);
         }
     }
     const figures::ReportPageTexts texts = figures::reportPageOfRun(run, input, true, additions);

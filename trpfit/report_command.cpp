@@ -52,8 +52,8 @@ int runReport(const ReportCommandOptions& a, std::ostream& out, std::ostream& er
         // The data file is read by the program that wrote the reports; one it
         // refuses gives that program's message and nothing is written.
         const batch::RunFit fit = batch::fitRun(a.dataFile, made.run, a.dataFile);
-        if (!fit.failure.empty()) {
-            err << fit.failure << "\n";
+        if (fit.refusal) {
+            err << *fit.refusal << "\n";
             return 1;
         }
         const auto program = batch::programOf(made.run);
