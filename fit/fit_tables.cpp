@@ -20,14 +20,12 @@ std::string num(double v, const char* format) {
     return s;
 }
 
-using Rows = text::CsvWriter;
-
 }  // namespace
 
 std::string fitCsv(const GlobalFit& fit, const std::string& file) {
-    Rows rows{"file", "program", "n_components", "component", "position_nm", "position_low_nm",
-               "position_high_nm", "Ksv", "Ksv_low", "Ksv_high", "share_percent", "share_low",
-               "share_high", "class"};
+    text::CsvWriter rows{"file", "program", "n_components", "component", "position_nm", "position_low_nm",
+                         "position_high_nm", "Ksv", "Ksv_low", "Ksv_high", "share_percent", "share_low",
+                         "share_high", "class"};
     for (const ModelFit& m : fit.models) {
         for (std::size_t i = 0; i < m.component.size(); ++i) {
             const ComponentFit& c = m.component[i];
@@ -49,8 +47,8 @@ std::string fitCsv(const GlobalFit& fit, const std::string& file) {
 }
 
 std::string modelsCsv(const GlobalFit& fit, const std::string& file) {
-    Rows rows{"file", "program", "n_components", "rss", "dof", "aicc", "bic", "akaike_weight",
-               "p_vs_next", "verdict"};
+    text::CsvWriter rows{"file", "program", "n_components", "rss", "dof", "aicc", "bic", "akaike_weight",
+                         "p_vs_next", "verdict"};
     for (const ModelFit& m : fit.models) {
         rows.add(file).add(programName(fit.program)).add(std::to_string(m.components));
         rows.add(num(m.rss, "%.6g")).add(std::to_string(m.dof));

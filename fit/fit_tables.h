@@ -5,8 +5,9 @@
 //   fit.csv     one row per component count N and component
 //   models.csv  one row per component count N
 //
-// (outputs/output_names.h names the files.) A value that does not exist (Ksv of a single spectrum, an interval not
-// computed, p for N = 3) is an empty field.
+// A value that does not exist (Ksv of a single spectrum, an interval not
+// computed, p for N = 3) is an empty field. The tables are written through
+// textio's CsvWriter; outputs/output_names.h names their files.
 
 #include <string>
 

@@ -23,8 +23,6 @@ std::string field(const std::optional<T>& value) {
     return value ? field(*value) : std::string();
 }
 
-using Csv = text::CsvWriter;
-
 template <class T>
 std::optional<T> at(const std::vector<T>& v, std::size_t i) {
     return i < v.size() ? std::optional<T>(v[i]) : std::nullopt;
@@ -40,9 +38,9 @@ int componentCount(const Stage& s) {
 }  // namespace
 
 std::string componentsCsv(const RunReports& run, const std::string& file) {
-    Csv csv{"file", "program", "stage", "n_components", "component", "L_nm", "DL_nm", "V_cm", "DV_cm",
-            "S_percent", "S_sd", "class", "Ksv", "Ksv_sd", "Ksv_rel_percent", "Ksv_rel_sd", "B", "R",
-            "discriminant", "Nsc"};
+    text::CsvWriter csv{"file", "program", "stage", "n_components", "component", "L_nm", "DL_nm",
+                        "V_cm", "DV_cm", "S_percent", "S_sd", "class", "Ksv", "Ksv_sd", "Ksv_rel_percent",
+                        "Ksv_rel_sd", "B", "R", "discriminant", "Nsc"};
     for (const Stage& s : run.stages) {
         const int n = componentCount(s);
         std::optional<double> discriminant = s.discriminant;
@@ -58,7 +56,9 @@ std::string componentsCsv(const RunReports& run, const std::string& file) {
             csv.add(file).add(programName(run.program)).add(stageLabel(s)).add(field(n)).add(field(k + 1));
             // Table 1 gives the position; the summary repeats L and DL.
             csv.add(field(t1 ? std::optional<double>(t1->lNm) : sc ? std::optional<double>(sc->lNm) : std::nullopt));
-            csv.add(field(t1 ? std::optional<double>(t1->dlNm) : sc ? std::optional<double>(sc->lError) : std::nullopt));
+            csv.add(field(t1   ? std::optional<double>(t1->dlNm)
+                          : sc ? std::optional<double>(sc->lError)
+                               : std::nullopt));
             csv.add(field(t1 ? std::optional<double>(t1->vCm) : std::nullopt));
             csv.add(field(t1 ? std::optional<double>(t1->dvCm) : std::nullopt));
             // S and its s.d. are the first spectrum's: from the summary, else Table 2.
@@ -87,11 +87,13 @@ std::string componentsCsv(const RunReports& run, const std::string& file) {
 }
 
 std::string contributionsCsv(const RunReports& run, const std::string& file) {
-    Csv csv{"file", "program", "stage", "spectrum", "component", "Cq_M", "Si_percent", "Si_sd", "Ai", "Atotal"};
+    text::CsvWriter csv{"file", "program", "stage", "spectrum", "component",
+                        "Cq_M", "Si_percent", "Si_sd", "Ai", "Atotal"};
     for (const Stage& s : run.stages) {
         for (const SpectrumContributions& g : s.table2) {
             for (const Contribution& c : g.components) {
-                csv.add(file).add(programName(run.program)).add(stageLabel(s)).add(field(g.spectrum)).add(field(c.component));
+                csv.add(file).add(programName(run.program)).add(stageLabel(s));
+                csv.add(field(g.spectrum)).add(field(c.component));
                 csv.add(field(g.cq)).add(field(c.si)).add(field(c.sd)).add(field(c.ai)).add(field(g.atotal));
                 csv.end();
             }
@@ -102,11 +104,12 @@ std::string contributionsCsv(const RunReports& run, const std::string& file) {
 
 namespace {
 
-void addCurves(Csv& csv, const std::string& stage, const std::string& kind, const CurveSet& set) {
+void addCurves(text::CsvWriter& csv, const std::string& stage, const std::string& kind, const CurveSet& set) {
     for (std::size_t s = 0; s < set.values.size(); ++s) {
         const std::vector<double>& row = set.values[s];
         for (std::size_t j = 0; j < row.size() && j < set.wavelengthsNm.size(); ++j) {
-            csv.add(stage).add(kind).add(field(static_cast<int>(s + 1))).add(field(set.wavelengthsNm[j])).add(field(row[j]));
+            csv.add(stage).add(kind).add(field(static_cast<int>(s + 1)));
+            csv.add(field(set.wavelengthsNm[j])).add(field(row[j]));
             csv.end();
         }
     }
@@ -115,7 +118,7 @@ void addCurves(Csv& csv, const std::string& stage, const std::string& kind, cons
 }  // namespace
 
 std::string spectraCsv(const RunReports& run) {
-    Csv csv{"stage", "kind", "spectrum", "wavelength", "value"};
+    text::CsvWriter csv{"stage", "kind", "spectrum", "wavelength", "value"};
     const FirstPass& fp = run.firstPass;
     addCurves(csv, "first pass", "as_read", fp.asRead);
     addCurves(csv, "first pass", "correction", fp.correction);
