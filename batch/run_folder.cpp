@@ -7,6 +7,7 @@
 #include "figures/report_texts.h"
 #include "outputs/output_names.h"
 #include "outputs/output_set.h"
+#include "results/report_paths.h"
 #include "results/report_reader.h"
 #include "results/tables.h"
 
@@ -15,8 +16,9 @@ namespace qf::batch {
 namespace fs = std::filesystem;
 
 std::array<std::string, 3> reportNames(Analysis a) {
-    if (a == Analysis::Quenfit) return {"Result.txt", "Graph.txt", "Summary.txt"};
-    return {"ResultM.txt", "GraphM.txt", "SummaryM.txt"};
+    const results::ReportPaths names =
+        results::defaultReportNames(a == Analysis::Quenfit ? Program::Quenfit : Program::Monofit);
+    return {names.result, names.graph, names.summary};
 }
 
 bool holdsCompleteRun(const fs::path& folder, Analysis a, const std::string& dataPath,

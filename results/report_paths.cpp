@@ -7,6 +7,14 @@ namespace qf::results {
 
 namespace fs = std::filesystem;
 
+ReportPaths defaultReportNames(qf::Program program, const std::string& dir) {
+    const fs::path d = dir;
+    if (program == qf::Program::Quenfit) {
+        return {(d / "Result.txt").string(), (d / "Graph.txt").string(), (d / "Summary.txt").string()};
+    }
+    return {(d / "ResultM.txt").string(), (d / "GraphM.txt").string(), (d / "SummaryM.txt").string()};
+}
+
 ReportPaths resolveReportPaths(const std::vector<std::string>& inputs) {
     if (inputs.size() == 3) return {inputs[0], inputs[1], inputs[2]};
     if (inputs.size() != 1) {
@@ -17,11 +25,8 @@ ReportPaths resolveReportPaths(const std::vector<std::string>& inputs) {
     if (!fs::is_directory(dir, ec)) {
         throw ReportError(inputs[0], 0, "not a folder; give a folder, or the results, graph and summary reports");
     }
-    const auto set = [&dir](const char* r, const char* g, const char* s) {
-        return ReportPaths{(dir / r).string(), (dir / g).string(), (dir / s).string()};
-    };
-    const ReportPaths quenfit = set("Result.txt", "Graph.txt", "Summary.txt");
-    const ReportPaths monofit = set("ResultM.txt", "GraphM.txt", "SummaryM.txt");
+    const ReportPaths quenfit = defaultReportNames(qf::Program::Quenfit, inputs[0]);
+    const ReportPaths monofit = defaultReportNames(qf::Program::Monofit, inputs[0]);
     const auto present = [&ec](const ReportPaths& p) {
         return fs::exists(p.result, ec) || fs::exists(p.graph, ec) || fs::exists(p.summary, ec);
     };

@@ -5,8 +5,13 @@
 #include <vector>
 
 #include "results/report_reader.h"
+#include "textio/program.h"
 
 namespace qf::results {
+
+// The names quenfit and monofit give their three reports by default (in
+// the working folder, or in `dir`).
+ReportPaths defaultReportNames(qf::Program program, const std::string& dir = "");
 
 // The three reports named by `inputs`: either the three files in the order
 // RESULT GRAPH SUMMARY, or one folder holding them under the default names
