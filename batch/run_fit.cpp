@@ -128,7 +128,7 @@ RunFit fitRun(const std::string& dataPath, const results::RunReports& run, const
     out.verdict = verdictWord(g);
     out.additions.afterSummary.push_back(
         {"global-fit", "Global fit", withFigureData(fitpage::globalFitSectionHtml(g, legacy.stages), "global-fit")});
-    out.additions.figures.push_back({std::string("figures/") + fitpage::kFigureName,
+    out.additions.figures.push_back({std::string(outputs::kFiguresFolder) + "/" + fitpage::kFigureName,
                                      fitpage::positionsFigureSvgDocument(g, legacy.stages)});
     // The tables are UTF-8 like the others: a name in Latin-1, say, gets
     // U+FFFD for its bytes that are not.
