@@ -16,11 +16,12 @@
 
 #include "batch/batch_files.h"
 #include "batch/batch_outcome.h"
-#include "batch/progress_line.h"
 #include "batch/process_pool.h"
 #include "batch/run_folder.h"
 #include "batch/run_table.h"
+#include "outputs/output_names.h"
 #include "results/tables.h"
+#include "textio/failure.h"
 
 namespace qf::batch {
 
@@ -153,7 +154,13 @@ bool prepareRunFolder(Task& t, const fs::path& outDir, const BatchOptions& o) {
     RunRecord started = rec;
     started.status = RunStatus::Interrupted;
     started.message = "the run did not finish";
-    writeMarker(folder, started, o.version);
+    try {
+        writeMarker(folder, started, o.version);
+    } catch (const FileFailure& failure) {
+        rec.message = failure.what();
+        t.done = true;
+        return false;
+    }
     t.toRun = true;
     return true;
 }
@@ -179,21 +186,15 @@ ChildSpec childSpecFor(Task& t, const fs::path& outDir, const fs::path& programD
     return launch;
 }
 
-// One line on standard error for an input that did not run well.
-void reportFailure(std::ostream& err, const Task& t) {
-    // A program's message names the file already.
-    const std::string& m = t.record.message;
-    if (m.rfind(t.input.path + ",", 0) == 0) {
-        err << "trpfit: " << m << "\n";
-    } else {
-        err << "trpfit: " << t.input.path << ": " << statusName(t.record.status)
-            << (m.empty() ? "" : ": ") << m << "\n";
-    }
+// Calls a member of the events when it is set.
+template <class F, class... Args>
+void tell(const F& f, Args&&... args) {
+    if (f) f(std::forward<Args>(args)...);
 }
 
 bool holdsEarlierRuns(const fs::path& outDir, const std::vector<Input>& inputs) {
     std::error_code ec;
-    if (fs::exists(outDir / "runs.csv", ec)) return true;
+    if (fs::exists(outDir / outputs::kRunsTable, ec)) return true;
     for (const Input& in : inputs) {
         if (!in.folder.empty() && fs::exists(outDir / in.folder, ec)) return true;
     }
@@ -202,22 +203,25 @@ bool holdsEarlierRuns(const fs::path& outDir, const std::vector<Input>& inputs) 
 
 }  // namespace
 
-int runBatch(const BatchOptions& o, std::ostream& out, std::ostream& err) {
+bool BatchOutcome::complete() const {
+    return refusal == BatchRefusal::None && countStatuses(records).ok == records.size() && filesWritten &&
+           !interrupted;
+}
+
+BatchOutcome runBatch(const BatchOptions& o, const BatchEvents& events) {
     const fs::path outDir = o.outDir;
     std::error_code ec;
     fs::create_directories(outDir, ec);
-    if (ec || !fs::is_directory(outDir, ec)) {
-        err << "trpfit: " << o.outDir << ": cannot create the output folder\n";
-        return 1;
-    }
+    if (ec || !fs::is_directory(outDir, ec)) throw FileFailure(o.outDir, 0, "cannot create the output folder");
+    BatchOutcome outcome;
+    outcome.index = (outDir / outputs::kIndexPage).string();
     std::vector<Input> inputs = collectInputs(o.inputs, o.recursive, outDir);
     assignFolders(inputs);
     if (o.shardCount > 0) inputs = shardOf(inputs, o.shardIndex, o.shardCount);
     if (!o.resume && !o.force && holdsEarlierRuns(outDir, inputs)) {
-        err << "trpfit: " << o.outDir
-            << " holds runs of an earlier batch; --resume completes them, --force runs "
-               "everything again\n";
-        return 1;
+        outcome.refusal = BatchRefusal::EarlierRuns;
+        outcome.refusalSubject = o.outDir;
+        return outcome;
     }
 
     // Decide for every input: a problem, a complete earlier run, or a run.
@@ -251,10 +255,7 @@ int runBatch(const BatchOptions& o, std::ostream& out, std::ostream& err) {
     for (const Task& t : tasks) {
         if (t.done) continue;
         const fs::path exe = programDir / programName(*t.analysis);
-        if (::access(exe.c_str(), X_OK) != 0) {
-            err << "trpfit: " << exe.string() << ": no such program\n";
-            return 1;
-        }
+        if (::access(exe.c_str(), X_OK) != 0) throw FileFailure(exe.string(), 0, "no such program");
     }
     std::size_t toRun = 0;
     for (Task& t : tasks) {
@@ -266,11 +267,16 @@ int runBatch(const BatchOptions& o, std::ostream& out, std::ostream& err) {
     // With several analyses at a time each keeps to one core, which makes its
     // phase-plane stage use one thread.
     ProcessPool pool(jobs, jobs > 1 ? cpus : std::vector<int>{});
-    Progress progress(o.progress, err, toRun);
     std::size_t finished = 0, failed = 0;
-    const auto noteFailure = [&](const Task& t) {
-        progress.clear();
-        reportFailure(err, t);
+    const auto noteFailure = [&](const Task& t) { tell(events.runFailed, t.record); };
+    const auto progress = [&](bool changed) { tell(events.progress, finished, failed, toRun, changed); };
+    const auto noteFile = [&](const FileFailure& failure) { tell(events.fileFailed, failure); };
+    const auto writeMarkerOrNote = [&](const fs::path& folder, const RunRecord& record) {
+        try {
+            writeMarker(folder, record, o.version);
+        } catch (const FileFailure& failure) {
+            noteFile(failure);
+        }
     };
     for (const Task& t : tasks) {
         if (t.done && t.record.status != RunStatus::Ok) noteFailure(t);
@@ -283,19 +289,21 @@ int runBatch(const BatchOptions& o, std::ostream& out, std::ostream& err) {
         const auto finishPage = [&](std::size_t id) {
             Task& t = tasks[id];
             // A suspect run keeps its page but gets no global fit.
-            std::string fitNote;
-            const std::string problem =
-                writeRunPage(outDir / t.input.folder, *t.analysis, t.input.path,
-                             o.globalFit && t.record.status == RunStatus::Ok, &fitNote);
-            for (const auto& [what, text] : {std::pair{"report page: ", &problem},
-                                             std::pair{"global fit: ", &std::as_const(fitNote)}}) {
-                if (text->empty()) continue;
-                t.record.warnings += (t.record.warnings.empty() ? "" : "; ") + std::string(what) + *text;
+            const auto warn = [&t](const std::string& text) {
+                t.record.warnings += (t.record.warnings.empty() ? "" : "; ") + text;
+            };
+            try {
+                const RunPage page = writeRunPage(outDir / t.input.folder, *t.analysis, t.input.path,
+                                                  o.globalFit && t.record.status == RunStatus::Ok);
+                if (page.fitRefusal) warn("global fit: " + *page.fitRefusal);
+            } catch (const std::exception& e) {
+                // The run stands without its page; its record says why.
+                warn(std::string("report page: ") + e.what());
             }
-            writeMarker(outDir / t.input.folder, t.record, o.version);
+            writeMarkerOrNote(outDir / t.input.folder, t.record);
         };
         std::size_t next = 0;
-        progress.update(0, 0, true);
+        progress(true);
         while (!gInterrupted) {
             while (next < tasks.size() && pool.hasFreeSlot() && !gInterrupted) {
                 Task& t = tasks[next];
@@ -326,18 +334,17 @@ int runBatch(const BatchOptions& o, std::ostream& out, std::ostream& err) {
                 if (t.record.status == RunStatus::Ok || t.record.status == RunStatus::Suspect) {
                     pages.push_back(r.id);
                 } else {
-                    writeMarker(outDir / t.input.folder, t.record, o.version);
+                    writeMarkerOrNote(outDir / t.input.folder, t.record);
                     ++failed;
                     noteFailure(t);
                 }
-                progress.update(finished, failed, true);
+                progress(true);
             }
-            progress.update(finished, failed, false);
+            progress(false);
         }
         if (gInterrupted) pool.stopAll();
         for (std::size_t id : pages) finishPage(id);
     }
-    progress.clear();
 
     BatchView view;
     for (Task& t : tasks) {
@@ -353,51 +360,40 @@ int runBatch(const BatchOptions& o, std::ostream& out, std::ostream& err) {
     if (o.resume) addEarlierRuns(outDir, view);
     TableFiles tables;
     tables.fitTables = o.globalFit;
-    gatherRunTables(outDir, view, tables, err);
-    const bool written = writeBatchFiles(outDir, view, tables, err);
-
-    const StatusCounts counts = countStatuses(view.records);
-    if (gInterrupted) err << "trpfit: interrupted; --resume completes the batch\n";
-    out << finalLine(view.records, finished, (outDir / "index.html").string()) << "\n";
-    return counts.ok == view.records.size() && written && !gInterrupted ? 0 : 1;
+    gatherRunTables(outDir, view, tables, noteFile);
+    outcome.filesWritten = writeBatchFiles(outDir, view, tables, noteFile);
+    outcome.records = std::move(view.records);
+    outcome.runNow = finished;
+    outcome.interrupted = gInterrupted != 0;
+    return outcome;
 }
 
-int mergeBatches(const MergeOptions& o, std::ostream& out, std::ostream& err) {
+BatchOutcome mergeBatches(const MergeOptions& o, const FileFailureNote& fileFailed) {
     const fs::path outDir = o.outDir;
+    BatchOutcome outcome;
+    outcome.index = (outDir / outputs::kIndexPage).string();
+    outcome.batches = o.dirs.size();
     std::error_code ec;
-    if (!o.force && fs::exists(outDir / "runs.csv", ec)) {
-        err << "trpfit: " << o.outDir << " holds a runs table already; --force replaces it\n";
-        return 1;
+    if (!o.force && fs::exists(outDir / outputs::kRunsTable, ec)) {
+        outcome.refusal = BatchRefusal::RunsTableExists;
+        outcome.refusalSubject = o.outDir;
+        return outcome;
     }
     fs::create_directories(outDir, ec);
-    if (!fs::is_directory(outDir, ec)) {
-        err << "trpfit: " << o.outDir << ": cannot create the output folder\n";
-        return 1;
-    }
+    if (!fs::is_directory(outDir, ec)) throw FileFailure(o.outDir, 0, "cannot create the output folder");
     BatchView view;
     TableFiles tables;
     std::vector<std::pair<std::string, std::string>> keyed;  // file, folder relative to outDir
     std::vector<RunRecord> all;
     const fs::path base = fs::weakly_canonical(fs::absolute(outDir), ec);
     for (const std::string& dir : o.dirs) {
-        const fs::path runs = fs::path(dir) / "runs.csv";
+        const fs::path runs = fs::path(dir) / outputs::kRunsTable;
         std::ifstream in(runs, std::ios::binary);
-        if (!in) {
-            err << "trpfit: " << runs.string() << ": cannot be read\n";
-            return 1;
-        }
+        if (!in) throw FileFailure(runs.string(), 0, "cannot be read");
         std::ostringstream text;
         text << in.rdbuf();
-        std::string error;
-        const auto records = readRunsCsv(text.str(), error);
-        if (!records) {
-            err << "trpfit: " << runs.string() << ", " << error << "\n";
-            return 1;
-        }
-        if (!addCombinedTables(dir, tables, error)) {
-            err << "trpfit: " << error << "\n";
-            return 1;
-        }
+        const std::vector<RunRecord> records = readRunsCsv(text.str(), runs.string());
+        addCombinedTables(dir, tables);
         const fs::path shard = fs::weakly_canonical(fs::absolute(dir), ec);
         const fs::path rel = shard.lexically_relative(base);
         // runs.csv holds folder names as UTF-8; a folder named in another
@@ -407,7 +403,7 @@ int mergeBatches(const MergeOptions& o, std::ostream& out, std::ostream& err) {
             const std::string name = it->path().filename().string();
             onDisk.emplace(results::validUtf8(name), name);
         }
-        for (const RunRecord& r : *records) {
+        for (const RunRecord& r : records) {
             all.push_back(r);
             const auto found = onDisk.find(r.folder);
             keyed.emplace_back(r.file, (rel / (found == onDisk.end() ? r.folder : found->second)).generic_string());
@@ -420,18 +416,17 @@ int mergeBatches(const MergeOptions& o, std::ostream& out, std::ostream& err) {
                      [&](std::size_t a, std::size_t b) { return all[a].file < all[b].file; });
     for (std::size_t i : order) {
         if (!view.records.empty() && view.records.back().file == all[i].file) {
-            err << "trpfit: " << all[i].file << " is in more than one of the merged batches\n";
-            return 1;
+            outcome.refusal = BatchRefusal::InSeveralBatches;
+            outcome.refusalSubject = all[i].file;
+            return outcome;
         }
         view.records.push_back(all[i]);
         view.records.back().folder = keyed[i].second;
         view.runFolder.push_back(keyed[i].second);
     }
-    const bool written = writeBatchFiles(outDir, view, tables, err);
-    const StatusCounts counts = countStatuses(view.records);
-    out << "trpfit: " << o.dirs.size() << " batches merged, " << statusWords(view.records)
-        << ". Index: " << (outDir / "index.html").string() << "\n";
-    return counts.ok == view.records.size() && written ? 0 : 1;
+    outcome.filesWritten = writeBatchFiles(outDir, view, tables, [&](const FileFailure& f) { tell(fileFailed, f); });
+    outcome.records = std::move(view.records);
+    return outcome;
 }
 
 }  // namespace qf::batch

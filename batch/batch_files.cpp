@@ -3,11 +3,14 @@
 #include <fstream>
 #include <sstream>
 #include <system_error>
+#include <tuple>
 
 #include "batch/index_figure.h"
 #include "batch/index_page.h"
 #include "batch/run_fit.h"
 #include "batch/run_folder.h"
+#include "outputs/atomic_file.h"
+#include "outputs/output_names.h"
 
 namespace qf::batch {
 
@@ -17,8 +20,9 @@ namespace {
 
 std::string readSmallFile(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
+    if (!in) throw FileFailure(path.string(), 0, "cannot be read");
     std::ostringstream text;
-    if (in) text << in.rdbuf();
+    text << in.rdbuf();
     return text.str();
 }
 
@@ -30,38 +34,38 @@ TableFiles::TableFiles()
       fit(fitHeading()),
       models(modelsHeading()) {}
 
-void gatherRunTables(const fs::path& outDir, const BatchView& view, TableFiles& tables, std::ostream& err) {
+void gatherRunTables(const fs::path& outDir, const BatchView& view, TableFiles& tables, const FileFailureNote& note) {
     for (std::size_t i = 0; i < view.records.size(); ++i) {
         if (view.records[i].status != RunStatus::Ok) continue;
         const fs::path folder = outDir / view.runFolder[i];
-        for (auto [table, name] : {std::pair{&tables.components, "components.csv"},
-                                   std::pair{&tables.contributions, "contributions.csv"},
-                                   std::pair{&tables.fit, "fit.csv"}, std::pair{&tables.models, "models.csv"}}) {
+        for (auto [table, name] : {std::pair{&tables.components, outputs::kComponentsTable},
+                                   std::pair{&tables.contributions, outputs::kContributionsTable},
+                                   std::pair{&tables.fit, outputs::kFitTable},
+                                   std::pair{&tables.models, outputs::kModelsTable}}) {
             std::error_code ec;
             if (!fs::exists(folder / name, ec)) continue;
-            std::string error;
-            if (!table->addRun(view.records[i].file, folder / name, error)) {
-                err << "trpfit: " << error << "\n";
+            try {
+                table->addRun(view.records[i].file, folder / name);
+            } catch (const FileFailure& failure) {
+                note(failure);
             }
         }
     }
 }
 
-bool addCombinedTables(const fs::path& dir, TableFiles& tables, std::string& error) {
-    for (auto [table, name, optional] : {std::tuple{&tables.components, "components.csv", false},
-                                         std::tuple{&tables.contributions, "contributions.csv", false},
-                                         std::tuple{&tables.fit, "fit.csv", true},
-                                         std::tuple{&tables.models, "models.csv", true}}) {
+void addCombinedTables(const fs::path& dir, TableFiles& tables) {
+    for (auto [table, name, optional] : {std::tuple{&tables.components, outputs::kComponentsTable, false},
+                                         std::tuple{&tables.contributions, outputs::kContributionsTable, false},
+                                         std::tuple{&tables.fit, outputs::kFitTable, true},
+                                         std::tuple{&tables.models, outputs::kModelsTable, true}}) {
         std::error_code ec;
         if (optional && !fs::exists(dir / name, ec)) continue;
-        if (!table->addCombined(dir / name, error)) return false;
+        table->addCombined(dir / name);
     }
-    return true;
 }
 
-bool writeBatchFiles(const fs::path& outDir, const BatchView& view, const TableFiles& tables, std::ostream& err) {
-    std::ostringstream runs;
-    writeRunsCsv(runs, view.records);
+bool writeBatchFiles(const fs::path& outDir, const BatchView& view, const TableFiles& tables,
+                     const FileFailureNote& note) {
     std::vector<IndexEntry> entries;
     for (std::size_t i = 0; i < view.records.size(); ++i) {
         IndexEntry e{view.records[i], "", ""};
@@ -69,35 +73,48 @@ bool writeBatchFiles(const fs::path& outDir, const BatchView& view, const TableF
         std::error_code ec;
         const RunStatus status = view.records[i].status;
         if ((status == RunStatus::Ok || status == RunStatus::Suspect) &&
-            fs::is_regular_file(folder / "report.html", ec)) {
-            e.pageLink = (fs::path(view.runFolder[i]) / "report.html").generic_string();
+            fs::is_regular_file(folder / outputs::kReportPage, ec)) {
+            e.pageLink = (fs::path(view.runFolder[i]) / outputs::kReportPage).generic_string();
         }
-        if (status == RunStatus::Ok && fs::is_regular_file(folder / "models.csv", ec)) {
-            e.components = verdictOfModelsCsv(readSmallFile(folder / "models.csv"));
+        if (status == RunStatus::Ok && fs::is_regular_file(folder / outputs::kModelsTable, ec)) {
+            try {
+                const fs::path models = folder / outputs::kModelsTable;
+                e.components = verdictOfModelsCsv(readSmallFile(models), models.string());
+            } catch (const FileFailure& failure) {
+                note(failure);
+            }
         }
         entries.push_back(std::move(e));
     }
     std::vector<std::pair<const char*, std::string>> files = {
-        {"runs.csv", runs.str()},
-        {"components.csv", tables.components.text(view.records)},
-        {"contributions.csv", tables.contributions.text(view.records)},
+        {outputs::kRunsTable, runsCsv(view.records)},
+        {outputs::kComponentsTable, tables.components.text(view.records)},
+        {outputs::kContributionsTable, tables.contributions.text(view.records)},
     };
     const bool fitTables = tables.fitTables || tables.fit.hasRows() || tables.models.hasRows();
     if (fitTables) {
-        files.emplace_back("fit.csv", tables.fit.text(view.records));
-        files.emplace_back("models.csv", tables.models.text(view.records));
+        files.emplace_back(outputs::kFitTable, tables.fit.text(view.records));
+        files.emplace_back(outputs::kModelsTable, tables.models.text(view.records));
     } else {
         // Tables of an earlier batch into this folder would not match its runs.
         std::error_code ec;
-        fs::remove(outDir / "fit.csv", ec);
-        fs::remove(outDir / "models.csv", ec);
+        fs::remove(outDir / outputs::kFitTable, ec);
+        fs::remove(outDir / outputs::kModelsTable, ec);
     }
-    files.emplace_back("index.html", indexPage(entries, componentPositionsSvg(tables.components.rows(view.records))));
+    std::string figure;
+    try {
+        figure = componentPositionsSvg(
+            tables.components.table(view.records, (outDir / outputs::kComponentsTable).string()));
+    } catch (const FileFailure& failure) {
+        note(failure);
+    }
+    files.emplace_back(outputs::kIndexPage, indexPage(entries, figure));
     bool ok = true;
     for (const auto& [name, text] : files) {
-        std::string error;
-        if (!writeFileAtomically(outDir / name, text, error)) {
-            err << "trpfit: " << error << "\n";
+        try {
+            outputs::writeFileAtomically(outDir / name, text);
+        } catch (const FileFailure& failure) {
+            note(failure);
             ok = false;
         }
     }

@@ -4,12 +4,13 @@
 // global fit) and index.html.
 
 #include <filesystem>
-#include <ostream>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "batch/result_tables.h"
 #include "batch/run_table.h"
+#include "textio/failure.h"
 
 namespace qf::batch {
 
@@ -29,21 +30,25 @@ struct TableFiles {
     bool fitTables = false;
 };
 
-// The per-run tables of the successful runs, read from their folders.
+// Told of a file the batch could not read or write and went on without.
+using FileFailureNote = std::function<void(const FileFailure&)>;
+
+// The per-run tables of the successful runs, read from their folders; a
+// table that cannot be read is noted and left out.
 void gatherRunTables(const std::filesystem::path& outDir, const BatchView& view, TableFiles& tables,
-                     std::ostream& err);
+                     const FileFailureNote& note);
 
 // The combined tables of another batch's output folder (a shard). The
-// global fit's tables are taken when the folder has them. Returns false and
-// sets `error` when a table is missing or not that table.
-bool addCombinedTables(const std::filesystem::path& dir, TableFiles& tables, std::string& error);
+// global fit's tables are taken when the folder has them. Throws
+// FileFailure when a table is missing or not that table.
+void addCombinedTables(const std::filesystem::path& dir, TableFiles& tables);
 
 // Writes runs.csv, the combined tables and index.html into `outDir`; the
 // index shows each run's chosen component count from its models.csv. The
 // global fit's tables are left out when no run has them and the fit was off,
-// and such tables of an earlier batch removed. Returns false and names the
-// file on `err` when one cannot be written.
+// and such tables of an earlier batch removed. A file that cannot be read
+// or written is noted; returns false when one of the files was not written.
 bool writeBatchFiles(const std::filesystem::path& outDir, const BatchView& view, const TableFiles& tables,
-                     std::ostream& err);
+                     const FileFailureNote& note);
 
 }  // namespace qf::batch

@@ -81,8 +81,4 @@ std::string statusWords(const std::vector<RunRecord>& records) {
     return words;
 }
 
-std::string finalLine(const std::vector<RunRecord>& records, std::size_t runNow, const std::string& index) {
-    return "trpfit: " + statusWords(records) + "; " + std::to_string(runNow) + " run now. Index: " + index;
-}
-
 }  // namespace qf::batch

@@ -1,6 +1,7 @@
 #pragma once
 // How a batch sums up: the status of a run that finished with a warning,
-// the runs an output folder holds from earlier batches, and the final line.
+// the runs an output folder holds from earlier batches, and the counts of
+// a table of runs in words.
 
 #include <filesystem>
 #include <set>
@@ -28,10 +29,6 @@ struct EarlierRun {
     std::string folder;
 };
 std::vector<EarlierRun> earlierRuns(const std::filesystem::path& outDir, const std::set<std::string>& taken);
-
-// The last line of a batch, in plain words: how many data files, how many
-// analysed, suspect and failed, how many run now, and where the index is.
-std::string finalLine(const std::vector<RunRecord>& records, std::size_t runNow, const std::string& index);
 
 // "12 data files: 9 analysed, 1 suspect, 2 failed" (and how many did not
 // finish, when some did not).

@@ -3,11 +3,11 @@
 #include <algorithm>
 #include <array>
 #include <map>
+#include <optional>
 
 #include "figures/plot_style.h"
 #include "figures/svg_plot.h"
 #include "classify/spectral_class.h"
-#include "textio/data_reader.h"
 #include "textio/grid.h"
 
 namespace qf::batch {
@@ -21,23 +21,14 @@ figures::Style classStyle(std::size_t k) {
     return s;
 }
 
-std::ptrdiff_t column(const std::vector<std::string>& heading, const char* name) {
-    const auto it = std::find(heading.begin(), heading.end(), name);
-    return it == heading.end() ? -1 : it - heading.begin();
-}
-
 }  // namespace
 
-std::string componentPositionsSvg(const std::vector<std::vector<std::string>>& components) {
-    if (components.size() < 2) return "";
-    const std::vector<std::string>& heading = components.front();
-    const std::ptrdiff_t cFile = column(heading, "file"), cStage = column(heading, "stage"),
-                         cL = column(heading, "L_nm"), cDL = column(heading, "DL_nm"),
-                         cClass = column(heading, "class");
-    if (std::min({cFile, cStage, cL, cDL, cClass}) < 0) return "";
-    const auto at = [](const std::vector<std::string>& row, std::ptrdiff_t c) -> std::string {
-        return static_cast<std::size_t>(c) < row.size() ? row[static_cast<std::size_t>(c)] : "";
-    };
+std::string componentPositionsSvg(const text::CsvTable& components) {
+    // Columns by name: a table without one of them is a failure naming it.
+    const std::size_t cFile = components.column("file"), cStage = components.column("stage"),
+                      cL = components.column("L_nm"), cDL = components.column("DL_nm"),
+                      cClass = components.column("class");
+    if (components.empty()) return "";
 
     figures::Plot plot;
     plot.title = "Component positions of every input and stage";
@@ -55,17 +46,16 @@ std::string componentPositionsSvg(const std::vector<std::vector<std::string>>& c
     std::vector<std::string> rowNames;
     std::map<std::string, std::size_t> rowOf;
     std::vector<std::tuple<std::size_t, double, double, std::size_t>> points;
-    for (std::size_t i = 1; i < components.size(); ++i) {
-        const std::vector<std::string>& row = components[i];
-        double l = 0, dl = 0;
-        if (!DataReader::parseNumber(at(row, cL), l)) continue;  // a stage without positions
-        if (!DataReader::parseNumber(at(row, cDL), dl)) dl = 0;
-        const std::optional<SpectralClass> cls = spectralClassNamed(at(row, cClass));
+    for (std::size_t i = 0; i < components.size(); ++i) {
+        const std::optional<double> l = components.optionalNumber(i, cL);
+        if (!l) continue;  // a stage without positions
+        const double dl = components.optionalNumber(i, cDL).value_or(0.0);
+        const std::optional<SpectralClass> cls = spectralClassNamed(components.text(i, cClass));
         if (!cls) continue;
-        const std::string name = at(row, cFile) + ": " + at(row, cStage);
+        const std::string name = components.text(i, cFile) + ": " + components.text(i, cStage);
         auto [it, added] = rowOf.emplace(name, rowNames.size());
         if (added) rowNames.push_back(name);
-        points.emplace_back(it->second, l, dl, static_cast<std::size_t>(*cls));
+        points.emplace_back(it->second, *l, dl, static_cast<std::size_t>(*cls));
     }
     if (points.empty()) return "";
     const double rows = static_cast<double>(rowNames.size());

@@ -5,6 +5,7 @@
 #include "batch/run_fit.h"
 #include "batch/run_folder.h"
 #include "figures/svg_plot.h"
+#include "outputs/output_names.h"
 
 namespace qf::batch {
 
@@ -92,15 +93,16 @@ std::string indexPageOfRuns(const std::vector<IndexRun>& runs) {
     std::vector<RunRecord> records;
     std::vector<IndexEntry> entries;
     for (const IndexRun& run : runs) {
-        std::string error;
+        const std::string folder = run.record.folder.empty() ? run.record.file : run.record.folder;
         if (run.record.status == RunStatus::Ok && !run.componentsCsv.empty()) {
-            components.addRunText(run.record.file, run.componentsCsv, error);
+            components.addRunText(run.record.file, run.componentsCsv, folder + "/" + outputs::kComponentsTable);
         }
         records.push_back(run.record);
         const bool fitted = run.record.status == RunStatus::Ok && !run.modelsCsv.empty();
-        entries.push_back({run.record, run.pageLink, fitted ? verdictOfModelsCsv(run.modelsCsv) : ""});
+        entries.push_back({run.record, run.pageLink,
+                           fitted ? verdictOfModelsCsv(run.modelsCsv, folder + "/" + outputs::kModelsTable) : ""});
     }
-    return indexPage(entries, componentPositionsSvg(components.rows(records)));
+    return indexPage(entries, componentPositionsSvg(components.table(records, outputs::kComponentsTable)));
 }
 
 }  // namespace qf::batch

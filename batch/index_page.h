@@ -31,7 +31,8 @@ struct IndexRun {
     std::string modelsCsv;  // the global fit's models.csv text; empty when none
 };
 
-// The index page of such runs: the same table and figure as a batch's.
+// The index page of such runs: the same table and figure as a batch's. A
+// table that is not the one it should be is a FileFailure naming it.
 std::string indexPageOfRuns(const std::vector<IndexRun>& runs);
 
 }  // namespace qf::batch

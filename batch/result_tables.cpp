@@ -3,84 +3,54 @@
 #include <fstream>
 #include <sstream>
 
+#include "textio/failure.h"
+
 namespace qf::batch {
 
 namespace fs = std::filesystem;
 
 namespace {
 
-bool readText(const fs::path& path, std::string& text, std::string& error) {
+std::string readText(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        error = path.string() + ": cannot be read";
-        return false;
-    }
+    if (!in) throw FileFailure(path.string(), 0, "cannot be read");
     std::ostringstream s;
     s << in.rdbuf();
-    text = s.str();
-    return true;
-}
-
-std::string joined(const std::vector<std::string>& fields) {
-    std::string line;
-    for (std::size_t i = 0; i < fields.size(); ++i) {
-        if (i > 0) line += ',';
-        line += csvField(fields[i]);
-    }
-    return line;
+    return s.str();
 }
 
 }  // namespace
 
-bool CombinedTable::addRun(const std::string& input, const fs::path& runTable,
-                           std::string& error) {
-    std::string text;
-    if (!readText(runTable, text, error)) return false;
-    if (!addRunText(input, text, error)) {
-        error = runTable.string() + ", " + error;
-        return false;
-    }
-    return true;
+CombinedTable::CombinedTable(const std::string& heading)
+    : heading_(text::CsvTable::parse(heading, "heading").heading()) {}
+
+text::CsvTable CombinedTable::checked(const std::string& text, const std::string& name) const {
+    text::CsvTable table = text::CsvTable::parse(text, name);
+    if (table.heading() != heading_) throw FileFailure(name, 1, "not the heading of this table");
+    return table;
 }
 
-bool CombinedTable::addRunText(const std::string& input, const std::string& text, std::string& error) {
-    auto rows = parseCsv(text, error);
-    if (!rows) return false;
-    if (rows->empty() || joined(rows->front()) != header_) {
-        error = "line 1: not the heading of this table";
-        return false;
-    }
+void CombinedTable::addRun(const std::string& input, const fs::path& runTable) {
+    addRunText(input, readText(runTable), runTable.string());
+}
+
+void CombinedTable::addRunText(const std::string& input, const std::string& text, const std::string& name) {
+    const text::CsvTable table = checked(text, name);
     auto& mine = rows_[input];
-    mine.assign(rows->begin() + 1, rows->end());
-    for (std::vector<std::string>& row : mine) row.front() = input;
-    return true;
+    mine.clear();
+    for (std::size_t r = 0; r < table.size(); ++r) {
+        mine.push_back(table.fields(r));
+        mine.back().front() = input;
+    }
 }
 
-bool CombinedTable::addCombined(const fs::path& combined, std::string& error) {
-    std::string text;
-    if (!readText(combined, text, error)) return false;
-    auto rows = parseCsv(text, error);
-    if (!rows) {
-        error = combined.string() + ", " + error;
-        return false;
-    }
-    if (rows->empty() || joined(rows->front()) != header_) {
-        error = combined.string() + ", line 1: not the heading of this table";
-        return false;
-    }
-    for (std::size_t i = 1; i < rows->size(); ++i) {
-        std::vector<std::string>& row = (*rows)[i];
-        const std::string input = row.front();
-        rows_[input].push_back(std::move(row));
-    }
-    return true;
+void CombinedTable::addCombined(const fs::path& combined) {
+    const text::CsvTable table = checked(readText(combined), combined.string());
+    for (std::size_t r = 0; r < table.size(); ++r) rows_[table.fields(r).front()].push_back(table.fields(r));
 }
 
-std::vector<std::vector<std::string>> CombinedTable::rows(
-    const std::vector<RunRecord>& records) const {
-    std::string error;
-    std::vector<std::vector<std::string>> out = parseCsv(header_, error).value_or(
-        std::vector<std::vector<std::string>>{{}});
+std::vector<std::vector<std::string>> CombinedTable::rowsOf(const std::vector<RunRecord>& records) const {
+    std::vector<std::vector<std::string>> out;
     for (const RunRecord& r : records) {
         if (r.status != RunStatus::Ok) continue;
         const auto it = rows_.find(r.file);
@@ -90,10 +60,15 @@ std::vector<std::vector<std::string>> CombinedTable::rows(
     return out;
 }
 
+text::CsvTable CombinedTable::table(const std::vector<RunRecord>& records, const std::string& name) const {
+    return text::CsvTable(name, heading_, rowsOf(records));
+}
+
 std::string CombinedTable::text(const std::vector<RunRecord>& records) const {
-    std::string out;
-    for (const std::vector<std::string>& row : rows(records)) out += joined(row) + "\r\n";
-    return out;
+    text::CsvWriter csv;
+    csv.row(heading_);
+    for (const std::vector<std::string>& row : rowsOf(records)) csv.row(row);
+    return csv.text();
 }
 
 }  // namespace qf::batch

@@ -4,10 +4,11 @@
 #include <fstream>
 #include <iterator>
 
-#include "batch/run_table.h"
 #include "driver/analysis.h"
 #include "fit/fit_tables.h"
+#include "outputs/output_names.h"
 #include "results/tables.h"
+#include "textio/csv_text.h"
 
 namespace qf::batch {
 
@@ -115,7 +116,7 @@ RunFit fitRun(const std::string& dataPath, const results::RunReports& run, const
     const fit::FitOutcome outcome = fit::fitDataFile(dataPath, programOf(run), legacy.options);
     RunFit out;
     if (!outcome.fit) {
-        out.failure = programsRefusal(dataPath, programOf(run), outcome.failure);
+        out.refusal = programsRefusal(dataPath, programOf(run), outcome.failure);
         return out;
     }
     const fit::GlobalFit& g = *outcome.fit;
@@ -123,33 +124,24 @@ RunFit fitRun(const std::string& dataPath, const results::RunReports& run, const
     out.verdict = verdictWord(g);
     out.additions.afterSummary.push_back(
         {"global-fit", "Global fit", withFigureData(fitpage::globalFitSectionHtml(g, legacy.stages), "global-fit")});
-    out.additions.figures.push_back({std::string("figures/") + fitpage::kFigureName,
+    out.additions.figures.push_back({std::string(outputs::kFiguresFolder) + "/" + fitpage::kFigureName,
                                      fitpage::positionsFigureSvgDocument(g, legacy.stages)});
     // The tables are UTF-8 like the others: a name in Latin-1, say, gets
     // U+FFFD for its bytes that are not.
     const std::string label = results::validUtf8(fileLabel);
-    out.additions.tables.push_back({fit::kFitTable, fit::fitCsv(g, label)});
-    out.additions.tables.push_back({fit::kModelsTable, fit::modelsCsv(g, label)});
+    out.additions.tables.push_back({outputs::kFitTable, fit::fitCsv(g, label)});
+    out.additions.tables.push_back({outputs::kModelsTable, fit::modelsCsv(g, label)});
     return out;
 }
 
-std::string verdictOfModelsCsv(const std::string& text) {
-    std::string error;
-    const auto rows = parseCsv(text, error);
-    if (!rows || rows->empty()) return "";
-    const std::vector<std::string>& head = rows->front();
-    std::size_t nCol = head.size(), verdictCol = head.size();
-    for (std::size_t i = 0; i < head.size(); ++i) {
-        if (head[i] == "n_components") nCol = i;
-        if (head[i] == "verdict") verdictCol = i;
-    }
-    if (nCol == head.size() || verdictCol == head.size()) return "";
+std::string verdictOfModelsCsv(const std::string& text, const std::string& path) {
+    const text::CsvTable table = text::CsvTable::parse(text, path);
+    const std::size_t nCol = table.column("n_components"), verdictCol = table.column("verdict");
     std::vector<std::string> undecided;
-    for (std::size_t r = 1; r < rows->size(); ++r) {
-        const std::vector<std::string>& row = (*rows)[r];
-        if (row.size() != head.size()) continue;
-        if (row[verdictCol] == "chosen") return row[nCol];
-        if (row[verdictCol] == "undecided") undecided.push_back(row[nCol]);
+    for (std::size_t r = 0; r < table.size(); ++r) {
+        const std::string& verdict = table.text(r, verdictCol);
+        if (verdict == "chosen") return table.text(r, nCol);
+        if (verdict == "undecided") undecided.push_back(table.text(r, nCol));
     }
     if (undecided.size() == 2) return "undecided " + undecided[0] + "/" + undecided[1];
     return "";

@@ -31,8 +31,8 @@ std::optional<Program> programOf(const results::RunReports& run);
 
 struct RunFit {
     // The message the analyser prints for a data file it refuses (or one
-    // that cannot be opened); empty when the fit ran.
-    std::string failure;
+    // that cannot be opened); none when the fit ran.
+    std::optional<std::string> refusal;
     // Warnings the analyser would print for the file, and that do not stop it.
     std::vector<std::string> warnings;
     // The "Global fit" section, its figure (figures/global-fit.svg) and the
@@ -47,8 +47,10 @@ struct RunFit {
 RunFit fitRun(const std::string& dataPath, const results::RunReports& run, const std::string& fileLabel);
 
 // The index's word on a run from its models.csv: "2", "undecided 1/2", or
-// "" when the text is not such a table or names no verdict.
-std::string verdictOfModelsCsv(const std::string& text);
+// "" when the table names no verdict. A text that is not such a table (no
+// column n_components or verdict, a row too short) is a FileFailure naming
+// `path`.
+std::string verdictOfModelsCsv(const std::string& text, const std::string& path);
 
 // The page's figures carry their size and plot area as data attributes
 // (the browser check finds and measures them by these): the first bare

@@ -5,6 +5,9 @@
 #include "batch/run_fit.h"
 #include "batch/run_table.h"
 #include "figures/report_texts.h"
+#include "outputs/output_names.h"
+#include "outputs/output_set.h"
+#include "results/report_paths.h"
 #include "results/report_reader.h"
 #include "results/tables.h"
 
@@ -13,8 +16,9 @@ namespace qf::batch {
 namespace fs = std::filesystem;
 
 std::array<std::string, 3> reportNames(Program a) {
-    if (a == Program::Quenfit) return {"Result.txt", "Graph.txt", "Summary.txt"};
-    return {"ResultM.txt", "GraphM.txt", "SummaryM.txt"};
+    const results::ReportPaths names =
+        results::defaultReportNames(a);
+    return {names.result, names.graph, names.summary};
 }
 
 bool holdsCompleteRun(const fs::path& folder, Program a, const std::string& dataPath,
@@ -48,39 +52,28 @@ std::string firstLine(const std::string& csv) { return csv.substr(0, csv.find("\
 std::string componentsHeading() { return firstLine(results::componentsCsv({}, "")); }
 std::string contributionsHeading() { return firstLine(results::contributionsCsv({}, "")); }
 
-std::string writeRunPage(const fs::path& folder, Program a, const std::string& input, bool globalFit,
-                         std::string* fitNote) {
+RunPage writeRunPage(const fs::path& folder, Program a, const std::string& input, bool globalFit) {
     const auto names = reportNames(a);
-    try {
-        const results::RunReports run = results::readReportFiles(
-            {(folder / names[0]).string(), (folder / names[1]).string(),
-             (folder / names[2]).string()});
-        figures::PageAdditions additions;
-        if (globalFit) {
-            RunFit fit = fitRun(input, run, input);
-            if (fit.failure.empty()) {
-                additions = std::move(fit.additions);
-            } else if (fitNote != nullptr) {
-                *fitNote = fit.failure;
-            }
+    const results::RunReports run = results::readReportFiles(
+        {(folder / names[0]).string(), (folder / names[1]).string(), (folder / names[2]).string()});
+    RunPage page;
+    figures::PageAdditions additions;
+    if (globalFit) {
+        RunFit fit = fitRun(input, run, input);
+        if (fit.refusal) {
+            page.fitRefusal = fit.refusal;
+        } else {
+            additions = std::move(fit.additions);
         }
-        const figures::ReportPageTexts texts = figures::reportPageOfRun(run, input, true, additions);
-        std::error_code ec;
-        fs::create_directories(folder / "figures", ec);
-        if (ec) return (folder / "figures").string() + ": cannot create the folder: " + ec.message();
-        std::vector<const figures::NamedText*> files;
-        for (const figures::NamedText& t : texts.tables) files.push_back(&t);
-        for (const figures::NamedText& f : texts.figures) files.push_back(&f);
-        const figures::NamedText page{"report.html", texts.page};
-        files.push_back(&page);
-        for (const figures::NamedText* f : files) {
-            std::string error;
-            if (!writeFileAtomically(folder / f->name, f->text, error)) return error;
-        }
-    } catch (const std::exception& e) {
-        return e.what();
     }
-    return "";
+    const figures::ReportPageTexts texts = figures::reportPageOfRun(run, input, true, additions);
+    // The page last: a folder with a page holds its figures and tables.
+    outputs::OutputSet files(folder);
+    for (const figures::NamedText& t : texts.tables) files.add(t.name, t.text);
+    for (const figures::NamedText& f : texts.figures) files.add(f.name, f.text);
+    files.add(outputs::kReportPage, texts.page);
+    files.write();
+    return page;
 }
 
 void clearRunFolder(const fs::path& folder) {
@@ -90,7 +83,7 @@ void clearRunFolder(const fs::path& folder) {
     }
     for (const char* name : kDerivedFiles) fs::remove(folder / name, ec);
     // The figures folder holds only figures written for this run.
-    fs::remove_all(folder / "figures", ec);
+    fs::remove_all(folder / outputs::kFiguresFolder, ec);
 }
 
 }  // namespace qf::batch

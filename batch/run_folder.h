@@ -5,9 +5,11 @@
 
 #include <array>
 #include <filesystem>
+#include <optional>
 #include <string>
 
 #include "batch/inputs.h"
+#include "outputs/output_names.h"
 
 namespace qf::batch {
 
@@ -17,8 +19,8 @@ std::array<std::string, 3> reportNames(Program a);
 // Files a run writes besides the reports; removed before the folder is run
 // again, so that nothing of an earlier run is mistaken for this one's.
 inline constexpr std::array<const char*, 7> kDerivedFiles = {
-    "components.csv", "contributions.csv", "spectra.csv", "fit.csv", "models.csv", "report.html",
-    "trpfit-run.txt"};
+    outputs::kComponentsTable, outputs::kContributionsTable, outputs::kSpectraTable, outputs::kFitTable,
+    outputs::kModelsTable,     outputs::kReportPage,         outputs::kRunMarker};
 
 // A complete run of the data file `dataPath`: the marker names that file
 // and says the run ended (ok or suspect) under `version` with the same program, and the
@@ -32,12 +34,14 @@ bool holdsCompleteRun(const std::filesystem::path& folder, Program a,
 // spectra.csv; `input` fills their file column). With `globalFit` the
 // global fit of the data file `input` joins them: its section on the page,
 // figures/global-fit.svg, fit.csv and models.csv; when the fit cannot run,
-// `fitNote` gets why and the page is written without it. Every file is
-// renamed into place. Returns the cause when the reports cannot be read or
-// the files written, else "".
-std::string writeRunPage(const std::filesystem::path& folder, Program a,
-                           const std::string& input, bool globalFit = false,
-                           std::string* fitNote = nullptr);
+// the page is written without it and `fitRefusal` says why. Every file is
+// written atomically. Throws FileFailure when the reports cannot be read or
+// a file cannot be written.
+struct RunPage {
+    std::optional<std::string> fitRefusal;
+};
+RunPage writeRunPage(const std::filesystem::path& folder, Program a, const std::string& input,
+                     bool globalFit = false);
 
 // The headings of the component and contribution tables.
 std::string componentsHeading();

@@ -5,8 +5,10 @@
 #include <fstream>
 #include <sstream>
 
-#include "results/tables.h"
+#include "outputs/atomic_file.h"
+#include "outputs/output_names.h"
 #include "textio/csv_text.h"
+#include "textio/failure.h"
 
 namespace qf::batch {
 
@@ -60,131 +62,44 @@ std::optional<RunStatus> statusFromName(std::string_view name) {
     return std::nullopt;
 }
 
-std::string csvField(std::string_view raw) { return text::csvField(raw); }
+namespace {
 
-std::optional<std::vector<std::vector<std::string>>> parseCsv(std::string_view text,
-                                                              std::string& error) {
-    std::vector<std::vector<std::string>> rows;
-    std::vector<std::string> row;
-    std::string field;
-    int line = 1;
-    std::size_t i = 0;
-    bool rowOpen = false;
-    while (i < text.size()) {
-        const char c = text[i];
-        if (c == '"' && field.empty()) {
-            // Quoted field: up to the closing quote; "" is one quote.
-            const int startLine = line;
-            ++i;
-            for (;;) {
-                if (i >= text.size()) {
-                    error = "line " + std::to_string(startLine) + ": quoted field not closed";
-                    return std::nullopt;
-                }
-                if (text[i] == '"') {
-                    if (i + 1 < text.size() && text[i + 1] == '"') {
-                        field += '"';
-                        i += 2;
-                        continue;
-                    }
-                    ++i;
-                    break;
-                }
-                if (text[i] == '\n') ++line;
-                field += text[i++];
-            }
-            if (i < text.size() && text[i] != ',' && text[i] != '\r' && text[i] != '\n') {
-                error = "line " + std::to_string(line) + ": text after a quoted field";
-                return std::nullopt;
-            }
-            rowOpen = true;
-            // An empty quoted field is still a field; mark it by leaving
-            // rowOpen set and continue with the delimiter.
-            if (i >= text.size()) break;
-            continue;
-        }
-        if (c == '"') {
-            error = "line " + std::to_string(line) + ": quote inside an unquoted field";
-            return std::nullopt;
-        }
-        if (c == ',') {
-            row.push_back(std::move(field));
-            field.clear();
-            rowOpen = true;
-            ++i;
-            continue;
-        }
-        if (c == '\r' || c == '\n') {
-            if (c == '\r' && (i + 1 >= text.size() || text[i + 1] != '\n')) {
-                error = "line " + std::to_string(line) + ": carriage return without line feed";
-                return std::nullopt;
-            }
-            i += c == '\r' ? 2 : 1;
-            row.push_back(std::move(field));
-            field.clear();
-            rows.push_back(std::move(row));
-            row.clear();
-            rowOpen = false;
-            ++line;
-            continue;
-        }
-        field += c;
-        rowOpen = true;
-        ++i;
-    }
-    if (rowOpen) {
-        row.push_back(std::move(field));
-        rows.push_back(std::move(row));
-    }
-    return rows;
-}
+const std::vector<std::string> kRunsColumns = {"file",      "folder",  "program",  "status",
+                                               "exit_status", "message", "warnings", "seconds"};
 
-void writeRunsCsv(std::ostream& out, const std::vector<RunRecord>& records) {
-    out << kRunsHeader << "\r\n";
+}  // namespace
+
+std::string runsCsv(const std::vector<RunRecord>& records) {
+    text::CsvWriter csv;
+    csv.row(kRunsColumns);
     for (const RunRecord& r : records) {
-        out << csvField(r.file) << ',' << csvField(r.folder) << ',' << r.program << ','
-            << statusName(r.status) << ',' << r.exitStatus << ',' << csvField(oneLine(r.message))
-            << ',' << csvField(oneLine(r.warnings)) << ',' << secondsText(r.seconds) << "\r\n";
+        csv.add(r.file).add(r.folder).add(r.program).add(statusName(r.status)).add(r.exitStatus);
+        csv.add(oneLine(r.message)).add(oneLine(r.warnings)).add(secondsText(r.seconds)).end();
     }
+    return csv.text();
 }
 
-std::optional<std::vector<RunRecord>> readRunsCsv(std::string_view text, std::string& error) {
-    const auto rows = parseCsv(text, error);
-    if (!rows) return std::nullopt;
-    if (rows->empty()) {
-        error = "line 1: empty table";
-        return std::nullopt;
-    }
-    std::string header;
-    for (std::size_t i = 0; i < (*rows)[0].size(); ++i) header += (i ? "," : "") + (*rows)[0][i];
-    if (header != kRunsHeader) {
-        error = "line 1: not the heading of a runs table";
-        return std::nullopt;
-    }
+std::vector<RunRecord> readRunsCsv(std::string_view text, const std::string& path) {
+    const text::CsvTable table = text::CsvTable::parse(text, path);
+    if (table.heading() != kRunsColumns) throw FileFailure(path, 1, "not the heading of a runs table");
     std::vector<RunRecord> records;
-    for (std::size_t n = 1; n < rows->size(); ++n) {
-        const std::vector<std::string>& f = (*rows)[n];
-        const std::string where = "row " + std::to_string(n + 1) + ": ";
-        if (f.size() != 8) {
-            error = where + std::to_string(f.size()) + " fields, not 8";
-            return std::nullopt;
+    for (std::size_t n = 0; n < table.size(); ++n) {
+        const std::vector<std::string>& f = table.fields(n);
+        if (f.size() != kRunsColumns.size()) {
+            throw FileFailure(path, table.lineOf(n), std::to_string(f.size()) + " fields, not 8");
         }
         RunRecord r;
         r.file = f[0];
         r.folder = f[1];
         r.program = f[2];
         const auto status = statusFromName(f[3]);
-        if (!status) {
-            error = where + "unknown status \"" + f[3] + "\"";
-            return std::nullopt;
-        }
+        if (!status) throw FileFailure(path, table.lineOf(n), "unknown status \"" + f[3] + "\"");
         r.status = *status;
         r.exitStatus = f[4];
         r.message = f[5];
         r.warnings = f[6];
         if (!parseSeconds(f[7], r.seconds)) {
-            error = where + "seconds \"" + f[7] + "\" is not a number";
-            return std::nullopt;
+            throw FileFailure(path, table.lineOf(n), "seconds \"" + f[7] + "\" is not a number");
         }
         records.push_back(std::move(r));
     }
@@ -201,12 +116,11 @@ void writeMarker(const fs::path& folder, const RunRecord& r, const std::string& 
          << "message=" << oneLine(r.message) << "\n"
          << "warnings=" << oneLine(r.warnings) << "\n"
          << "seconds=" << secondsText(r.seconds) << "\n";
-    std::string error;
-    writeFileAtomically(folder / kMarkerName, text.str(), error);
+    outputs::writeFileAtomically(folder / outputs::kRunMarker, text.str());
 }
 
 std::optional<Marker> readMarker(const fs::path& folder) {
-    std::ifstream in(folder / kMarkerName, std::ios::binary);
+    std::ifstream in(folder / outputs::kRunMarker, std::ios::binary);
     if (!in) return std::nullopt;
     Marker m;
     m.record.folder = folder.filename().string();
@@ -266,29 +180,6 @@ void splitErrorText(const std::string& errText, const std::string& program,
             message = line;
         }
     }
-}
-
-bool writeFileAtomically(const fs::path& path, const std::string& text, std::string& error) {
-    const fs::path temp = path.string() + ".part";
-    {
-        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-        out << text;
-        out.flush();
-        if (!out) {
-            error = "cannot write " + temp.string();
-            std::error_code ec;
-            fs::remove(temp, ec);
-            return false;
-        }
-    }
-    std::error_code ec;
-    fs::rename(temp, path, ec);
-    if (ec) {
-        error = "cannot write " + path.string() + ": " + ec.message();
-        fs::remove(temp, ec);
-        return false;
-    }
-    return true;
 }
 
 }  // namespace qf::batch

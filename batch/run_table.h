@@ -1,11 +1,9 @@
 #pragma once
-// One row per input of a batch (runs.csv), the marker each run folder keeps
-// of its run, and the CSV text both use (RFC 4180: fields with a comma, a
-// quote or a line end are quoted, quotes doubled; lines end with CR LF).
+// One row per input of a batch (runs.csv, written and read through
+// textio's CSV table) and the marker each run folder keeps of its run.
 
 #include <filesystem>
 #include <optional>
-#include <ostream>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -31,26 +29,15 @@ struct RunRecord {
     double seconds = 0.0;
 };
 
-// The columns of runs.csv.
-inline constexpr const char* kRunsHeader =
-    "file,folder,program,status,exit_status,message,warnings,seconds";
-
-// A field of a CSV table: valid UTF-8 (other bytes become U+FFFD), quoted
-// where it must be.
-std::string csvField(std::string_view text);
-// Parses CSV text into rows of fields. Returns nothing and sets `error`
-// ("line N: cause") on text that is not CSV (a quote inside an unquoted
-// field, an unterminated quoted field).
-std::optional<std::vector<std::vector<std::string>>> parseCsv(std::string_view text,
-                                                              std::string& error);
-
-void writeRunsCsv(std::ostream& out, const std::vector<RunRecord>& records);
-// Reads runs.csv back; sets `error` on anything it cannot place.
-std::optional<std::vector<RunRecord>> readRunsCsv(std::string_view text, std::string& error);
+// runs.csv as text, and read back. A table that is not a runs table (another
+// heading, a row of other width, an unknown status, seconds that are not a
+// number) is a FileFailure naming `path` and the line.
+std::string runsCsv(const std::vector<RunRecord>& records);
+std::vector<RunRecord> readRunsCsv(std::string_view text, const std::string& path);
 
 // The marker of a run folder: the version of the programs that ran and the
 // record of the run. Written when a run has ended, whatever its status.
-inline constexpr const char* kMarkerName = "trpfit-run.txt";
+// Throws FileFailure when it cannot be written.
 void writeMarker(const std::filesystem::path& folder, const RunRecord& record,
                  const std::string& version);
 struct Marker {
@@ -66,10 +53,5 @@ std::optional<Marker> readMarker(const std::filesystem::path& folder);
 void splitErrorText(const std::string& errText, const std::string& program,
                     const std::string& passedName, const std::string& shownName,
                     std::string& message, std::string& warnings);
-
-// Writes `text` to `path` through a temporary file renamed into place, so a
-// reader never sees half a table. Returns false and sets `error` on failure.
-bool writeFileAtomically(const std::filesystem::path& path, const std::string& text,
-                         std::string& error);
 
 }  // namespace qf::batch

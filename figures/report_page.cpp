@@ -228,14 +228,6 @@ void appendEnds(std::string& out, const RunReports& run) {
     out += "</p>\n";
 }
 
-void writeFile(const std::filesystem::path& path, const std::string& text) {
-    std::ofstream file(path, std::ios::binary | std::ios::trunc);
-    if (!file) throw results::ReportError(path.string(), 0, "cannot create the file");
-    file.write(text.data(), static_cast<std::streamsize>(text.size()));
-    file.close();
-    if (!file) throw results::ReportError(path.string(), 0, "cannot write the file");
-}
-
 }  // namespace
 
 std::vector<std::string> stageFlags(const Stage& stage) {
@@ -330,35 +322,5 @@ std::string reportPageHtml(const RunReports& run, const std::vector<PageSection>
     out += "</body>\n</html>\n";
     return out;
 }
-
-std::vector<std::filesystem::path> writeReportPage(const RunReports& run, const ReportPageOptions& options) {
-    namespace fs = std::filesystem;
-    const fs::path figureDir = options.outDir / "figures";
-    const ReportPageTexts texts = reportPageOfRun(run, options.fileLabel, options.tables);
-    std::vector<std::pair<fs::path, std::string>> files;
-    files.emplace_back(options.outDir / "report.html", texts.page);
-    for (const NamedText& f : texts.figures) files.emplace_back(options.outDir / f.name, f.text);
-    for (const NamedText& t : texts.tables) files.emplace_back(options.outDir / t.name, t.text);
-
-    if (!options.force) {
-        for (const auto& [path, text] : files) {
-            std::error_code ec;
-            if (fs::exists(path, ec)) {
-                throw results::ReportError(path.string(), 0, "exists already; use --force to replace it");
-            }
-        }
-    }
-    std::error_code ec;
-    fs::create_directories(figureDir, ec);
-    if (ec) throw results::ReportError(figureDir.string(), 0, "cannot create the folder: " + ec.message());
-    std::vector<fs::path> written;
-    for (const auto& [path, text] : files) {
-        writeFile(path, text);
-        written.push_back(path);
-    }
-    return written;
-}
-
-std::vector<std::string> pageOutputNames() { return {"report.html", "figures"}; }
 
 }  // namespace qf::figures

@@ -3,7 +3,9 @@
 // (inline CSS and SVG, no script, nothing fetched) with the run's title, date
 // and program, the summary as a table with the values a reader should not
 // trust flagged, per stage its tables and figures, and the first pass.
-// Beside it the figures as SVG files for papers and the tidy tables.
+// Beside it the figures as SVG files for papers and the tidy tables; the
+// page and those come back as texts (figures/report_texts.h) and the
+// commands write them (outputs/).
 
 #include <filesystem>
 #include <string>
@@ -39,22 +41,5 @@ struct PageSection {
 
 // The page as text; `afterSummary` in the order given.
 std::string reportPageHtml(const results::RunReports& run, const std::vector<PageSection>& afterSummary = {});
-
-struct ReportPageOptions {
-    std::filesystem::path outDir;  // created when missing
-    bool force = false;            // replace files that exist
-    bool tables = true;            // also components.csv, contributions.csv, spectra.csv
-    std::string fileLabel;         // "file" column of the tables; empty: the results report's path
-};
-
-// Writes report.html, figures/<stage>-<kind>.svg and (with `tables`) the
-// three CSV tables into options.outDir; returns the files written, the page
-// first. Without `force` nothing is written when any of them exists.
-// Throws results::ReportError naming the file on failure.
-std::vector<std::filesystem::path> writeReportPage(const results::RunReports& run, const ReportPageOptions& options);
-
-// What the page adds to an output folder besides the tables: the page and
-// the folder of its figures (whose file names depend on the stages read).
-std::vector<std::string> pageOutputNames();
 
 }  // namespace qf::figures

@@ -20,40 +20,12 @@ std::string num(double v, const char* format) {
     return s;
 }
 
-class Rows {
-public:
-    explicit Rows(std::initializer_list<const char*> header) {
-        bool first = true;
-        for (const char* h : header) {
-            if (!first) text_ += ',';
-            text_ += h;
-            first = false;
-        }
-        text_ += "\r\n";
-    }
-    Rows& add(const std::string& field) {
-        if (!lineStart_) text_ += ',';
-        text_ += text::csvField(field);
-        lineStart_ = false;
-        return *this;
-    }
-    void end() {
-        text_ += "\r\n";
-        lineStart_ = true;
-    }
-    const std::string& text() const { return text_; }
-
-private:
-    std::string text_;
-    bool lineStart_ = true;
-};
-
 }  // namespace
 
 std::string fitCsv(const GlobalFit& fit, const std::string& file) {
-    Rows rows({"file", "program", "n_components", "component", "position_nm", "position_low_nm",
-               "position_high_nm", "Ksv", "Ksv_low", "Ksv_high", "share_percent", "share_low",
-               "share_high", "class"});
+    text::CsvWriter rows{"file", "program", "n_components", "component", "position_nm", "position_low_nm",
+                         "position_high_nm", "Ksv", "Ksv_low", "Ksv_high", "share_percent", "share_low",
+                         "share_high", "class"};
     for (const ModelFit& m : fit.models) {
         for (std::size_t i = 0; i < m.component.size(); ++i) {
             const ComponentFit& c = m.component[i];
@@ -75,8 +47,8 @@ std::string fitCsv(const GlobalFit& fit, const std::string& file) {
 }
 
 std::string modelsCsv(const GlobalFit& fit, const std::string& file) {
-    Rows rows({"file", "program", "n_components", "rss", "dof", "aicc", "bic", "akaike_weight",
-               "p_vs_next", "verdict"});
+    text::CsvWriter rows{"file", "program", "n_components", "rss", "dof", "aicc", "bic", "akaike_weight",
+                         "p_vs_next", "verdict"};
     for (const ModelFit& m : fit.models) {
         rows.add(file).add(programName(fit.program)).add(std::to_string(m.components));
         rows.add(num(m.rss, "%.6g")).add(std::to_string(m.dof));

@@ -6,7 +6,8 @@
 //   models.csv  one row per component count N
 //
 // A value that does not exist (Ksv of a single spectrum, an interval not
-// computed, p for N = 3) is an empty field.
+// computed, p for N = 3) is an empty field. The tables are written through
+// textio's CsvWriter; outputs/output_names.h names their files.
 
 #include <string>
 
@@ -17,9 +18,5 @@ namespace qf::fit {
 // `file` fills the first column: the data file as the caller names it.
 std::string fitCsv(const GlobalFit& fit, const std::string& file);
 std::string modelsCsv(const GlobalFit& fit, const std::string& file);
-
-// The names of the two tables, in the order they are written.
-inline constexpr const char* kFitTable = "fit.csv";
-inline constexpr const char* kModelsTable = "models.csv";
 
 }  // namespace qf::fit

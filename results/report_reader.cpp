@@ -14,13 +14,6 @@
 
 namespace qf::results {
 
-ReportError::ReportError(std::string path, int line, const std::string& cause)
-    : std::runtime_error(line > 0 ? path + ", line " + std::to_string(line) + ": " + cause
-                                  : path + ": " + cause),
-      path_(std::move(path)),
-      line_(line),
-      cause_(cause) {}
-
 namespace {
 
 // ---------------------------------------------------------------- the run

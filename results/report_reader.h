@@ -9,25 +9,16 @@
 // there and RunReports::complete is false, with each report's end said in
 // RunReports::result / graph / summary.
 
-#include <stdexcept>
 #include <string>
 
 #include "results/report_model.h"
+#include "textio/failure.h"
 
 namespace qf::results {
 
-class ReportError : public std::runtime_error {
-public:
-    ReportError(std::string path, int line, const std::string& cause);
-    const std::string& path() const { return path_; }
-    int line() const { return line_; }  // 1-based; 0 when not about a line
-    const std::string& cause() const { return cause_; }
-
-private:
-    std::string path_;
-    int line_;
-    std::string cause_;
-};
+// The failure of the reader: the file, the line and the cause (the
+// libraries' one failure type, see textio/failure.h).
+using ReportError = qf::FileFailure;
 
 struct ReportPaths {
     std::string result;

@@ -13,39 +13,16 @@ namespace qf::results {
 
 namespace {
 
-std::string field(const std::string& raw) { return text::csvField(raw); }
-
+// Numbers in the reports' own number text; a value the reports do not
+// have is an empty field.
 std::string field(double value) { return numberText(value); }
 std::string field(int value) { return std::to_string(value); }
+std::string field(const std::string& value) { return value; }
 
 template <class T>
 std::string field(const std::optional<T>& value) {
     return value ? field(*value) : std::string();
 }
-
-class Csv {
-public:
-    explicit Csv(std::initializer_list<const char*> header) {
-        for (const char* h : header) add(std::string(h));
-        end();
-    }
-    template <class T>
-    Csv& add(const T& value) {
-        if (!first_) text_ += ',';
-        text_ += field(value);
-        first_ = false;
-        return *this;
-    }
-    void end() {
-        text_ += "\r\n";
-        first_ = true;
-    }
-    const std::string& text() const { return text_; }
-
-private:
-    std::string text_;
-    bool first_ = true;
-};
 
 template <class T>
 std::optional<T> at(const std::vector<T>& v, std::size_t i) {
@@ -62,9 +39,9 @@ int componentCount(const Stage& s) {
 }  // namespace
 
 std::string componentsCsv(const RunReports& run, const std::string& file) {
-    Csv csv{"file", "program", "stage", "n_components", "component", "L_nm", "DL_nm", "V_cm", "DV_cm",
-            "S_percent", "S_sd", "class", "Ksv", "Ksv_sd", "Ksv_rel_percent", "Ksv_rel_sd", "B", "R",
-            "discriminant", "Nsc"};
+    text::CsvWriter csv{"file", "program", "stage", "n_components", "component", "L_nm", "DL_nm",
+                        "V_cm", "DV_cm", "S_percent", "S_sd", "class", "Ksv", "Ksv_sd", "Ksv_rel_percent",
+                        "Ksv_rel_sd", "B", "R", "discriminant", "Nsc"};
     for (const Stage& s : run.stages) {
         const int n = componentCount(s);
         std::optional<double> discriminant = s.discriminant;
@@ -77,12 +54,14 @@ std::string componentsCsv(const RunReports& run, const std::string& file) {
             const std::optional<SummaryComponent> sc =
                 s.summary ? at(s.summary->rows, kk) : std::optional<SummaryComponent>();
             const std::optional<SternVolmerRow> t3 = at(s.table3, kk);
-            csv.add(file).add(programText(run.program)).add(stageLabel(s)).add(n).add(k + 1);
+            csv.add(file).add(programText(run.program)).add(stageLabel(s)).add(field(n)).add(field(k + 1));
             // Table 1 gives the position; the summary repeats L and DL.
-            csv.add(t1 ? std::optional<double>(t1->lNm) : sc ? std::optional<double>(sc->lNm) : std::nullopt);
-            csv.add(t1 ? std::optional<double>(t1->dlNm) : sc ? std::optional<double>(sc->lError) : std::nullopt);
-            csv.add(t1 ? std::optional<double>(t1->vCm) : std::nullopt);
-            csv.add(t1 ? std::optional<double>(t1->dvCm) : std::nullopt);
+            csv.add(field(t1 ? std::optional<double>(t1->lNm) : sc ? std::optional<double>(sc->lNm) : std::nullopt));
+            csv.add(field(t1   ? std::optional<double>(t1->dlNm)
+                          : sc ? std::optional<double>(sc->lError)
+                               : std::nullopt));
+            csv.add(field(t1 ? std::optional<double>(t1->vCm) : std::nullopt));
+            csv.add(field(t1 ? std::optional<double>(t1->dvCm) : std::nullopt));
             // S and its s.d. are the first spectrum's: from the summary, else Table 2.
             std::optional<double> sPercent, sSd;
             std::optional<std::string> className;
@@ -94,14 +73,14 @@ std::string componentsCsv(const RunReports& run, const std::string& file) {
                 sPercent = s.table2[0].components[kk].si;
                 sSd = s.table2[0].components[kk].sd;
             }
-            csv.add(sPercent).add(sSd).add(className);
-            csv.add(t3 ? std::optional<double>(t3->ksv) : std::nullopt);
-            csv.add(t3 ? std::optional<double>(t3->ksvSd) : std::nullopt);
-            csv.add(t3 ? std::optional<double>(t3->ksvRelPercent) : std::nullopt);
-            csv.add(t3 ? std::optional<double>(t3->ksvRelSd) : std::nullopt);
-            csv.add(t3 ? std::optional<double>(t3->b) : std::nullopt);
-            csv.add(t3 ? std::optional<double>(t3->r) : std::nullopt);
-            csv.add(discriminant).add(nsc);
+            csv.add(field(sPercent)).add(field(sSd)).add(field(className));
+            csv.add(field(t3 ? std::optional<double>(t3->ksv) : std::nullopt));
+            csv.add(field(t3 ? std::optional<double>(t3->ksvSd) : std::nullopt));
+            csv.add(field(t3 ? std::optional<double>(t3->ksvRelPercent) : std::nullopt));
+            csv.add(field(t3 ? std::optional<double>(t3->ksvRelSd) : std::nullopt));
+            csv.add(field(t3 ? std::optional<double>(t3->b) : std::nullopt));
+            csv.add(field(t3 ? std::optional<double>(t3->r) : std::nullopt));
+            csv.add(field(discriminant)).add(field(nsc));
             csv.end();
         }
     }
@@ -109,12 +88,14 @@ std::string componentsCsv(const RunReports& run, const std::string& file) {
 }
 
 std::string contributionsCsv(const RunReports& run, const std::string& file) {
-    Csv csv{"file", "program", "stage", "spectrum", "component", "Cq_M", "Si_percent", "Si_sd", "Ai", "Atotal"};
+    text::CsvWriter csv{"file", "program", "stage", "spectrum", "component",
+                        "Cq_M", "Si_percent", "Si_sd", "Ai", "Atotal"};
     for (const Stage& s : run.stages) {
         for (const SpectrumContributions& g : s.table2) {
             for (const Contribution& c : g.components) {
-                csv.add(file).add(programText(run.program)).add(stageLabel(s)).add(g.spectrum).add(c.component);
-                csv.add(g.cq).add(c.si).add(c.sd).add(c.ai).add(g.atotal);
+                csv.add(file).add(programText(run.program)).add(stageLabel(s));
+                csv.add(field(g.spectrum)).add(field(c.component));
+                csv.add(field(g.cq)).add(field(c.si)).add(field(c.sd)).add(field(c.ai)).add(field(g.atotal));
                 csv.end();
             }
         }
@@ -124,11 +105,12 @@ std::string contributionsCsv(const RunReports& run, const std::string& file) {
 
 namespace {
 
-void addCurves(Csv& csv, const std::string& stage, const std::string& kind, const CurveSet& set) {
+void addCurves(text::CsvWriter& csv, const std::string& stage, const std::string& kind, const CurveSet& set) {
     for (std::size_t s = 0; s < set.values.size(); ++s) {
         const std::vector<double>& row = set.values[s];
         for (std::size_t j = 0; j < row.size() && j < set.wavelengthsNm.size(); ++j) {
-            csv.add(stage).add(kind).add(static_cast<int>(s + 1)).add(set.wavelengthsNm[j]).add(row[j]);
+            csv.add(stage).add(kind).add(field(static_cast<int>(s + 1)));
+            csv.add(field(set.wavelengthsNm[j])).add(field(row[j]));
             csv.end();
         }
     }
@@ -137,7 +119,7 @@ void addCurves(Csv& csv, const std::string& stage, const std::string& kind, cons
 }  // namespace
 
 std::string spectraCsv(const RunReports& run) {
-    Csv csv{"stage", "kind", "spectrum", "wavelength", "value"};
+    text::CsvWriter csv{"stage", "kind", "spectrum", "wavelength", "value"};
     const FirstPass& fp = run.firstPass;
     addCurves(csv, "first pass", "as_read", fp.asRead);
     addCurves(csv, "first pass", "correction", fp.correction);

@@ -16,6 +16,7 @@
 #include "batch/run_table.h"
 #include "results/report_reader.h"
 #include "support/test_support.h"
+#include "textio/failure.h"
 
 namespace qf::batch {
 namespace {
@@ -35,11 +36,8 @@ int trpfit(const fs::path& dir, const std::string& args, std::string* err = null
 }
 
 std::map<std::string, RunRecord> runsTable(const fs::path& outDir) {
-    std::string error;
-    const auto records = readRunsCsv(readFile(outDir / "runs.csv"), error);
-    EXPECT_TRUE(records) << error;
     std::map<std::string, RunRecord> byFile;
-    for (const RunRecord& r : records.value_or(std::vector<RunRecord>{})) byFile[r.file] = r;
+    for (const RunRecord& r : readRunsCsv(readFile(outDir / "runs.csv"), "runs.csv")) byFile[r.file] = r;
     return byFile;
 }
 
@@ -129,7 +127,7 @@ TEST(BatchFit, OnByDefaultSkippedWithNoFitAndTheReportsStayTheSame) {
     const std::string index = readFile(d / "fit" / "index.html");
     EXPECT_NE(index.find("<th>components (global fit)</th>"), std::string::npos);
     for (const char* folder : {"series", "single"}) {
-        const std::string verdict = verdictOfModelsCsv(readFile(d / "fit" / folder / "models.csv"));
+        const std::string verdict = verdictOfModelsCsv(readFile(d / "fit" / folder / "models.csv"), "models.csv");
         ASSERT_NE(verdict, "") << folder;
         EXPECT_NE(index.find(std::string(folder) + ".dat</a></td><td>" + (folder[1] == 'e' ? "quenfit" : "monofit") +
                              "</td><td class=\"ok\">ok</td><td>" + verdict + "</td>"),
@@ -175,13 +173,24 @@ TEST(RunFit, VerdictOfModelsTable) {
         return head + "a.dat,quenfit,1,9,9,1,1,0,0," + v1 + "\r\na.dat,quenfit,2,9,9,1,1,0,0," + v2 +
                "\r\na.dat,quenfit,3,9,9,1,1,0,," + v3 + "\r\n";
     };
-    EXPECT_EQ(verdictOfModelsCsv(rows("rejected", "chosen", "rejected")), "2");
-    EXPECT_EQ(verdictOfModelsCsv(rows("rejected", "undecided", "undecided")), "undecided 2/3");
-    EXPECT_EQ(verdictOfModelsCsv(rows("rejected", "rejected", "rejected")), "");
-    EXPECT_EQ(verdictOfModelsCsv(rows("rejected", "undecided", "rejected")), "");
-    EXPECT_EQ(verdictOfModelsCsv("file,n\r\na,1\r\n"), "");
-    EXPECT_EQ(verdictOfModelsCsv("\"broken"), "");
-    EXPECT_EQ(verdictOfModelsCsv(""), "");
+    EXPECT_EQ(verdictOfModelsCsv(rows("rejected", "chosen", "rejected"), "m.csv"), "2");
+    EXPECT_EQ(verdictOfModelsCsv(rows("rejected", "undecided", "undecided"), "m.csv"), "undecided 2/3");
+    EXPECT_EQ(verdictOfModelsCsv(rows("rejected", "rejected", "rejected"), "m.csv"), "");
+    EXPECT_EQ(verdictOfModelsCsv(rows("rejected", "undecided", "rejected"), "m.csv"), "");
+    // A text that is not a models table says so, naming the file and line.
+    const auto failure = [](const std::string& text) {
+        try {
+            verdictOfModelsCsv(text, "m.csv");
+        } catch (const FileFailure& f) {
+            return std::string(f.what());
+        }
+        return std::string("no failure");
+    };
+    EXPECT_EQ(failure("file,n\r\na,1\r\n"), "m.csv, line 1: the heading has no column \"n_components\"");
+    EXPECT_EQ(failure("\"broken"), "m.csv, line 1: quoted field not closed");
+    EXPECT_EQ(failure(""), "m.csv, line 1: the heading has no column \"n_components\"");
+    EXPECT_EQ(failure("n_components,verdict\r\n1,rejected\r\n2\r\n"),
+              "m.csv, line 3: column \"verdict\": the row has 1 fields, the heading 2");
 }
 
 TEST(RunFit, IndexOfRunsInMemoryShowsTheVerdictOfGoodRunsOnly) {

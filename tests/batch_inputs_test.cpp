@@ -9,6 +9,7 @@
 #include "batch/run_folder.h"
 #include "batch/run_table.h"
 #include "support/test_support.h"
+#include "textio/failure.h"
 
 namespace qf::batch {
 namespace {
@@ -93,23 +94,19 @@ TEST(BatchTables, RunsTableReadsBackAsWritten) {
     records[0] = {"d/a, \"x\".dat", "a", "quenfit", RunStatus::Failed, "1",
                   "d/a.dat, line 3: \"x\" is\nnot a number", "w1; w2", 0.25};
     records[1] = {"b.dat", "b", "monofit", RunStatus::Timeout, "", "stopped", "", 600};
-    std::ostringstream out;
-    writeRunsCsv(out, records);
-    std::string error;
-    const auto back = readRunsCsv(out.str(), error);
-    ASSERT_TRUE(back) << error;
-    ASSERT_EQ(back->size(), 2u);
-    EXPECT_EQ((*back)[0].file, records[0].file);
-    EXPECT_EQ((*back)[0].message, "d/a.dat, line 3: \"x\" is not a number");
-    EXPECT_EQ((*back)[1].status, RunStatus::Timeout);
-    EXPECT_DOUBLE_EQ((*back)[1].seconds, 600.0);
+    const std::vector<RunRecord> back = readRunsCsv(runsCsv(records), "runs.csv");
+    ASSERT_EQ(back.size(), 2u);
+    EXPECT_EQ(back[0].file, records[0].file);
+    EXPECT_EQ(back[0].message, "d/a.dat, line 3: \"x\" is not a number");
+    EXPECT_EQ(back[1].status, RunStatus::Timeout);
+    EXPECT_DOUBLE_EQ(back[1].seconds, 600.0);
 
     for (const char* bad : {"file,folder\r\n", "x", "", "\"open", "a\"b",
                             "file,folder,program,status,exit_status,message,warnings,seconds\r\n"
                             "f,f,quenfit,fine,0,,,1\r\n",
                             "file,folder,program,status,exit_status,message,warnings,seconds\r\n"
                             "f,f,quenfit,ok,0,,,-1\r\n"}) {
-        EXPECT_FALSE(readRunsCsv(bad, error)) << bad;
+        EXPECT_THROW(readRunsCsv(bad, "runs.csv"), FileFailure) << bad;
     }
 }
 
@@ -122,7 +119,7 @@ TEST(BatchTables, MarkerAndErrorText) {
     EXPECT_EQ(m->version, "9.9");
     EXPECT_EQ(m->record.status, RunStatus::Crashed);
     EXPECT_EQ(m->record.message, r.message);
-    writeFile(dir.path() / kMarkerName, "version=1\nstatus=ok\n");
+    writeFile(dir.path() / outputs::kRunMarker, "version=1\nstatus=ok\n");
     EXPECT_FALSE(readMarker(dir.path()));
 
     std::string message, warnings;

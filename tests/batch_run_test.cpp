@@ -18,6 +18,8 @@
 #include "batch/batch.h"
 #include "batch/run_table.h"
 #include "support/test_support.h"
+#include "textio/csv_text.h"
+#include "trpfit/run_command.h"
 #include "trpfit/version.h"
 
 namespace qf::batch {
@@ -32,13 +34,8 @@ using qf::testing::writeFile;
 const std::string kBadSeries = "bad\n1 10 300 399 1\n0 1 x\n";
 
 std::map<std::string, RunRecord> runsTable(const fs::path& outDir) {
-    std::string error;
-    const auto records = readRunsCsv(readFile(outDir / "runs.csv"), error);
-    EXPECT_TRUE(records) << error;
     std::map<std::string, RunRecord> byFile;
-    if (records) {
-        for (const RunRecord& r : *records) byFile[r.file] = r;
-    }
+    for (const RunRecord& r : readRunsCsv(readFile(outDir / "runs.csv"), "runs.csv")) byFile[r.file] = r;
     return byFile;
 }
 
@@ -53,10 +50,9 @@ int shell(const fs::path& dir, const std::string& command, std::string* err = nu
 }
 
 std::set<std::string> firstColumn(const std::string& csv) {
-    std::string error;
-    const auto rows = parseCsv(csv, error);
+    const text::CsvTable rows = text::CsvTable::parse(csv, "table");
     std::set<std::string> files;
-    for (std::size_t i = 1; rows && i < rows->size(); ++i) files.insert((*rows)[i].front());
+    for (std::size_t i = 0; i < rows.size(); ++i) files.insert(rows.fields(i).front());
     return files;
 }
 
@@ -166,7 +162,7 @@ TEST(BatchRun, CrashAndTimeoutAreRecordedAndTheBatchFinishes) {
     o.timeoutSeconds = 1.5;
     std::ostringstream out, err;
     const auto start = std::chrono::steady_clock::now();
-    EXPECT_EQ(runBatch(o, out, err), 1);
+    EXPECT_EQ(trpfit::batchCommand(o, false, out, err), 1);
     EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(), 20.0);
     auto runs = runsTable(d / "out");
     const RunRecord& crash = runs[(d / "crash.dat").string()];
@@ -234,7 +230,7 @@ TEST(BatchRun, ResumeRunsOnlyWhatIsMissingOrOutOfDate) {
     o.resume = true;
     ASSERT_EQ(::chdir(d.c_str()), 0);
     std::ostringstream out, err;
-    EXPECT_EQ(runBatch(o, out, err), 0) << err.str();
+    EXPECT_EQ(trpfit::batchCommand(o, false, out, err), 0) << err.str();
     EXPECT_NE(out.str().find("; 1 run now."), std::string::npos) << out.str();
     EXPECT_EQ(reportTime(d / "out" / "a"), aTime);
     EXPECT_EQ(reportTime(d / "out" / "b"), bTime);
@@ -245,7 +241,7 @@ TEST(BatchRun, ResumeRunsOnlyWhatIsMissingOrOutOfDate) {
     // A data file changed after its run is run again.
     fs::last_write_time(d / "b.dat", fs::file_time_type::clock::now() + std::chrono::seconds(5));
     std::ostringstream out2;
-    EXPECT_EQ(runBatch(o, out2, err), 0) << err.str();
+    EXPECT_EQ(trpfit::batchCommand(o, false, out2, err), 0) << err.str();
     EXPECT_NE(out2.str().find("; 1 run now."), std::string::npos) << out2.str();
     EXPECT_EQ(reportTime(d / "out" / "a"), aTime);
     EXPECT_NE(reportTime(d / "out" / "b"), bTime);
@@ -253,7 +249,7 @@ TEST(BatchRun, ResumeRunsOnlyWhatIsMissingOrOutOfDate) {
     // Runs of another version are not kept.
     o.version = "another";
     std::ostringstream out3;
-    EXPECT_EQ(runBatch(o, out3, err), 0) << err.str();
+    EXPECT_EQ(trpfit::batchCommand(o, false, out3, err), 0) << err.str();
     EXPECT_NE(out3.str().find("; 3 run now."), std::string::npos) << out3.str();
     ASSERT_EQ(::chdir("/"), 0);
 }
@@ -269,14 +265,14 @@ TEST(BatchRun, ShardsCoverEveryInputOnceAndMergeToTheWholeBatch) {
     writeFile(d / "data" / "x.dat", kBadSeries);
     ASSERT_EQ(::chdir(d.c_str()), 0);
     std::ostringstream out, err;
-    EXPECT_EQ(runBatch(optionsFor(d, {"data"}, "whole"), out, err), 1);
+    EXPECT_EQ(trpfit::batchCommand(optionsFor(d, {"data"}, "whole"), false, out, err), 1);
     std::vector<std::string> shards;
     std::multiset<std::string> seen;
     for (int k = 1; k <= 3; ++k) {
         BatchOptions o = optionsFor(d, {"data"}, "shard" + std::to_string(k));
         o.shardIndex = k;
         o.shardCount = 3;
-        runBatch(o, out, err);
+        trpfit::batchCommand(o, false, out, err);
         shards.push_back(o.outDir);
         for (const auto& [file, r] : runsTable(o.outDir)) seen.insert(file);
     }
@@ -285,7 +281,7 @@ TEST(BatchRun, ShardsCoverEveryInputOnceAndMergeToTheWholeBatch) {
     MergeOptions m;
     m.dirs = shards;
     m.outDir = (d / "merged").string();
-    EXPECT_EQ(mergeBatches(m, out, err), 1) << err.str();
+    EXPECT_EQ(trpfit::mergeCommand(m, out, err), 1) << err.str();
     for (const char* table : {"components.csv", "contributions.csv"}) {
         EXPECT_EQ(readFile(d / "merged" / table), readFile(d / "whole" / table)) << table;
     }
@@ -300,7 +296,7 @@ TEST(BatchRun, ShardsCoverEveryInputOnceAndMergeToTheWholeBatch) {
     EXPECT_NE(readFile(d / "merged" / "index.html").find("data/x.dat"), std::string::npos);
 
     // The same inputs give the same bytes, apart from the seconds.
-    runBatch(optionsFor(d, {"data"}, "again"), out, err);
+    trpfit::batchCommand(optionsFor(d, {"data"}, "again"), false, out, err);
     for (const char* file : {"index.html", "components.csv", "contributions.csv",
                              "s/report.html", "m2/figures/vela-mono-ii-decomposition.svg"}) {
         EXPECT_EQ(readFile(d / "again" / file), readFile(d / "whole" / file)) << file;

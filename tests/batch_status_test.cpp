@@ -11,10 +11,15 @@
 #include <set>
 #include <sys/wait.h>
 
+#include "batch/index_figure.h"
 #include "batch/index_page.h"
+#include "batch/result_tables.h"
+#include "batch/run_folder.h"
 #include "batch/run_table.h"
 #include "figures/report_texts.h"
 #include "results/tables.h"
+#include "textio/csv_text.h"
+#include "textio/failure.h"
 #include "support/test_support.h"
 
 namespace qf::batch {
@@ -36,19 +41,15 @@ int shell(const fs::path& dir, const std::string& args, std::string* out = nullp
 }
 
 std::map<std::string, RunRecord> runsTable(const fs::path& outDir) {
-    std::string error;
-    const auto records = readRunsCsv(readFile(outDir / "runs.csv"), error);
-    EXPECT_TRUE(records) << error;
     std::map<std::string, RunRecord> byFile;
-    for (const RunRecord& r : records.value_or(std::vector<RunRecord>{})) byFile[r.file] = r;
+    for (const RunRecord& r : readRunsCsv(readFile(outDir / "runs.csv"), "runs.csv")) byFile[r.file] = r;
     return byFile;
 }
 
 std::set<std::string> firstColumn(const fs::path& csv) {
-    std::string error;
-    const auto rows = parseCsv(readFile(csv), error);
+    const text::CsvTable rows = text::CsvTable::parse(readFile(csv), csv.string());
     std::set<std::string> files;
-    for (std::size_t i = 1; rows && i < rows->size(); ++i) files.insert((*rows)[i].front());
+    for (std::size_t i = 0; i < rows.size(); ++i) files.insert(rows.fields(i).front());
     return files;
 }
 
@@ -219,6 +220,42 @@ TEST(BatchStatus, IndexOfRunsHeldInMemory) {
     EXPECT_NE(page.find("href=\"single/report.html\""), std::string::npos);
     EXPECT_NE(page.find("series.dat: VELA-III"), std::string::npos);
     EXPECT_EQ(page.find("single.dat: VELA"), std::string::npos);
+}
+
+// The index figure reads the components table by its column names: a
+// renamed column is a failure naming the table, line 1 and the column, not
+// a figure silently left out.
+TEST(BatchStatus, RenamedComponentColumnIsAFailureNotAMissingFigure) {
+    const std::string golden = readFile(sourcePath("tests/golden/series_components.csv"));
+    CombinedTable components(componentsHeading());
+    components.addRunText("series.dat", golden, "series/components.csv");
+    std::vector<RunRecord> records(1);
+    records[0].file = "series.dat";
+    records[0].status = RunStatus::Ok;
+    const std::string figure = componentPositionsSvg(components.table(records, "components.csv"));
+    EXPECT_NE(figure.find("series.dat: VELA-III"), std::string::npos);
+
+    std::string renamed = golden;
+    renamed.replace(renamed.find(",L_nm,"), 6, ",L,");
+    const text::CsvTable table = text::CsvTable::parse(renamed, "out/components.csv");
+    try {
+        componentPositionsSvg(table);
+        ADD_FAILURE() << "no failure for a renamed column";
+    } catch (const FileFailure& f) {
+        EXPECT_STREQ(f.what(), "out/components.csv, line 1: the heading has no column \"L_nm\"");
+    }
+    // A run's table with another heading does not join the batch's tables.
+    try {
+        components.addRunText("other.dat", renamed, "other/components.csv");
+        ADD_FAILURE() << "no failure for another heading";
+    } catch (const FileFailure& f) {
+        EXPECT_STREQ(f.what(), "other/components.csv, line 1: not the heading of this table");
+    }
+    IndexRun run;
+    run.record = records[0];
+    run.record.folder = "series";
+    run.componentsCsv = renamed;
+    EXPECT_THROW(indexPageOfRuns({run}), FileFailure);
 }
 
 }  // namespace

@@ -1,7 +1,6 @@
 // The report page and its SVG files: golden copies for the example runs of
 // both programs, well-formed XML throughout (parsed with expat), nothing
-// outside the page, the flags on untrustworthy values, absent stages, and
-// files kept unless --force.
+// outside the page, the flags on untrustworthy values and absent stages.
 //
 // After an intended change of the page or the figures, regenerate with
 //   QF_UPDATE_GOLDEN=1 build/tests/figures_page_test
@@ -16,7 +15,10 @@
 #include <set>
 
 #include "figures/report_page.h"
+#include "figures/report_texts.h"
 #include "figures_xml.h"
+#include "outputs/output_names.h"
+#include "outputs/output_set.h"
 #include "results/report_reader.h"
 #include "support/test_support.h"
 
@@ -53,10 +55,12 @@ class GoldenPage : public ::testing::TestWithParam<const char*> {};
 TEST_P(GoldenPage, PageAndFiguresMatchTheirGoldenCopies) {
     const std::string name = GetParam();
     ScratchDir dir;
-    ReportPageOptions options;
-    options.outDir = dir.path();
-    options.tables = false;
-    const auto written = writeReportPage(goldenRun(name), options);
+    // The page and its figures as trpfit report writes them.
+    const ReportPageTexts texts = reportPageOfRun(goldenRun(name), "", false);
+    outputs::OutputSet files(dir.path());
+    files.add(outputs::kReportPage, texts.page);
+    for (const NamedText& f : texts.figures) files.add(f.name, f.text);
+    const auto written = files.write();
     ASSERT_FALSE(written.empty());
     EXPECT_EQ(written.front().filename(), "report.html");
 
@@ -202,26 +206,6 @@ TEST(ReportPage, AbsentStagesSaySo) {
     EXPECT_NE(page.find("The reports end early"), std::string::npos);
     EXPECT_NE(page.find("ends in Table 2 of VELA-I"), std::string::npos);
     EXPECT_EQ(page.find("<h2>TARNO</h2>\n<p class=\"absent\">"), std::string::npos);
-}
-
-TEST(ReportPage, KeepsExistingFilesUnlessForced) {
-    ScratchDir dir;
-    const results::RunReports run = goldenRun("single");
-    ReportPageOptions options;
-    options.outDir = dir.path() / "out";
-    const auto written = writeReportPage(run, options);
-    EXPECT_EQ(written.size(), 1u + 2u + 6u + 3u);  // page, first pass, 3 stages x 2 figures, tables
-    EXPECT_TRUE(fs::exists(options.outDir / "components.csv"));
-    EXPECT_TRUE(fs::exists(options.outDir / "figures" / "vela-mono-iii-decomposition.svg"));
-
-    writeFile(options.outDir / "report.html", "kept");
-    fs::remove(options.outDir / "spectra.csv");
-    EXPECT_THROW(writeReportPage(run, options), results::ReportError);
-    EXPECT_EQ(readFile(options.outDir / "report.html"), "kept");
-    EXPECT_FALSE(fs::exists(options.outDir / "spectra.csv"));  // nothing written on refusal
-    options.force = true;
-    writeReportPage(run, options);
-    EXPECT_EQ(readFile(options.outDir / "report.html"), reportPageHtml(run));
 }
 
 // Reports of runs that ended early, cut after every few lines of each

@@ -3,11 +3,12 @@
 #include <filesystem>
 #include <iostream>
 #include <memory>
-#include <system_error>
 
-#include "batch/run_table.h"
 #include "fit/fit_tables.h"
 #include "fit/global_fit.h"
+#include "outputs/output_names.h"
+#include "outputs/output_set.h"
+#include "textio/failure.h"
 
 namespace qf::trpfit {
 
@@ -15,45 +16,30 @@ namespace fs = std::filesystem;
 
 int fitCommand(const FitCommandOptions& options, std::ostream& out, std::ostream& err) {
     const fs::path data = options.dataFile;
-    fs::path dir = options.outDir.empty() ? data.parent_path() : fs::path(options.outDir);
-    if (dir.empty()) dir = ".";
-    const fs::path targets[2] = {dir / fit::kFitTable, dir / fit::kModelsTable};
-    std::error_code ec;
-    if (!options.force) {
+    outputs::OutputSet files(options.outDir.empty() ? data.parent_path() : fs::path(options.outDir));
+    try {
         // Refused before the fit runs, so nothing is half replaced.
-        for (const fs::path& t : targets) {
-            if (fs::exists(t, ec)) {
-                err << "trpfit: " << t.string() << " exists already; use --force to replace it\n";
-                return 1;
-            }
-        }
-    }
-    const fit::FitOutcome outcome = fit::fitDataFile(options.dataFile);
-    if (!outcome.fit) {
-        // The message quenfit or monofit would print for this data file.
-        err << outcome.failure << "\n";
-        return 1;
-    }
-    const fit::GlobalFit& result = *outcome.fit;
-    for (const std::string& w : result.warnings) {
-        err << programName(result.program) << ": warning: " << w << "\n";
-    }
-    fs::create_directories(dir, ec);
-    if (ec) {
-        err << "trpfit: " << dir.string() << ": cannot create the folder: " << ec.message() << "\n";
-        return 1;
-    }
-    const std::string texts[2] = {fit::fitCsv(result, options.dataFile),
-                                  fit::modelsCsv(result, options.dataFile)};
-    for (int i = 0; i < 2; ++i) {
-        std::string error;
-        if (!batch::writeFileAtomically(targets[i], texts[i], error)) {
-            err << "trpfit: " << targets[i].string() << ": " << error << "\n";
+        files.add(outputs::kFitTable, "");
+        files.add(outputs::kModelsTable, "");
+        if (!options.force) files.refuseExisting();
+        const fit::FitOutcome outcome = fit::fitDataFile(options.dataFile);
+        if (!outcome.fit) {
+            // The message quenfit or monofit would print for this data file.
+            err << outcome.failure << "\n";
             return 1;
         }
-        out << targets[i].string() << "\n";
+        const fit::GlobalFit& result = *outcome.fit;
+        for (const std::string& w : result.warnings) {
+            err << programName(result.program) << ": warning: " << w << "\n";
+        }
+        files.add(outputs::kFitTable, fit::fitCsv(result, options.dataFile));
+        files.add(outputs::kModelsTable, fit::modelsCsv(result, options.dataFile));
+        for (const fs::path& path : files.write()) out << path.string() << "\n";
+        return 0;
+    } catch (const FileFailure& f) {
+        err << "trpfit: " << f.what() << "\n";
+        return 1;
     }
-    return 0;
 }
 
 void addFitCommand(CLI::App& app, CommandContext& context) {

@@ -10,6 +10,9 @@
 #include <unistd.h>
 
 #include "batch/batch.h"
+#include "batch/batch_outcome.h"
+#include "textio/failure.h"
+#include "trpfit/progress_line.h"
 #include "trpfit/version.h"
 
 namespace qf::trpfit {
@@ -60,7 +63,7 @@ void run(const RunArgs& a, CommandContext& context) {
         m.dirs = a.inputs;
         m.outDir = a.outDir;
         m.force = a.force;
-        context.status = batch::mergeBatches(m, std::cout, std::cerr);
+        context.status = mergeCommand(m, std::cout, std::cerr);
         return;
     }
     batch::BatchOptions o;
@@ -72,15 +75,88 @@ void run(const RunArgs& a, CommandContext& context) {
     o.force = a.force;
     o.program = programNamed(a.program);
     o.timeoutSeconds = a.timeout;
-    o.progress = !a.quiet && ::isatty(STDERR_FILENO) == 1;
     if (!a.shard.empty()) parseShard(a.shard, o.shardIndex, o.shardCount);
     o.programDir = a.programDir.empty() ? ownFolder() : a.programDir;
     o.version = programVersion();
     o.globalFit = !a.noFit;
-    context.status = batch::runBatch(o, std::cout, std::cerr);
+    const bool progress = !a.quiet && ::isatty(STDERR_FILENO) == 1;
+    context.status = batchCommand(o, progress, std::cout, std::cerr);
+}
+
+// One line for an input that did not run well. A program's message names
+// the file already.
+std::string failureLine(const batch::RunRecord& r) {
+    const std::string& m = r.message;
+    if (m.rfind(r.file + ",", 0) == 0) return "trpfit: " + m;
+    return "trpfit: " + r.file + ": " + batch::statusName(r.status) + (m.empty() ? "" : ": ") + m;
+}
+
+// The line of a batch or merge that refused to start; "" when it started.
+std::string refusalLine(const batch::BatchOutcome& outcome) {
+    const std::string& subject = outcome.refusalSubject;
+    switch (outcome.refusal) {
+        case batch::BatchRefusal::None: return "";
+        case batch::BatchRefusal::EarlierRuns:
+            return "trpfit: " + subject +
+                   " holds runs of an earlier batch; --resume completes them, --force runs everything again";
+        case batch::BatchRefusal::RunsTableExists:
+            return "trpfit: " + subject + " holds a runs table already; --force replaces it";
+        case batch::BatchRefusal::InSeveralBatches:
+            return "trpfit: " + subject + " is in more than one of the merged batches";
+    }
+    return "";
 }
 
 }  // namespace
+
+int batchCommand(const batch::BatchOptions& options, bool progressLine, std::ostream& out, std::ostream& err) {
+    Progress progress(progressLine, err);
+    batch::BatchEvents events;
+    events.runFailed = [&](const batch::RunRecord& r) {
+        progress.clear();
+        err << failureLine(r) << "\n";
+    };
+    events.fileFailed = [&](const FileFailure& f) {
+        progress.clear();
+        err << "trpfit: " << f.what() << "\n";
+    };
+    events.progress = [&](std::size_t done, std::size_t failed, std::size_t total, bool changed) {
+        progress.update(done, failed, total, changed);
+    };
+    try {
+        const batch::BatchOutcome outcome = batch::runBatch(options, events);
+        progress.clear();
+        if (outcome.refusal != batch::BatchRefusal::None) {
+            err << refusalLine(outcome) << "\n";
+            return 1;
+        }
+        if (outcome.interrupted) err << "trpfit: interrupted; --resume completes the batch\n";
+        out << "trpfit: " << batch::statusWords(outcome.records) << "; " << outcome.runNow
+            << " run now. Index: " << outcome.index << "\n";
+        return outcome.complete() ? 0 : 1;
+    } catch (const FileFailure& f) {
+        progress.clear();
+        err << "trpfit: " << f.what() << "\n";
+        return 1;
+    }
+}
+
+int mergeCommand(const batch::MergeOptions& options, std::ostream& out, std::ostream& err) {
+    try {
+        const batch::BatchOutcome outcome =
+            batch::mergeBatches(options, [&](const FileFailure& f) { err << "trpfit: " << f.what() << "\n"; });
+        if (outcome.refusal != batch::BatchRefusal::None) {
+            err << refusalLine(outcome) << "\n";
+            return 1;
+        }
+        out << "trpfit: " << outcome.batches << " batches merged, " << batch::statusWords(outcome.records)
+            << ". Index: " << outcome.index << "\n";
+        return outcome.complete() ? 0 : 1;
+    } catch (const FileFailure& f) {
+        err << "trpfit: " << f.what() << "\n";
+        return 1;
+    }
+}
 
 void addRunCommand(CLI::App& app, CommandContext& context) {
     auto args = std::make_shared<RunArgs>();

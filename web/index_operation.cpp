@@ -2,7 +2,6 @@
 // it: the table of statuses and causes (a run that warned of numbers after
 // the measured standard is suspect), and the figure of component positions
 // over the components tables of the runs that are ok.
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -13,6 +12,7 @@
 #include "batch/run_folder.h"
 #include "batch/run_table.h"
 #include "operations.h"
+#include "textio/failure.h"
 
 namespace qf::web {
 
@@ -35,18 +35,20 @@ void batchIndex(Exchange& ex) {
         run.pageLink = ex.input(key + "link");
         r.folder = run.pageLink.substr(0, run.pageLink.find('/'));
         run.componentsCsv = ex.input(key + "components");
-        std::string error;
         if (r.status == batch::RunStatus::Ok && !run.componentsCsv.empty()) {
-            components.addRunText(r.file, run.componentsCsv, error);
+            // A table that is not a components table leaves the run out of
+            // the figure, as `trpfit run` does.
+            try {
+                components.addRunText(r.file, run.componentsCsv, r.file + ": components.csv");
+            } catch (const FileFailure&) {
+            }
         }
         records.push_back(r);
         runs.push_back(std::move(run));
     }
     ex.setOutput("page", batch::indexPageOfRuns(runs));
-    ex.setOutput("figure", batch::componentPositionsSvg(components.rows(records)));
-    std::ostringstream table;
-    batch::writeRunsCsv(table, records);
-    ex.setOutput("runs", table.str());
+    ex.setOutput("figure", batch::componentPositionsSvg(components.table(records, "components.csv")));
+    ex.setOutput("runs", batch::runsCsv(records));
     ex.setOutput("components", components.text(records));
     std::string statuses;
     for (const batch::RunRecord& r : records) statuses += std::string(batch::statusName(r.status)) + "\n";

@@ -7,10 +7,10 @@
 #include <filesystem>
 #include <sstream>
 
-#include "results/report_export.h"
+#include "trpfit/report_command.h"
 #include "support/test_support.h"
 
-namespace qf::results {
+namespace qf::trpfit {
 namespace {
 
 namespace fs = std::filesystem;
@@ -86,30 +86,46 @@ TEST(ReportCommand, ExistingTablesAreKeptUnlessForced) {
     EXPECT_NE(readFile(out / "spectra.csv"), "mine");
 }
 
-// The page and figures come from the same model, after the tables, and an
-// existing page is kept like an existing table.
-TEST(ReportCommand, MoreOutputsFromTheSameModel) {
+// The page and its figures folder are kept like the tables: nothing is
+// written while one of them exists, everything with --force.
+TEST(ReportCommand, PageAndFiguresAreKeptLikeTheTables) {
     ScratchDir dir;
     copyGolden("single", dir.path(), "M");
-    ReportCommandOptions o = options({dir.path().string()});
-    o.extraOutputs = {"page.html"};
-    int stages = 0;
-    o.writeExtra = [&stages](const RunReports& r, const std::string& outDir) {
-        stages = static_cast<int>(r.stages.size());
-        writeFile(fs::path(outDir) / "page.html", "page");
-        return std::vector<std::string>{(fs::path(outDir) / "page.html").string()};
-    };
-    const Outcome first = run(o);
-    EXPECT_EQ(first.status, 0);
-    EXPECT_EQ(stages, 3);
-    EXPECT_NE(first.out.find("page.html"), std::string::npos);
-    fs::remove(dir.path() / "spectra.csv");
-    fs::remove(dir.path() / "components.csv");
-    fs::remove(dir.path() / "contributions.csv");
-    const Outcome second = run(o);
+    const Outcome first = run(options({dir.path().string()}));
+    EXPECT_EQ(first.status, 0) << first.err;
+    EXPECT_NE(first.out.find(dir.file("report.html") + "\n"), std::string::npos);
+    EXPECT_NE(first.out.find(dir.file("figures/vela-mono-iii-decomposition.svg") + "\n"), std::string::npos);
+    for (const char* name : {"spectra.csv", "components.csv", "contributions.csv", "report.html"}) {
+        fs::remove(dir.path() / name);
+    }
+    // An empty figures folder is refused too: it may be another run's.
+    fs::remove_all(dir.path() / "figures");
+    fs::create_directory(dir.path() / "figures");
+    const Outcome second = run(options({dir.path().string()}));
     EXPECT_EQ(second.status, 1);
-    EXPECT_NE(second.err.find("page.html: exists already"), std::string::npos);
+    EXPECT_EQ(second.err, "trpfit: " + dir.file("figures") + ": exists already; use --force to replace it\n");
     EXPECT_FALSE(fs::exists(dir.path() / "spectra.csv"));
+    const Outcome forced = run(options({dir.path().string()}, "", true));
+    EXPECT_EQ(forced.status, 0) << forced.err;
+    EXPECT_TRUE(fs::exists(dir.path() / "report.html"));
+}
+
+// A file that cannot be replaced (a folder stands at its name) ends the
+// command with the path and the cause; the file's neighbours written before
+// it are whole, and nothing is left half-written.
+TEST(ReportCommand, AFileThatCannotBeWrittenIsNamed) {
+    ScratchDir dir;
+    copyGolden("single", dir.path(), "M");
+    fs::create_directories(dir.path() / "out" / "report.html" / "inside");
+    const Outcome o = run(options({dir.path().string()}, dir.file("out"), true));
+    EXPECT_EQ(o.status, 1);
+    EXPECT_EQ(o.err.rfind("trpfit: " + dir.file("out/report.html") + ": cannot write the file: ", 0), 0u) << o.err;
+    EXPECT_TRUE(fs::is_directory(dir.path() / "out" / "report.html" / "inside"));
+    // The tables come before the page and are complete.
+    EXPECT_EQ(readFile(dir.path() / "out" / "components.csv").substr(0, 5), "file,");
+    for (const auto& entry : fs::recursive_directory_iterator(dir.path() / "out")) {
+        EXPECT_NE(entry.path().extension(), ".part") << entry.path();
+    }
 }
 
 TEST(ReportCommand, UnreadableReportsFailWithFileAndLine) {
@@ -170,4 +186,4 @@ TEST(ReportCommand, UsageErrorsExitWithTwo) {
 }
 
 }  // namespace
-}  // namespace qf::results
+}  // namespace qf::trpfit

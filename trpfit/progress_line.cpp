@@ -1,8 +1,8 @@
-#include "batch/progress_line.h"
+#include "trpfit/progress_line.h"
 
 #include <cstdio>
 
-namespace qf::batch {
+namespace qf::trpfit {
 
 std::string clockText(double seconds) {
     const long s = static_cast<long>(seconds + 0.5);
@@ -15,4 +15,4 @@ std::string clockText(double seconds) {
     return buf;
 }
 
-}  // namespace qf::batch
+}  // namespace qf::trpfit
