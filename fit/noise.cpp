@@ -138,8 +138,13 @@ NoiseModel estimateNoise(const Observations& obs, const std::vector<double>& mu,
             u2.push_back(u * u);
         }
         if (shared && !target.empty()) {
-            const double dof = static_cast<double>(np) /
-                               std::max(1.0, static_cast<double>(np) - parameters / static_cast<double>(ns));
+            // The fit takes up part of the shared error: a pattern common to
+            // every spectrum is what the positions and amplitudes (two of the
+            // three parameters of each component; the Ksv spread it over the
+            // spectra) move the whole band shape by, so each of them costs
+            // one wavelength's worth of shared degrees of freedom.
+            const double shape = 2.0 * parameters / 3.0;
+            const double dof = static_cast<double>(np) / std::max(1.0, static_cast<double>(np) - shape);
             for (double& t : target) t *= dof;
             const std::vector<double> c = fitNonNegative(target, {one, u1, u2}, weight);
             noise.sharedRelative = std::sqrt(c[0]);
