@@ -83,15 +83,19 @@ NoiseModel estimateNoise(const Observations& obs, const std::vector<double>& mu,
     const double used = parameters + (shared ? np : 0);
     const double inflate = static_cast<double>(size) / std::max(1.0, static_cast<double>(size) - used);
 
-    std::vector<double> x0(size), x1(size), x2(size), e2(size), w(size, 1.0), delta(static_cast<std::size_t>(np), 0.0);
+    std::vector<double> x0(size), x1(size), x2(size), x3(size), x4(size), e2(size), w(size, 1.0),
+        delta(static_cast<std::size_t>(np), 0.0);
     for (int k = 0; k < ns; ++k) {
         for (int j = 0; j < np; ++j) {
             const std::size_t i = at(k, j, np);
             const double m = std::max(mu[i], 0.0);
             const double c = obs.countingShape[static_cast<std::size_t>(j)];
+            const double u = obs.standardShape.empty() ? 1.0 : obs.standardShape[static_cast<std::size_t>(j)];
             x0[i] = c * c;
             x1[i] = m * c;
             x2[i] = m * m;
+            x3[i] = m * m * u;
+            x4[i] = m * m * u * u;
         }
     }
     // Start: counting noise of the overall size of the residuals.
@@ -106,6 +110,8 @@ NoiseModel estimateNoise(const Observations& obs, const std::vector<double>& mu,
         for (std::size_t i = 0; i < size; ++i) {
             v[i] = noise.quantization + noise.additive * x0[i] + noise.poisson * x1[i] +
                    noise.relative * noise.relative * x2[i];
+            // A single spectrum's error of the standard adds to its own noise.
+            if (!shared) v[i] += noise.sharedCounting * x3[i] + noise.sharedAdditive * x4[i];
         }
         // The shared part from the per-wavelength estimates d_j, whose
         // variance is s2 + 1/info_j: each wavelength weighted by the inverse
@@ -132,8 +138,13 @@ NoiseModel estimateNoise(const Observations& obs, const std::vector<double>& mu,
             u2.push_back(u * u);
         }
         if (shared && !target.empty()) {
-            const double dof = static_cast<double>(np) /
-                               std::max(1.0, static_cast<double>(np) - parameters / static_cast<double>(ns));
+            // The fit takes up part of the shared error: a pattern common to
+            // every spectrum is what the positions and amplitudes (two of the
+            // three parameters of each component; the Ksv spread it over the
+            // spectra) move the whole band shape by, so each of them costs
+            // one wavelength's worth of shared degrees of freedom.
+            const double shape = 2.0 * parameters / 3.0;
+            const double dof = static_cast<double>(np) / std::max(1.0, static_cast<double>(np) - shape);
             for (double& t : target) t *= dof;
             const std::vector<double> c = fitNonNegative(target, {one, u1, u2}, weight);
             noise.sharedRelative = std::sqrt(c[0]);
@@ -148,10 +159,24 @@ NoiseModel estimateNoise(const Observations& obs, const std::vector<double>& mu,
                 w[i] = 1.0 / (v[i] * v[i]);
             }
         }
-        const std::vector<double> c = fitNonNegative(e2, {x0, x1, x2}, w);
-        noise.additive = c[0];
-        noise.poisson = c[1];
-        noise.relative = std::sqrt(c[2]);
+        if (shared) {
+            const std::vector<double> c = fitNonNegative(e2, {x0, x1, x2}, w);
+            noise.additive = c[0];
+            noise.poisson = c[1];
+            noise.relative = std::sqrt(c[2]);
+        } else {
+            // In a single spectrum the error of the standard's recording is
+            // one more error per point, relative to the intensity and larger
+            // where the standard is weak: its variance mu^2 (c u + a u^2) is
+            // fitted beside the spectrum's own noise (its part that does not
+            // depend on u cannot be told from `relative` and stays there).
+            const std::vector<double> c = fitNonNegative(e2, {x0, x1, x2, x3, x4}, w);
+            noise.additive = c[0];
+            noise.poisson = c[1];
+            noise.relative = std::sqrt(c[2]);
+            noise.sharedCounting = c[3];
+            noise.sharedAdditive = c[4];
+        }
     }
     return noise;
 }

@@ -10,9 +10,11 @@
 namespace qf::fit {
 
 // Estimates the shared and independent parts of the error from the
-// residuals y - mu of a fit with `parameters` fitted parameters. For a
-// single spectrum the shared part cannot be told from independent noise and
-// is left 0.
+// residuals y - mu of a fit with `parameters` fitted parameters. In a
+// single spectrum the standard's error is one more error per point: only
+// its parts that grow where the standard is weak (`sharedCounting`,
+// `sharedAdditive`) are told from the spectrum's own noise, and
+// `sharedRelative` is left 0.
 NoiseModel estimateNoise(const Observations& obs, const std::vector<double>& mu, int parameters);
 
 // One data set drawn from the model: mu plus a shared error per wavelength

@@ -151,6 +151,26 @@ void decide(GlobalFit& fit, const std::array<Support, 3>& support) {
             ++n;
             continue;
         }
+        // Two components that fit clearly better than one but are not
+        // stable, while three fit clearly better than two: the unstable pair
+        // is a sign of a band missing, not of one band. One is ruled out;
+        // three are chosen when they are supported themselves.
+        if (n == 1 && p < kClearlyBetter && fit.models[1].pVsNext &&
+            *fit.models[1].pVsNext < kClearlyBetter) {
+            const double p23 = *fit.models[1].pVsNext;
+            const std::string whyThree = unsupported(fit.models[2], support[2]);
+            if (whyThree.empty()) {
+                fit.chosen = 3;
+                fit.reason = "two components fit better than one (F-test " + pText(p) + ") but " + why +
+                             "; three fit clearly better than two (F-test " + pText(p23) +
+                             "), and each of them is supported";
+            } else {
+                fit.undecidedLow = 2;
+                fit.reason = "two components fit better than one (F-test " + pText(p) + ") but " + why +
+                             "; three fit clearly better than two (F-test " + pText(p23) + "), but " + whyThree;
+            }
+            break;
+        }
         fit.undecidedLow = n;
         if (!why.empty()) {
             fit.reason = more + " fit better (F-test " + pText(p) + "), but " + why;

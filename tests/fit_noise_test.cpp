@@ -82,6 +82,38 @@ TEST(FitNoise, SharedAndIndependentPartsAreReadBackFromTheirResiduals) {
     EXPECT_NEAR(fit::independentVariance(got3, 9000.0, 0.7) / (900.0 * 0.7 * 0.7), 1.0, 0.3);
 }
 
+TEST(FitNoise, SingleSpectrumCarriesTheStandardsErrorWhereTheStandardIsWeak) {
+    // One spectrum on a fine grid whose standard is five times weaker at the
+    // blue end: the standard's error (1 % of the intensity times u) then
+    // dominates there, and counting noise elsewhere.
+    fit::Observations obs;
+    obs.nSpec = 1;
+    obs.nPoints = 601;
+    std::vector<double> mu;
+    for (int j = 0; j < obs.nPoints; ++j) {
+        obs.lambda.push_back(320.0 + 0.1 * j);
+        obs.countingShape.push_back(1.0);
+        obs.standardShape.push_back(0.4 + 1.6 * (600.0 - j) / 600.0);
+        const double x = (j - 300.0) / 180.0;
+        mu.push_back(9000.0 * std::exp(-x * x) + 300.0);
+    }
+    fit::NoiseModel truth;
+    truth.sharedAdditive = 1e-4;
+    truth.poisson = 1.0;
+    std::mt19937_64 rng(11);
+    obs.y = fit::simulate(obs, truth, mu, rng);
+    const fit::NoiseModel got = fit::estimateNoise(obs, mu, 0);
+    EXPECT_EQ(got.sharedRelative, 0.0);
+    auto total = [&obs, &mu](const fit::NoiseModel& n, int j) {
+        const double m = mu[static_cast<std::size_t>(j)];
+        return fit::independentVariance(n, m, 1.0) + m * m * fit::sharedVariance(n, obs, j);
+    };
+    // Read back at the same intensity on the blue side, where the standard
+    // is weak, and on the red side, where it is strong.
+    EXPECT_NEAR(total(got, 120) / total(truth, 120), 1.0, 0.25);
+    EXPECT_NEAR(total(got, 480) / total(truth, 480), 1.0, 0.25);
+}
+
 TEST(FitNoise, WhiteningMakesTheModelsErrorsUnitAndIndependent) {
     fit::Observations obs = grid(8);
     const std::vector<double> mu = smoothMu(obs);

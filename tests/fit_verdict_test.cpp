@@ -93,6 +93,29 @@ TEST(FitVerdict, SingleSpectrumNeverRulesOutAThirdBandButStillChoosesOne) {
     EXPECT_EQ(three.chosen, 3) << three.reason;
 }
 
+TEST(FitVerdict, UnstableTwoThatThreeClearlyBeatRuleOutOneComponent) {
+    // Two components move by 5 nm when a spectrum is left out, but three fit
+    // clearly better still: a band is missing, one component is not enough.
+    std::array<fit::Support, 3> unstableTwo = supported();
+    unstableTwo[1].shift = {5.0, 0.2};
+    unstableTwo[2].shift = {0.1, 0.2, 0.3};
+    fit::GlobalFit three = comparison(qf::Program::Quenfit, 1e-20, 1e-10, {310.0, 330.0, 350.0}, {30.0, 40.0, 30.0});
+    fit::decide(three, unstableTwo);
+    EXPECT_EQ(three.chosen, 3) << three.reason;
+    EXPECT_NE(three.reason.find("moves by 5 nm"), std::string::npos) << three.reason;
+    // The three are not all supported either: two or three, never one.
+    fit::GlobalFit weakThree = comparison(qf::Program::Quenfit, 1e-20, 1e-10, {310.0, 330.0, 350.0}, {30.0, 69.5, 0.5});
+    fit::decide(weakThree, unstableTwo);
+    EXPECT_EQ(weakThree.chosen, 0) << weakThree.reason;
+    EXPECT_EQ(weakThree.undecidedLow, 2) << weakThree.reason;
+    EXPECT_EQ(weakThree.models[0].verdict, fit::Verdict::Rejected);
+    // Three not clearly better than the unstable two: one or two, as before.
+    fit::GlobalFit unclear = comparison(qf::Program::Quenfit, 1e-20, 0.01, {310.0, 330.0, 350.0}, {30.0, 40.0, 30.0});
+    fit::decide(unclear, unstableTwo);
+    EXPECT_EQ(unclear.chosen, 0) << unclear.reason;
+    EXPECT_EQ(unclear.undecidedLow, 1) << unclear.reason;
+}
+
 TEST(FitVerdict, SeriesWithoutAHiddenThirdWalksUpAndStopsAsTheTestsSay) {
     fit::GlobalFit one = comparison(qf::Program::Quenfit, 0.4, 0.6, {318.0, 333.0, 349.0}, {30.0, 25.0, 45.0});
     fit::decide(one, supported());
