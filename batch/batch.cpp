@@ -201,6 +201,140 @@ bool holdsEarlierRuns(const fs::path& outDir, const std::vector<Input>& inputs) 
     return false;
 }
 
+// Turns the inputs into tasks. What can be told from an input alone (a
+// problem with it, a program that cannot be told) ends its task here.
+std::vector<Task> planTasks(const std::vector<Input>& inputs, const BatchOptions& o) {
+    std::vector<Task> tasks;
+    for (const Input& in : inputs) {
+        Task t;
+        t.input = in;
+        t.record.file = in.path;
+        t.record.folder = in.folder;
+        if (!in.problem.empty()) {
+            t.record.message = in.problem;
+            t.done = true;
+        } else {
+            std::string why;
+            t.analysis = o.program ? o.program : detectProgram(in.path, why);
+            if (t.analysis) {
+                t.record.program = programName(*t.analysis);
+            } else {
+                t.record.message = why;
+                t.done = true;
+            }
+        }
+        tasks.push_back(std::move(t));
+    }
+    return tasks;
+}
+
+// The programs are looked for before any run folder is touched.
+void checkPrograms(const std::vector<Task>& tasks, const fs::path& programDir) {
+    for (const Task& t : tasks) {
+        if (t.done) continue;
+        const fs::path exe = programDir / programName(*t.analysis);
+        if (::access(exe.c_str(), X_OK) != 0) throw FileFailure(exe.string(), 0, "no such program");
+    }
+}
+
+// Runs the tasks that are to run in a pool of processes, writes the page of
+// every finished run while the others run on, and the marker of each run
+// when it ends (of a successful run after its page).
+class TaskRunner {
+public:
+    TaskRunner(std::vector<Task>& tasks, const fs::path& outDir, const BatchOptions& o,
+               const BatchEvents& events, std::size_t toRun)
+        : tasks_(tasks), outDir_(outDir), o_(o), events_(events), toRun_(toRun) {}
+
+    // Returns how many runs ended.
+    std::size_t run() {
+        for (const Task& t : tasks_) {
+            if (t.done && t.record.status != RunStatus::Ok) tell(events_.runFailed, t.record);
+        }
+        const std::vector<int> cpus = allowedCpus();
+        const int jobs = o_.jobs > 0 ? o_.jobs : std::max(1, static_cast<int>(cpus.size()));
+        // With several analyses at a time each keeps to one core, which makes
+        // its phase-plane stage use one thread.
+        ProcessPool pool(jobs, jobs > 1 ? cpus : std::vector<int>{});
+        InterruptGuard guard;
+        std::size_t next = 0;
+        progress(true);
+        while (!gInterrupted) {
+            for (; next < tasks_.size() && pool.hasFreeSlot() && !gInterrupted; ++next) {
+                if (tasks_[next].toRun) {
+                    pool.start(next, childSpecFor(tasks_[next], outDir_, o_.programDir, o_.timeoutSeconds));
+                }
+            }
+            // One page per turn, so that free slots are filled first.
+            if (!pages_.empty()) {
+                finishPage(pages_.front());
+                pages_.erase(pages_.begin());
+                continue;
+            }
+            if (pool.running() == 0 && next >= tasks_.size()) break;
+            for (const ChildResult& r : pool.wait(200)) ended(r);
+            progress(false);
+        }
+        if (gInterrupted) pool.stopAll();
+        for (std::size_t id : pages_) finishPage(id);
+        return finished_;
+    }
+
+private:
+    void ended(const ChildResult& r) {
+        Task& t = tasks_[r.id];
+        recordEnd(t, r, o_.timeoutSeconds);
+        t.done = true;
+        ++finished_;
+        if (t.record.status == RunStatus::Ok || t.record.status == RunStatus::Suspect) {
+            pages_.push_back(r.id);
+        } else {
+            writeMarkerOrNote(t);
+        }
+        if (t.record.status != RunStatus::Ok) {
+            ++failed_;
+            tell(events_.runFailed, t.record);
+        }
+        progress(true);
+    }
+
+    void finishPage(std::size_t id) {
+        Task& t = tasks_[id];
+        const auto warn = [&t](const std::string& text) {
+            t.record.warnings += (t.record.warnings.empty() ? "" : "; ") + text;
+        };
+        try {
+            // A suspect run keeps its page but gets no global fit.
+            const RunPage page = writeRunPage(outDir_ / t.input.folder, *t.analysis, t.input.path,
+                                              o_.globalFit && t.record.status == RunStatus::Ok);
+            if (page.fitRefusal) warn("global fit: " + *page.fitRefusal);
+        } catch (const std::exception& e) {
+            // The run stands without its page; its record says why.
+            warn(std::string("report page: ") + e.what());
+        }
+        writeMarkerOrNote(t);
+    }
+
+    void writeMarkerOrNote(const Task& t) {
+        try {
+            writeMarker(outDir_ / t.input.folder, t.record, o_.version);
+        } catch (const FileFailure& failure) {
+            tell(events_.fileFailed, failure);
+        }
+    }
+
+    void progress(bool changed) { tell(events_.progress, finished_, failed_, toRun_, changed); }
+
+    std::vector<Task>& tasks_;
+    const fs::path& outDir_;
+    const BatchOptions& o_;
+    const BatchEvents& events_;
+    const std::size_t toRun_;
+    std::size_t finished_ = 0;
+    std::size_t failed_ = 0;
+    std::vector<std::size_t> pages_;  // successful runs whose page is not written yet
+};
+
 }  // namespace
 
 bool BatchOutcome::complete() const {
@@ -224,127 +358,14 @@ BatchOutcome runBatch(const BatchOptions& o, const BatchEvents& events) {
         return outcome;
     }
 
-    // Decide for every input: a problem, a complete earlier run, or a run.
-    // First what can be told from the input alone.
-    std::vector<Task> tasks;
-    for (const Input& in : inputs) {
-        Task t;
-        t.input = in;
-        t.record.file = in.path;
-        t.record.folder = in.folder;
-        tasks.push_back(std::move(t));
-    }
-    for (Task& t : tasks) {
-        RunRecord& rec = t.record;
-        if (!t.input.problem.empty()) {
-            rec.message = t.input.problem;
-            t.done = true;
-            continue;
-        }
-        std::string why;
-        t.analysis = o.program ? o.program : detectProgram(t.input.path, why);
-        if (!t.analysis) {
-            rec.message = why;
-            t.done = true;
-            continue;
-        }
-        rec.program = programName(*t.analysis);
-    }
-    // The programs are looked for before any run folder is touched.
-    const fs::path programDir = o.programDir;
-    for (const Task& t : tasks) {
-        if (t.done) continue;
-        const fs::path exe = programDir / programName(*t.analysis);
-        if (::access(exe.c_str(), X_OK) != 0) throw FileFailure(exe.string(), 0, "no such program");
-    }
+    // Every input: a problem, a complete earlier run, or a run.
+    std::vector<Task> tasks = planTasks(inputs, o);
+    checkPrograms(tasks, o.programDir);
     std::size_t toRun = 0;
     for (Task& t : tasks) {
         if (!t.done && prepareRunFolder(t, outDir, o)) ++toRun;
     }
-
-    const std::vector<int> cpus = allowedCpus();
-    const int jobs = o.jobs > 0 ? o.jobs : std::max(1, static_cast<int>(cpus.size()));
-    // With several analyses at a time each keeps to one core, which makes its
-    // phase-plane stage use one thread.
-    ProcessPool pool(jobs, jobs > 1 ? cpus : std::vector<int>{});
-    std::size_t finished = 0, failed = 0;
-    const auto noteFailure = [&](const Task& t) { tell(events.runFailed, t.record); };
-    const auto progress = [&](bool changed) { tell(events.progress, finished, failed, toRun, changed); };
-    const auto noteFile = [&](const FileFailure& failure) { tell(events.fileFailed, failure); };
-    const auto writeMarkerOrNote = [&](const fs::path& folder, const RunRecord& record) {
-        try {
-            writeMarker(folder, record, o.version);
-        } catch (const FileFailure& failure) {
-            noteFile(failure);
-        }
-    };
-    for (const Task& t : tasks) {
-        if (t.done && t.record.status != RunStatus::Ok) noteFailure(t);
-    }
-
-    {
-        InterruptGuard guard;
-        std::vector<std::size_t> pages;  // successful runs whose page is not written yet
-        // The marker of a successful run is written last, after its page.
-        const auto finishPage = [&](std::size_t id) {
-            Task& t = tasks[id];
-            // A suspect run keeps its page but gets no global fit.
-            const auto warn = [&t](const std::string& text) {
-                t.record.warnings += (t.record.warnings.empty() ? "" : "; ") + text;
-            };
-            try {
-                const RunPage page = writeRunPage(outDir / t.input.folder, *t.analysis, t.input.path,
-                                                  o.globalFit && t.record.status == RunStatus::Ok);
-                if (page.fitRefusal) warn("global fit: " + *page.fitRefusal);
-            } catch (const std::exception& e) {
-                // The run stands without its page; its record says why.
-                warn(std::string("report page: ") + e.what());
-            }
-            writeMarkerOrNote(outDir / t.input.folder, t.record);
-        };
-        std::size_t next = 0;
-        progress(true);
-        while (!gInterrupted) {
-            while (next < tasks.size() && pool.hasFreeSlot() && !gInterrupted) {
-                Task& t = tasks[next];
-                if (!t.toRun) {
-                    ++next;
-                    continue;
-                }
-                pool.start(next, childSpecFor(t, outDir, programDir, o.timeoutSeconds));
-                ++next;
-            }
-            // The page of a finished run is written while the others run on,
-            // one page per turn, so that free slots are filled first.
-            if (!pages.empty()) {
-                finishPage(pages.front());
-                pages.erase(pages.begin());
-                continue;
-            }
-            if (pool.running() == 0 && next >= tasks.size()) break;
-            for (const ChildResult& r : pool.wait(200)) {
-                Task& t = tasks[r.id];
-                recordEnd(t, r, o.timeoutSeconds);
-                t.done = true;
-                ++finished;
-                if (t.record.status == RunStatus::Suspect) {
-                    ++failed;
-                    noteFailure(t);
-                }
-                if (t.record.status == RunStatus::Ok || t.record.status == RunStatus::Suspect) {
-                    pages.push_back(r.id);
-                } else {
-                    writeMarkerOrNote(outDir / t.input.folder, t.record);
-                    ++failed;
-                    noteFailure(t);
-                }
-                progress(true);
-            }
-            progress(false);
-        }
-        if (gInterrupted) pool.stopAll();
-        for (std::size_t id : pages) finishPage(id);
-    }
+    outcome.runNow = TaskRunner(tasks, outDir, o, events, toRun).run();
 
     BatchView view;
     for (Task& t : tasks) {
@@ -360,10 +381,10 @@ BatchOutcome runBatch(const BatchOptions& o, const BatchEvents& events) {
     if (o.resume) addEarlierRuns(outDir, view);
     TableFiles tables;
     tables.fitTables = o.globalFit;
+    const auto noteFile = [&](const FileFailure& failure) { tell(events.fileFailed, failure); };
     gatherRunTables(outDir, view, tables, noteFile);
     outcome.filesWritten = writeBatchFiles(outDir, view, tables, noteFile);
     outcome.records = std::move(view.records);
-    outcome.runNow = finished;
     outcome.interrupted = gInterrupted != 0;
     return outcome;
 }
