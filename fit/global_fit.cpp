@@ -74,10 +74,10 @@ std::array<Solution, 3> fitAll(const Observations& obs, const Whitening& w,
     return out;
 }
 
-std::string peakClass(double lambdaM) {
+SpectralClass peakClass(double lambdaM) {
     // The programs classify the peak as they print it, to 0.1 nm.
     const double peak = 0.1 * std::trunc(10.0 * peakWavelength(lambdaM, lambdaM - 5.0) + 0.5);
-    return std::string(spectralClass(peak));
+    return classOfPeak(peak);
 }
 
 GlobalFit fitPrepared(const PreparedData& data, const FitOptions& options) {

@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "classify/spectral_class.h"
 #include "textio/program.h"
 
 namespace qf::fit {
@@ -44,7 +45,7 @@ struct ComponentFit {
     // area on the wavenumber scale); for a single spectrum its share.
     Estimate share;
     // Spectral class by the programs' rules from the peak rounded to 0.1 nm.
-    std::string spectralClass;
+    SpectralClass spectralClass = SpectralClass::WrongComponent;
 };
 
 enum class Verdict { Chosen, Undecided, Rejected };

@@ -96,8 +96,8 @@ void componentTable(const fit::ModelFit& m, bool series, std::string& out) {
         out += "<tr><td>" + std::to_string(i + 1) + "</td><td>" + withInterval(c.position, 2) + "</td><td>" +
                withInterval(c.peak, 2) + "</td>";
         if (series) out += "<td>" + (c.ksv ? withInterval(*c.ksv, 3) : std::string("&#8211;")) + "</td>";
-        out += "<td>" + withInterval(c.share, 1) + "</td><td class=\"text\">" + escapeXml(c.spectralClass) +
-               "</td></tr>\n";
+        const std::string className(spectralClassName(c.spectralClass));
+        out += "<td>" + withInterval(c.share, 1) + "</td><td class=\"text\">" + escapeXml(className) + "</td></tr>\n";
     }
     out += "</tbody>\n</table>\n";
 }

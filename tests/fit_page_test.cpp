@@ -28,7 +28,7 @@ fit::GlobalFit sampleFit(bool series) {
             c.peak = {317.0 + 15.0 * i, 316.5 + 15.0 * i, 317.5 + 15.0 * i};
             if (series) c.ksv = fit::Estimate{2.0 + i, 1.5 + i, 2.5 + i};
             c.share = {100.0 / n, 90.0 / n, 100.0 / n};
-            c.spectralClass = "S or I";
+            c.spectralClass = qf::SpectralClass::SorI;
             m.component.push_back(c);
         }
     }
