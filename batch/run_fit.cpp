@@ -1,10 +1,7 @@
 #include "batch/run_fit.h"
 
 #include <array>
-#include <fstream>
-#include <iterator>
 
-#include "driver/analysis.h"
 #include "fit/fit_tables.h"
 #include "outputs/output_names.h"
 #include "results/tables.h"
@@ -31,31 +28,6 @@ std::string attributeIn(const std::string& text, std::size_t from, const std::st
     const std::size_t start = at + name.size() + 3;
     const std::size_t close = text.find('"', start);
     return close == std::string::npos || close > end ? "" : text.substr(start, close - start);
-}
-
-// The message the program itself prints for a data file the fit refuses.
-// The fit reads the file by the programs' rules, but the programs say more
-// for some files (one of the other program: "analyse it with monofit"); the
-// program's own analysis refuses such a file at once, before any report, so
-// its word is taken then. A file the program would analyse keeps the fit's.
-std::string programsRefusal(const std::string& dataPath, std::optional<Program> program,
-                            const std::string& fitFailure) {
-    std::ifstream in(dataPath, std::ios::binary);
-    if (!in) return fitFailure;
-    const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    const ProgramChoice choice = !program                         ? ProgramChoice::Auto
-                                 : *program == Program::Quenfit ? ProgramChoice::Quenfit
-                                                                : ProgramChoice::Monofit;
-    // A file the program takes would run its whole analysis: its first
-    // stage stops it, the refusal comes before any stage.
-    struct Accepted {};
-    try {
-        const AnalysisOutcome outcome = analyseText(
-            text, choice, "01-01-2000", [](const std::string&) { throw Accepted{}; }, dataPath);
-        if (outcome.failure && !outcome.result) return outcome.failure->message;
-    } catch (const Accepted&) {
-    }
-    return fitFailure;
 }
 
 }  // namespace
@@ -116,7 +88,8 @@ RunFit fitRun(const std::string& dataPath, const results::RunReports& run, const
     const fit::FitOutcome outcome = fit::fitDataFile(dataPath, programOf(run), legacy.options);
     RunFit out;
     if (!outcome.fit) {
-        out.refusal = programsRefusal(dataPath, programOf(run), outcome.failure);
+        // The fit's message is the program's own for the file.
+        out.refusal = outcome.failure;
         return out;
     }
     const fit::GlobalFit& g = *outcome.fit;
