@@ -20,36 +20,7 @@ std::string verdictWord(const fit::GlobalFit& g) {
     return "undecided " + std::to_string(g.undecidedLow) + "/" + std::to_string(g.undecidedLow + 1);
 }
 
-// The value of attribute `name` in the tag that starts at `from`.
-std::string attributeIn(const std::string& text, std::size_t from, const std::string& name) {
-    const std::size_t end = text.find('>', from);
-    const std::size_t at = text.find(" " + name + "=\"", from);
-    if (end == std::string::npos || at == std::string::npos || at > end) return "";
-    const std::size_t start = at + name.size() + 3;
-    const std::size_t close = text.find('"', start);
-    return close == std::string::npos || close > end ? "" : text.substr(start, close - start);
-}
-
 }  // namespace
-
-std::string withFigureData(const std::string& sectionHtml, const std::string& id) {
-    const std::string bare = "<figure>";
-    const std::size_t figure = sectionHtml.find(bare);
-    if (figure == std::string::npos) return sectionHtml;
-    const std::size_t svg = sectionHtml.find("<svg ", figure);
-    const std::size_t area = sectionHtml.find("<rect class=\"plot-area\"", figure);
-    if (svg == std::string::npos || area == std::string::npos) return sectionHtml;
-    const std::string values[] = {attributeIn(sectionHtml, svg, "width"), attributeIn(sectionHtml, svg, "height"),
-                                  attributeIn(sectionHtml, area, "x"), attributeIn(sectionHtml, area, "y"),
-                                  attributeIn(sectionHtml, area, "width"), attributeIn(sectionHtml, area, "height")};
-    for (const std::string& v : values) {
-        if (v.empty()) return sectionHtml;
-    }
-    const std::string tag = "<figure id=\"fig-" + id + "\" data-figure=\"" + id + "\" data-width=\"" + values[0] +
-                            "\" data-height=\"" + values[1] + "\" data-area=\"" + values[2] + " " + values[3] + " " +
-                            values[4] + " " + values[5] + "\">";
-    return sectionHtml.substr(0, figure) + tag + sectionHtml.substr(figure + bare.size());
-}
 
 LegacyAnswer legacyAnswerOf(const results::RunReports& run) {
     std::array<const results::Stage*, 3> chosen{};
@@ -96,7 +67,7 @@ RunFit fitRun(const std::string& dataPath, const results::RunReports& run, const
     out.warnings = g.warnings;
     out.verdict = verdictWord(g);
     out.additions.afterSummary.push_back(
-        {"global-fit", "Global fit", withFigureData(fitpage::globalFitSectionHtml(g, legacy.stages), "global-fit")});
+        {"global-fit", "Global fit", fitpage::globalFitSectionHtml(g, legacy.stages)});
     out.additions.figures.push_back({std::string(outputs::kFiguresFolder) + "/" + fitpage::kFigureName,
                                      fitpage::positionsFigureSvgDocument(g, legacy.stages)});
     // The tables are UTF-8 like the others: a name in Latin-1, say, gets
