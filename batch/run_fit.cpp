@@ -1,10 +1,7 @@
 #include "batch/run_fit.h"
 
 #include <array>
-#include <fstream>
-#include <iterator>
 
-#include "driver/analysis.h"
 #include "fit/fit_tables.h"
 #include "outputs/output_names.h"
 #include "results/tables.h"
@@ -23,61 +20,7 @@ std::string verdictWord(const fit::GlobalFit& g) {
     return "undecided " + std::to_string(g.undecidedLow) + "/" + std::to_string(g.undecidedLow + 1);
 }
 
-// The value of attribute `name` in the tag that starts at `from`.
-std::string attributeIn(const std::string& text, std::size_t from, const std::string& name) {
-    const std::size_t end = text.find('>', from);
-    const std::size_t at = text.find(" " + name + "=\"", from);
-    if (end == std::string::npos || at == std::string::npos || at > end) return "";
-    const std::size_t start = at + name.size() + 3;
-    const std::size_t close = text.find('"', start);
-    return close == std::string::npos || close > end ? "" : text.substr(start, close - start);
-}
-
-// The message the program itself prints for a data file the fit refuses.
-// The fit reads the file by the programs' rules, but the programs say more
-// for some files (one of the other program: "analyse it with monofit"); the
-// program's own analysis refuses such a file at once, before any report, so
-// its word is taken then. A file the program would analyse keeps the fit's.
-std::string programsRefusal(const std::string& dataPath, std::optional<Program> program,
-                            const std::string& fitFailure) {
-    std::ifstream in(dataPath, std::ios::binary);
-    if (!in) return fitFailure;
-    const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    const ProgramChoice choice = !program                         ? ProgramChoice::Auto
-                                 : *program == Program::Quenfit ? ProgramChoice::Quenfit
-                                                                : ProgramChoice::Monofit;
-    // A file the program takes would run its whole analysis: its first
-    // stage stops it, the refusal comes before any stage.
-    struct Accepted {};
-    try {
-        const AnalysisOutcome outcome = analyseText(
-            text, choice, "01-01-2000", [](const std::string&) { throw Accepted{}; }, dataPath);
-        if (outcome.failure && !outcome.result) return outcome.failure->message;
-    } catch (const Accepted&) {
-    }
-    return fitFailure;
-}
-
 }  // namespace
-
-std::string withFigureData(const std::string& sectionHtml, const std::string& id) {
-    const std::string bare = "<figure>";
-    const std::size_t figure = sectionHtml.find(bare);
-    if (figure == std::string::npos) return sectionHtml;
-    const std::size_t svg = sectionHtml.find("<svg ", figure);
-    const std::size_t area = sectionHtml.find("<rect class=\"plot-area\"", figure);
-    if (svg == std::string::npos || area == std::string::npos) return sectionHtml;
-    const std::string values[] = {attributeIn(sectionHtml, svg, "width"), attributeIn(sectionHtml, svg, "height"),
-                                  attributeIn(sectionHtml, area, "x"), attributeIn(sectionHtml, area, "y"),
-                                  attributeIn(sectionHtml, area, "width"), attributeIn(sectionHtml, area, "height")};
-    for (const std::string& v : values) {
-        if (v.empty()) return sectionHtml;
-    }
-    const std::string tag = "<figure id=\"fig-" + id + "\" data-figure=\"" + id + "\" data-width=\"" + values[0] +
-                            "\" data-height=\"" + values[1] + "\" data-area=\"" + values[2] + " " + values[3] + " " +
-                            values[4] + " " + values[5] + "\">";
-    return sectionHtml.substr(0, figure) + tag + sectionHtml.substr(figure + bare.size());
-}
 
 LegacyAnswer legacyAnswerOf(const results::RunReports& run) {
     std::array<const results::Stage*, 3> chosen{};
@@ -116,14 +59,15 @@ RunFit fitRun(const std::string& dataPath, const results::RunReports& run, const
     const fit::FitOutcome outcome = fit::fitDataFile(dataPath, programOf(run), legacy.options);
     RunFit out;
     if (!outcome.fit) {
-        out.refusal = programsRefusal(dataPath, programOf(run), outcome.failure);
+        // The fit's message is the program's own for the file.
+        out.refusal = outcome.failure;
         return out;
     }
     const fit::GlobalFit& g = *outcome.fit;
     out.warnings = g.warnings;
     out.verdict = verdictWord(g);
     out.additions.afterSummary.push_back(
-        {"global-fit", "Global fit", withFigureData(fitpage::globalFitSectionHtml(g, legacy.stages), "global-fit")});
+        {"global-fit", "Global fit", fitpage::globalFitSectionHtml(g, legacy.stages)});
     out.additions.figures.push_back({std::string(outputs::kFiguresFolder) + "/" + fitpage::kFigureName,
                                      fitpage::positionsFigureSvgDocument(g, legacy.stages)});
     // The tables are UTF-8 like the others: a name in Latin-1, say, gets

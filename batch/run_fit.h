@@ -52,13 +52,6 @@ RunFit fitRun(const std::string& dataPath, const results::RunReports& run, const
 // `path`.
 std::string verdictOfModelsCsv(const std::string& text, const std::string& path);
 
-// The page's figures carry their size and plot area as data attributes
-// (the browser check finds and measures them by these): the first bare
-// <figure> of `sectionHtml` gets them, read from the plot module's SVG inside
-// it (its size and the plot-area rectangle), with `id` as its name. The
-// section comes back unchanged when it holds no such figure.
-std::string withFigureData(const std::string& sectionHtml, const std::string& id);
-
 // The headings of the two tables (their first column the data file).
 std::string fitHeading();
 std::string modelsHeading();

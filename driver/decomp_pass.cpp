@@ -108,12 +108,9 @@ void writeSpectrumReports(VelaRun& run, const Decomposition& d, int n) {
 }  // namespace
 
 const char* velaStageName(int n) {
-    switch (n) {
-        case 1: return "VELA-I";
-        case 2: return "VELA-II";
-        case 3: return "VELA-III";
-        default: return "VELA";
-    }
+    if (n < 1 || n > 3) return "VELA";
+    // The names are string literals: their data ends in a null.
+    return stageHeadingName(componentFitHeading(Program::Quenfit, n)).data();
 }
 
 SearchResult runVelaPass(VelaRun& run, PassKind kind) {

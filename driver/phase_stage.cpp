@@ -8,6 +8,7 @@
 #include "textio/failure.h"
 #include "textio/fpcheck.h"
 #include "textio/report_blocks.h"
+#include "textio/report_lines.h"
 
 namespace qf {
 
@@ -61,13 +62,13 @@ std::string_view causeOf(std::string_view message) {
 }  // namespace
 
 void writeTarnoAbsence(Reports& reports) {
-    writeStageHeading(reports, "TARNO", true);
+    writeStageHeading(reports, stageHeadingName(StageHeading::Tarno), true);
     writeFixedLine(reports.result, FixedLine::TwoAbsent);
     writeRule(reports.result, '-', 77);
     writeSummaryHeading(reports.summary);
     writeFixedLine(reports.summary, FixedLine::SummaryTarnoAbsent);
     writeRule(reports.summary, '-', 79);
-    writeStageHeading(reports, "VELA-I", true);
+    writeStageHeading(reports, stageHeadingName(StageHeading::Vela1), true);
 }
 
 TarnoEnd runTarnoStage(RunState& run, const std::function<void()>& afterReportingPass) {

@@ -33,8 +33,7 @@ const DataLimits& limitsOf(const RunState& run) {
 }
 
 void writeSingleSpectrumHeading(int components, Reports& reports) {
-    const char* name = components == 1 ? "VELA-MONO-I" : components == 2 ? "VELA-MONO-II" : "VELA-MONO-III";
-    writeStageHeading(reports, name, false);
+    writeStageHeading(reports, stageHeadingName(componentFitHeading(Program::Monofit, components)), false);
 }
 
 }  // namespace

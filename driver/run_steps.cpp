@@ -8,6 +8,7 @@
 #include "driver/stages.h"
 #include "textio/failure.h"
 #include "textio/fpcheck.h"
+#include "textio/report_lines.h"
 
 namespace qf {
 
@@ -80,11 +81,9 @@ std::optional<std::string> otherProgramsFile(RunState& run) {
 }
 
 std::string stageName(const RunState& run) {
-    static const char* const roman[] = {"", "I", "II", "III"};
     const int components = run.stage.components();
-    if (run.program == Program::Monofit) return std::string("VELA-MONO-") + roman[components];
-    if (components == 0) return "TARNO";
-    return std::string("VELA-") + roman[components];
+    if (run.program == Program::Quenfit && components == 0) return std::string(stageHeadingName(StageHeading::Tarno));
+    return std::string(stageHeadingName(componentFitHeading(run.program, components)));
 }
 
 }  // namespace

@@ -39,7 +39,7 @@ std::string fitCsv(const GlobalFit& fit, const std::string& file) {
                 rows.add("").add("").add("");
             }
             rows.add(num(c.share.value, "%.1f")).add(num(c.share.low, "%.1f")).add(num(c.share.high, "%.1f"));
-            rows.add(c.spectralClass);
+            rows.add(spectralClassName(c.spectralClass));
             rows.end();
         }
     }

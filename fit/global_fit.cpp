@@ -3,10 +3,13 @@
 #include <cmath>
 #include <fstream>
 #include <iterator>
+#include <memory>
 #include <new>
 #include <sstream>
 
 #include "classify/spectral_class.h"
+#include "driver/run_state.h"
+#include "driver/run_steps.h"
 #include "band/band.h"
 #include "fit/intervals.h"
 #include "fit/model.h"
@@ -74,10 +77,29 @@ std::array<Solution, 3> fitAll(const Observations& obs, const Whitening& w,
     return out;
 }
 
-std::string peakClass(double lambdaM) {
+SpectralClass peakClass(double lambdaM) {
     // The programs classify the peak as they print it, to 0.1 nm.
     const double peak = 0.1 * std::trunc(10.0 * peakWavelength(lambdaM, lambdaM - 5.0) + 0.5);
-    return std::string(spectralClass(peak));
+    return classOfPeak(peak);
+}
+
+// The message the program prints for a data file the fit's reading refused:
+// the program's own check of the data, which says more for some files (one
+// written for the other program: "analyse it with monofit"). A file the check
+// passes keeps the fit's message.
+std::string programsRefusal(const std::string& name, const std::string& text, Program program,
+                            const std::string& fitMessage) {
+    auto run = std::make_unique<RunState>();
+    run->program = program;
+    run->dataPath = name;
+    run->data.emplace(name, text);
+    try {
+        checkDataFile(*run);
+    } catch (const RunFailure& failure) {
+        return failure.what();
+    } catch (const std::bad_alloc&) {
+    }
+    return fitMessage;
 }
 
 GlobalFit fitPrepared(const PreparedData& data, const FitOptions& options) {
@@ -174,7 +196,7 @@ FitOutcome fitDataText(const std::string& name, const std::string& text,
         const PreparedData data = prepareData(name, text, prog);
         out.fit = fitPrepared(data, options);
     } catch (const RunFailure& failure) {
-        out.failure = std::string(programName(prog)) + ": " + failure.what();
+        out.failure = std::string(programName(prog)) + ": " + programsRefusal(name, text, prog, failure.what());
     } catch (const std::bad_alloc&) {
         out.failure = std::string(programName(prog)) + ": out of memory";
     }

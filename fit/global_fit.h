@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "classify/spectral_class.h"
 #include "textio/program.h"
 
 namespace qf::fit {
@@ -44,7 +45,7 @@ struct ComponentFit {
     // area on the wavenumber scale); for a single spectrum its share.
     Estimate share;
     // Spectral class by the programs' rules from the peak rounded to 0.1 nm.
-    std::string spectralClass;
+    SpectralClass spectralClass = SpectralClass::WrongComponent;
 };
 
 enum class Verdict { Chosen, Undecided, Rejected };
@@ -132,7 +133,10 @@ struct FitOutcome {
 // Fits the data file whose text is `text`; `name` stands for the file in
 // messages (the programs use the path they opened). `program`: the analyser
 // that reads the file; without it the file's line 2 tells (three numbers a
-// single spectrum, five or more a quenching series).
+// single spectrum, five or more a quenching series). A file the reading
+// refuses gets the program's own check's message, which names a file of the
+// other program as such ("line 2 holds 3 numbers, the parameter line of a
+// single spectrum: analyse it with monofit").
 FitOutcome fitDataText(const std::string& name, const std::string& text,
                        std::optional<Program> program = std::nullopt,
                        const FitOptions& options = {});

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "driver/run_steps.h"
 #include "prep/correction.h"
 #include "quench/quencher.h"
 #include "textio/data_file.h"
@@ -91,23 +92,8 @@ PreparedData prepareData(const std::string& name, const std::string& text, Progr
 }
 
 Program programOfText(const std::string& text) {
-    const std::size_t end1 = text.find('\n');
-    if (end1 == std::string::npos) return Program::Quenfit;
-    std::size_t end2 = text.find('\n', end1 + 1);
-    if (end2 == std::string::npos) end2 = text.size();
-    std::string second = text.substr(end1 + 1, end2 - end1 - 1);
-    if (!second.empty() && second.back() == '\r') second.pop_back();
-    DataReader line2("line 2", second);
-    int fields = 0;
-    while (!line2.onlyBlanksLeft()) {
-        try {
-            line2.readNumber("a field");
-        } catch (...) {
-            return Program::Quenfit;
-        }
-        ++fields;
-    }
-    return fields == 3 ? Program::Monofit : Program::Quenfit;
+    std::string why;
+    return programFromLineTwo(text, why).value_or(Program::Quenfit);
 }
 
 }  // namespace qf::fit

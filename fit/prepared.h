@@ -33,9 +33,10 @@ struct PreparedData {
 // Throws RunFailure with the message the program would print after its name.
 PreparedData prepareData(const std::string& name, const std::string& text, Program program);
 
-// The analyser of a data file told from its line 2: three numbers a single
-// spectrum, five or more a quenching series. A file that is neither goes to
-// quenfit, whose reading then refuses it with its own message.
+// The analyser of a data file told from its line 2 as the programs tell it
+// (three numbers a single spectrum, five or more a quenching series). A file
+// that is neither goes to quenfit, whose reading then refuses it with its
+// own message.
 Program programOfText(const std::string& text);
 
 }  // namespace qf::fit

@@ -96,10 +96,22 @@ void componentTable(const fit::ModelFit& m, bool series, std::string& out) {
         out += "<tr><td>" + std::to_string(i + 1) + "</td><td>" + withInterval(c.position, 2) + "</td><td>" +
                withInterval(c.peak, 2) + "</td>";
         if (series) out += "<td>" + (c.ksv ? withInterval(*c.ksv, 3) : std::string("&#8211;")) + "</td>";
-        out += "<td>" + withInterval(c.share, 1) + "</td><td class=\"text\">" + escapeXml(c.spectralClass) +
-               "</td></tr>\n";
+        const std::string className(spectralClassName(c.spectralClass));
+        out += "<td>" + withInterval(c.share, 1) + "</td><td class=\"text\">" + escapeXml(className) + "</td></tr>\n";
     }
     out += "</tbody>\n</table>\n";
+}
+
+// The opening of the page's <figure> with the data the page's figures carry
+// for a browser to find and measure them: the name, the size and the plot
+// area, as the SVG inside prints them.
+std::string figureOpening(const figures::Plot& plot) {
+    const figures::PlotLayout L = figures::layoutOf(plot);
+    const auto n = [](double v) { return figures::formatShort(v, 1); };
+    const std::string id = kFigureId;
+    return "<figure id=\"fig-" + id + "\" data-figure=\"" + id + "\" data-width=\"" + n(L.width) +
+           "\" data-height=\"" + n(L.height) + "\" data-area=\"" + n(L.areaX) + " " + n(L.areaY) + " " +
+           n(L.areaWidth) + " " + n(L.areaHeight) + "\">";
 }
 
 }  // namespace
@@ -133,7 +145,8 @@ std::string globalFitSectionHtml(const fit::GlobalFit& fit, const std::vector<Le
            std::string(series ? ", each quenched along its own Stern-Volmer line" : "") +
            "; 95 % intervals from a parametric bootstrap under a noise model with an error shared by all "
            "spectra at one wavelength.</p>\n";
-    out += "<figure>" + positionsFigureSvgElement(fit, legacy) + "</figure>\n";
+    const figures::Plot plot = positionsPlot(fit, legacy);
+    out += figureOpening(plot) + figures::svgElement(plot) + "</figure>\n";
     for (const fit::ModelFit& m : fit.models) componentTable(m, series, out);
     out += "<h3>Component counts compared</h3>\n";
     out += "<table class=\"models\">\n<thead><tr><th>N</th><th>rss</th><th>dof</th><th>AICc</th><th>BIC</th>"

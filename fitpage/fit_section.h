@@ -27,14 +27,18 @@ struct LegacyStage {
 std::string positionsFigureSvgElement(const fit::GlobalFit& fit, const std::vector<LegacyStage>& legacy);
 std::string positionsFigureSvgDocument(const fit::GlobalFit& fit, const std::vector<LegacyStage>& legacy);
 
-// The <section id="global-fit"> of the page, with the figure inline.
+// The <section id="global-fit"> of the page, with the figure inline; the
+// figure carries its name, size and plot area as data attributes like the
+// page's other figures.
 std::string globalFitSectionHtml(const fit::GlobalFit& fit, const std::vector<LegacyStage>& legacy);
 
 // The short verdict for an index table: "2", or "1 or 2" when the fit
 // cannot tell.
 std::string verdictShort(const fit::GlobalFit& fit);
 
-// File name of the figure below the page's figures folder.
+// The figure's name on the page (data-figure, and "fig-" before it the
+// element's id) and its file name below the page's figures folder.
+inline constexpr const char* kFigureId = "global-fit";
 inline constexpr const char* kFigureName = "global-fit.svg";
 
 }  // namespace qf::fitpage

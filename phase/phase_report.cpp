@@ -12,7 +12,7 @@
 
 namespace qf {
 
-void TarnoReport::stageHeadings() { writeStageHeading(r_, "TARNO", true); }
+void TarnoReport::stageHeadings() { writeStageHeading(r_, stageHeadingName(StageHeading::Tarno), true); }
 
 double TarnoReport::smoothedSpectra(const Spectra& s) {
     return writeSmoothedSpectra(r_.graph, s, 0, Program::Quenfit);
@@ -128,6 +128,6 @@ void TarnoReport::discriminant(double value) {
     writeGraphDiscriminant(r_.graph, value, 77);
 }
 
-void TarnoReport::nextStageHeadings() { writeStageHeading(r_, "VELA-I", true); }
+void TarnoReport::nextStageHeadings() { writeStageHeading(r_, stageHeadingName(StageHeading::Vela1), true); }
 
 }  // namespace qf

@@ -4,18 +4,7 @@
 
 namespace qf::results {
 
-std::string stageName(StageKind kind) {
-    switch (kind) {
-        case StageKind::Tarno: return "TARNO";
-        case StageKind::Vela1: return "VELA-I";
-        case StageKind::Vela2: return "VELA-II";
-        case StageKind::Vela3: return "VELA-III";
-        case StageKind::VelaMono1: return "VELA-MONO-I";
-        case StageKind::VelaMono2: return "VELA-MONO-II";
-        case StageKind::VelaMono3: return "VELA-MONO-III";
-    }
-    return "";
-}
+std::string stageName(StageKind kind) { return std::string(stageHeadingName(kind)); }
 
 int stageComponents(StageKind kind) {
     switch (kind) {

@@ -20,7 +20,7 @@ namespace qf::results {
 // The stages as their headings name them. A monofit run whose
 // three-component search fails falls back and prints the VELA-MONO-II
 // heading a second time; that second stage fits three components.
-enum class StageKind { Tarno, Vela1, Vela2, Vela3, VelaMono1, VelaMono2, VelaMono3 };
+using StageKind = StageHeading;
 
 // What a stage wrote after its heading: its tables (a reporting pass ran),
 // the line saying its search found no solution, or nothing (the reports

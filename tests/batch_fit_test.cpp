@@ -242,20 +242,5 @@ TEST(RunFit, LegacyAnswerIsTheVelaStagesTable1) {
     EXPECT_EQ(programOf(run), Program::Quenfit);
 }
 
-TEST(RunFit, FigureDataReadFromThePlotsOwnSvg) {
-    const std::string section =
-        "<section><h2>x</h2>\n<figure><svg xmlns=\"http://www.w3.org/2000/svg\" width=\"763\" height=\"338\">"
-        "<rect width=\"763\" height=\"338\"/><rect class=\"plot-area\" x=\"86.6\" y=\"32\" width=\"440\" "
-        "height=\"260\"/></svg></figure>\n</section>\n";
-    EXPECT_EQ(withFigureData(section, "global-fit"),
-              "<section><h2>x</h2>\n<figure id=\"fig-global-fit\" data-figure=\"global-fit\" data-width=\"763\" "
-              "data-height=\"338\" data-area=\"86.6 32 440 260\">" +
-                  section.substr(section.find("<svg")));
-    // Without a plot area, or without a figure, it stays as it is.
-    const std::string noArea = "<figure><svg width=\"1\" height=\"2\"></svg></figure>";
-    EXPECT_EQ(withFigureData(noArea, "g"), noArea);
-    EXPECT_EQ(withFigureData("<p>none</p>", "g"), "<p>none</p>");
-}
-
 }  // namespace
 }  // namespace qf::batch

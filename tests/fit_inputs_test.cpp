@@ -70,6 +70,10 @@ TEST(FitInputs, RefusedDataFilesGiveTheProgramsMessage) {
         const std::size_t end3 = good.find('\r', line3);
         sameConcentrations.replace(line3, end3 - line3, "0.1 0.1 0.1 0.1 0.1 0.1");
     }
+    synth::SeriesSpec one;
+    one.concentrations = {0.0};
+    one.components = {{340.0, 6000.0, 0.0}};
+    const std::string single = synth::singleSpectrumFile(one);
     std::string notNumber = good;
     notNumber.replace(good.rfind(' '), 1, " x");
     const std::vector<Bad> cases = {
@@ -79,6 +83,9 @@ TEST(FitInputs, RefusedDataFilesGiveTheProgramsMessage) {
         {"file ends early", good.substr(0, good.size() / 2), Program::Quenfit},
         {"empty file", "", Program::Monofit},
         {"grid without 320 nm", "t\r\n330 380 1\r\n1 2 3\r\n", Program::Monofit},
+        // Read as the other program: its word on a file of the other kind.
+        {"a single spectrum read as a series", single, Program::Quenfit},
+        {"a series read as a single spectrum", good, Program::Monofit},
     };
     ScratchDir dir;
     for (const Bad& c : cases) {
@@ -93,6 +100,9 @@ TEST(FitInputs, RefusedDataFilesGiveTheProgramsMessage) {
         const fit::FitOutcome out = fit::fitDataFile(path, c.program, quick());
         EXPECT_FALSE(out.fit);
         EXPECT_EQ(out.failure + "\n", err);
+        if (c.text == single || c.text == good) {
+            EXPECT_NE(err.find(": analyse it with "), std::string::npos) << err;
+        }
     }
     const fit::FitOutcome missing = fit::fitDataFile(dir.file("none.dat"), Program::Quenfit, quick());
     EXPECT_FALSE(missing.fit);
@@ -184,6 +194,18 @@ TEST(FitInputs, CommandWritesBothTablesAndReplacesThemOnlyWithForce) {
     EXPECT_EQ(qf::trpfit::fitCommand(o, out3, err3), 0) << err3.str();
     EXPECT_NE(readFile(dir.path() / "out" / "models.csv"), "kept");
     EXPECT_EQ(readFile(dir.path() / "out" / "fit.csv"), first);  // deterministic
+
+    // The series read as monofit reads it: monofit's word on a series file.
+    o.program = "monofit";
+    std::ostringstream outMono, errMono;
+    EXPECT_EQ(qf::trpfit::fitCommand(o, outMono, errMono), 1);
+    EXPECT_EQ(errMono.str().rfind("monofit: " + data + ": line 2 holds ", 0), 0u) << errMono.str();
+    EXPECT_NE(errMono.str().find("the parameter line of a quenching series: analyse it with quenfit\n"),
+              std::string::npos)
+        << errMono.str();
+    EXPECT_TRUE(outMono.str().empty());
+    EXPECT_EQ(readFile(dir.path() / "out" / "fit.csv"), first);
+    o.program.clear();
 
     // A refused file: the program's message, nothing written.
     writeFile(data, "title only\r\n");

@@ -28,7 +28,7 @@ fit::GlobalFit sampleFit(bool series) {
             c.peak = {317.0 + 15.0 * i, 316.5 + 15.0 * i, 317.5 + 15.0 * i};
             if (series) c.ksv = fit::Estimate{2.0 + i, 1.5 + i, 2.5 + i};
             c.share = {100.0 / n, 90.0 / n, 100.0 / n};
-            c.spectralClass = "S or I";
+            c.spectralClass = qf::SpectralClass::SorI;
             m.component.push_back(c);
         }
     }
@@ -61,6 +61,39 @@ TEST(FitPage, SectionShowsVerdictEveryComponentAndTheComparison) {
     EXPECT_EQ(qf::fitpage::verdictShort(undecided), "1 or 2");
     EXPECT_NE(qf::fitpage::globalFitSectionHtml(undecided, {}).find("Cannot tell between <strong>1</strong>"),
               std::string::npos);
+}
+
+// The value of attribute `name` in the tag that starts at `from`.
+std::string attributeIn(const std::string& text, std::size_t from, const std::string& name) {
+    const std::size_t end = text.find('>', from);
+    const std::size_t at = text.find(" " + name + "=\"", from);
+    if (end == std::string::npos || at == std::string::npos || at > end) return "";
+    const std::size_t start = at + name.size() + 3;
+    return text.substr(start, text.find('"', start) - start);
+}
+
+// The browser check finds the figure by its name and measures its plot area
+// from the data attributes: they must say what the SVG inside draws.
+TEST(FitPage, FigureCarriesTheDataOfItsOwnSvg) {
+    for (bool series : {true, false}) {
+        const std::string html = qf::fitpage::globalFitSectionHtml(sampleFit(series), {});
+        const std::size_t figure = html.find("<figure ");
+        ASSERT_NE(figure, std::string::npos);
+        EXPECT_EQ(html.find("<figure", figure + 1), std::string::npos);
+        EXPECT_EQ(attributeIn(html, figure, "id"), "fig-global-fit");
+        EXPECT_EQ(attributeIn(html, figure, "data-figure"), qf::fitpage::kFigureId);
+        // The <svg> follows the opening tag at once, as on the page's other figures.
+        const std::size_t svg = html.find('>', figure) + 1;
+        ASSERT_EQ(html.compare(svg, 5, "<svg "), 0) << html.substr(figure, 200);
+        const std::size_t area = html.find("<rect class=\"plot-area\"", svg);
+        ASSERT_NE(area, std::string::npos);
+        EXPECT_EQ(attributeIn(html, figure, "data-width"), attributeIn(html, svg, "width"));
+        EXPECT_EQ(attributeIn(html, figure, "data-height"), attributeIn(html, svg, "height"));
+        EXPECT_EQ(attributeIn(html, figure, "data-area"),
+                  attributeIn(html, area, "x") + " " + attributeIn(html, area, "y") + " " +
+                      attributeIn(html, area, "width") + " " + attributeIn(html, area, "height"));
+        EXPECT_FALSE(attributeIn(html, figure, "data-width").empty());
+    }
 }
 
 TEST(FitPage, SingleSpectrumSectionHasNoKsvColumn) {

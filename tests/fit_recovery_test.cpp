@@ -111,7 +111,7 @@ TEST(FitRecovery, ClearTwoComponentSeriesIsJudgedTwoAndClassedByThePeak) {
     // class follows the peak as the programs print it (348 nm -> L 344.7).
     const fit::ComponentFit& red = g.models[1].component[1];
     EXPECT_LT(red.peak.value, red.position.value);
-    EXPECT_EQ(red.spectralClass, "II");
+    EXPECT_EQ(red.spectralClass, qf::SpectralClass::II);
     ASSERT_TRUE(g.models[1].leaveOneOutShift);
     EXPECT_LT(*g.models[1].leaveOneOutShift, 0.5);
 }

@@ -81,6 +81,23 @@ TEST(ReportLines, FixedLinesAreDistinct) {
     EXPECT_EQ(texts.size(), static_cast<std::size_t>(kFixedLineCount));
 }
 
+// Each program's component fits have headings of their own, in the order of
+// the component counts, and no two stages share a name.
+TEST(ReportLines, StageHeadingsNameEachStageOnce) {
+    EXPECT_EQ(stageHeadingName(componentFitHeading(Program::Quenfit, 1)), "VELA-I");
+    EXPECT_EQ(stageHeadingName(componentFitHeading(Program::Quenfit, 3)), "VELA-III");
+    EXPECT_EQ(stageHeadingName(componentFitHeading(Program::Monofit, 1)), "VELA-MONO-I");
+    EXPECT_EQ(stageHeadingName(componentFitHeading(Program::Monofit, 2)), "VELA-MONO-II");
+    EXPECT_EQ(stageHeadingName(componentFitHeading(Program::Monofit, 3)), "VELA-MONO-III");
+    std::set<std::string> lines;
+    for (int i = 0; i <= static_cast<int>(StageHeading::VelaMono3); ++i) {
+        const std::string_view name = stageHeadingName(static_cast<StageHeading>(i));
+        lines.insert(rendered([name](ReportSink& o) { writeStageHeadingLine(o, name); }));
+    }
+    EXPECT_EQ(lines.size(), 7u);
+    for (const std::string& line : lines) EXPECT_EQ(line.find("SUBPROGRAMM "), 39u) << line;
+}
+
 // A value computed as its line is written spoils nothing before it: the
 // report's writer stops the run before the number that carries an overflow,
 // and work run before a value row's line end stops it before that line end.

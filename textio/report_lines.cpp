@@ -127,6 +127,26 @@ FixedLine absenceLine(int n) {
 
 void writeRule(ReportSink& out, char c, int count) { out.line(std::string(static_cast<std::size_t>(count), c)); }
 
+std::string_view stageHeadingName(StageHeading stage) {
+    switch (stage) {
+        case StageHeading::Tarno: return "TARNO";
+        case StageHeading::Vela1: return "VELA-I";
+        case StageHeading::Vela2: return "VELA-II";
+        case StageHeading::Vela3: return "VELA-III";
+        case StageHeading::VelaMono1: return "VELA-MONO-I";
+        case StageHeading::VelaMono2: return "VELA-MONO-II";
+        case StageHeading::VelaMono3: return "VELA-MONO-III";
+    }
+    return "";
+}
+
+StageHeading componentFitHeading(Program program, int components) {
+    const bool mono = program == Program::Monofit;
+    if (components <= 1) return mono ? StageHeading::VelaMono1 : StageHeading::Vela1;
+    if (components == 2) return mono ? StageHeading::VelaMono2 : StageHeading::Vela2;
+    return mono ? StageHeading::VelaMono3 : StageHeading::Vela3;
+}
+
 void writeStageHeadingLine(ReportSink& out, std::string_view stageName) {
     out.tab(40);
     out.printText("SUBPROGRAMM " + std::string(stageName), Sep::End);

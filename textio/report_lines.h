@@ -69,6 +69,16 @@ FixedLine absenceLine(int n);
 // A line of `count` copies of `c` (the rules closing stages and blocks).
 void writeRule(ReportSink& out, char c, int count);
 
+// The stages as their headings name them: quenfit runs TARNO, then VELA-I
+// to VELA-III; monofit runs VELA-MONO-I to VELA-MONO-III.
+enum class StageHeading { Tarno, Vela1, Vela2, Vela3, VelaMono1, VelaMono2, VelaMono3 };
+
+// The name a heading prints ("VELA-MONO-II").
+std::string_view stageHeadingName(StageHeading stage);
+
+// The heading of the component fit of `program` for n (1..3) components.
+StageHeading componentFitHeading(Program program, int components);
+
 // Tab(40) "SUBPROGRAMM <name>".
 void writeStageHeadingLine(ReportSink& out, std::string_view stageName);
 

@@ -1,8 +1,7 @@
 // The legacy programs' answers for a simulated file: quenfit or monofit run
-// in this process on the file written to a scratch folder, the summary's
-// L +/- DL and discriminant kept per component stage. Only the summary is
-// read, by its column layout, so that the comparison does not depend on
-// reading the other two reports back.
+// in this process on the file written to a scratch folder, its reports read
+// back into the results model, and the summary's L +/- DL and discriminant
+// kept per component stage.
 #include <atomic>
 #include <filesystem>
 #include <fstream>
@@ -11,6 +10,7 @@
 #include <unistd.h>
 
 #include "driver/run.h"
+#include "results/report_reader.h"
 #include "tools/fit_harness.h"
 
 namespace qf::fitcheck {
@@ -53,32 +53,26 @@ LegacyEstimate legacyEstimate(const synth::SimulatedCase& c) {
         out.failure = "exit status " + std::to_string(status) + ": " + err.str();
         return out;
     }
-    std::ifstream summary(dir.file("Summary.txt"), std::ios::binary);
-    std::string line;
-    bool open = false;
-    while (std::getline(summary, line)) {
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        std::istringstream words;
-        if (line.rfind("VELA", 0) == 0) {
-            // "VELA- N" (quenfit) or "VELA - N" (monofit), DISCR., Nsc, then the first component.
-            words.str(line.substr(line.find('-') + 1));
-            LegacyStage st;
-            int nsc = 0;
-            words >> st.components >> st.discriminant >> nsc;
-            out.stages.push_back(st);
-            open = true;
-        } else if (open && line.rfind("   ", 0) == 0) {
-            words.str(line);
-        } else {
-            open = false;
-            continue;
+    results::RunReports reports;
+    try {
+        reports = results::readReportFiles({dir.file("Result.txt"), dir.file("Graph.txt"), dir.file("Summary.txt")});
+    } catch (const results::ReportError& e) {
+        out.failure = std::string("reports not read back: ") + e.what();
+        return out;
+    }
+    // Every component fit that wrote a decomposition to the summary, in the
+    // summary's order (monofit's fall-back from three components writes a
+    // second two-component block).
+    for (const results::Stage& stage : reports.stages) {
+        if (!stage.summary || stage.summary->method != SummaryMethod::ComponentFit || stage.summary->absent) continue;
+        const results::SummaryBlock& block = *stage.summary;
+        LegacyStage st;
+        st.components = block.components;
+        st.discriminant = block.discriminant;
+        for (const results::SummaryComponent& row : block.rows) {
+            st.peaks.push_back({row.lNm, row.lNm - row.lError, row.lNm + row.lError});
         }
-        int component = 0;
-        double l = 0.0, dl = 0.0;
-        std::string plusMinus;
-        if (words >> component >> l >> plusMinus >> dl && plusMinus == "+/-") {
-            out.stages.back().peaks.push_back({l, l - dl, l + dl});
-        }
+        out.stages.push_back(st);
     }
     if (out.stages.empty()) out.failure = "no component stage in the summary";
     return out;

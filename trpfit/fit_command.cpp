@@ -22,9 +22,10 @@ int fitCommand(const FitCommandOptions& options, std::ostream& out, std::ostream
         files.add(outputs::kFitTable, "");
         files.add(outputs::kModelsTable, "");
         if (!options.force) files.refuseExisting();
-        const fit::FitOutcome outcome = fit::fitDataFile(options.dataFile);
+        const fit::FitOutcome outcome = fit::fitDataFile(options.dataFile, programNamed(options.program));
         if (!outcome.fit) {
-            // The message quenfit or monofit would print for this data file.
+            // The message quenfit or monofit would print for this data file
+            // (for one written for the other program: "analyse it with ...").
             err << outcome.failure << "\n";
             return 1;
         }
@@ -53,6 +54,9 @@ void addFitCommand(CLI::App& app, CommandContext& context) {
     cmd->add_option("-o,--output", options->outDir,
                     "folder for fit.csv and models.csv (default: beside the data file)");
     cmd->add_flag("--force", options->force, "replace fit.csv and models.csv when they exist");
+    cmd->add_option("--program", options->program,
+                    "read the file as this program does instead of telling it from the file")
+        ->check(CLI::IsMember({"quenfit", "monofit"}));
     cmd->callback([options, &context] { context.status = fitCommand(*options, std::cout, std::cerr); });
 }
 

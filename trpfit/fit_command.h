@@ -13,6 +13,7 @@ struct FitCommandOptions {
     std::string dataFile;
     std::string outDir;  // empty: the folder of the data file
     bool force = false;
+    std::string program;  // "quenfit" or "monofit"; empty: told from the file's line 2
 };
 
 // Runs the command: the paths written go to `out`; the programs' warnings
