@@ -84,9 +84,9 @@ void BM_ImportSeries30of50(benchmark::State& state) {
     o.output = folder + "/series.dat";
     o.force = true;
     for (auto _ : state) {
-        std::ostringstream err;
-        if (qf::instrument::runImport(o, err) != 0) {
-            state.SkipWithError(err.str().c_str());
+        const qf::instrument::ImportTextResult r = qf::instrument::runImport(o);
+        if (r.outcome != qf::instrument::ImportOutcome::Done) {
+            state.SkipWithError(r.message.c_str());
             break;
         }
     }

@@ -45,13 +45,13 @@ void importInMemory(std::uint8_t flags, std::string_view text) {
     ImportOptions o;
     o.inputs = {"export.txt"};
     o.output = "out.dat";
-    o.program = "monofit";
+    o.program = qf::Program::Monofit;
     if (flags & 1) o.corrected = true;
     else if (flags & 2) o.standard = "export.txt";
     o.overrideHeader = (flags & 4) != 0;
     o.matrix = (flags & 8) ? "ex-rows" : (flags & 16) ? "ex-columns" : "";
     const ImportTextResult r = importFromTexts(o, {{"export.txt", std::string(text)}});
-    if (r.status == 0) {
+    if (r.outcome == ImportOutcome::Done) {
         try {
             readBackDataText("out.dat", r.dataFile, false);
         } catch (const qf::RunFailure& e) {
@@ -59,10 +59,10 @@ void importInMemory(std::uint8_t flags, std::string_view text) {
         }
         return;
     }
-    if (r.status != 1 && r.status != 2) finding("an exit status other than 0, 1, 2", r.message);
-    if (r.message.rfind("trpfit", 0) != 0 || r.message.find('\n') != std::string::npos) {
-        finding("a refusal not in one line of the command line's words", r.message);
+    if (r.message.empty() || r.message.find('\n') != std::string::npos) {
+        finding("a refusal not in one line", r.message);
     }
+    if (!r.dataFile.empty() || !r.summary.empty() || r.program) finding("a refusal with a data file", r.message);
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t size) {

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <string>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -20,7 +21,7 @@ public:
     explicit TempFile(const std::string& output) {
         std::string pattern = output + ".trpfit-XXXXXX";
         const int fd = ::mkstemp(pattern.data());
-        if (fd < 0) fail(output + ": cannot create the file: " + std::strerror(errno));
+        if (fd < 0) throw FileFailure(output, 0, std::string("cannot create the file: ") + std::strerror(errno));
         // mkstemp makes the file private; a data file gets the usual mode.
         const mode_t mask = ::umask(0);
         ::umask(mask);
@@ -42,28 +43,28 @@ private:
 
 void writeText(const std::string& path, const std::string& shown, const std::string& text) {
     std::FILE* f = std::fopen(path.c_str(), "wb");
-    if (f == nullptr) fail(shown + ": cannot write the file: " + std::strerror(errno));
+    if (f == nullptr) throw FileFailure(shown, 0, std::string("cannot write the file: ") + std::strerror(errno));
     const bool written = std::fwrite(text.data(), 1, text.size(), f) == text.size();
     const bool closed = std::fclose(f) == 0;
-    if (!written || !closed) fail(shown + ": cannot write the file: " + std::strerror(errno));
+    if (!written || !closed) throw FileFailure(shown, 0, std::string("cannot write the file: ") + std::strerror(errno));
 }
 
 // Puts the checked file in place; without `force` an existing file stays.
 void putInPlace(TempFile& temp, const std::string& output, bool force) {
     if (force) {
         if (std::rename(temp.path().c_str(), output.c_str()) != 0) {
-            fail(output + ": cannot write the file: " + std::strerror(errno));
+            throw FileFailure(output, 0, std::string("cannot write the file: ") + std::strerror(errno));
         }
         temp.release();
         return;
     }
     if (::link(temp.path().c_str(), output.c_str()) == 0) return;  // the temp file goes
-    if (errno == EEXIST) fail(output + ": the file exists; say --force to overwrite it");
+    if (errno == EEXIST) throw FileFailure(output, 0, "the file exists; say --force to overwrite it");
     // A file system without hard links.
     std::error_code ec;
-    if (std::filesystem::exists(output, ec)) fail(output + ": the file exists; say --force to overwrite it");
+    if (std::filesystem::exists(output, ec)) throw FileFailure(output, 0, "the file exists; say --force to overwrite it");
     if (std::rename(temp.path().c_str(), output.c_str()) != 0) {
-        fail(output + ": cannot write the file: " + std::strerror(errno));
+        throw FileFailure(output, 0, std::string("cannot write the file: ") + std::strerror(errno));
     }
     temp.release();
 }

@@ -9,6 +9,8 @@
 namespace qf::instrument {
 
 // `check` receives the temporary file's path and throws to refuse it.
+// Throws qf::FileFailure(output, 0, cause) when the file cannot be written
+// or exists already.
 void writeCheckedFile(const std::string& output, const std::string& text, bool force,
                       const std::function<void(const std::string& path)>& check);
 

@@ -95,11 +95,12 @@ std::string printable(const std::string& text) {
 
 // The read-back of the data file's text with the programs' own reader: a
 // file that fails here would fail the program's run.
-DataFileValues checkDataText(const std::string& shown, const std::string& text, bool series) {
+DataFileValues checkDataText(const std::string& shown, const std::string& text, Program program) {
+    const bool series = program == Program::Quenfit;
     try {
         return readBackDataText(shown, text, series);
     } catch (const RunFailure& e) {
-        fail(shown + " would not be read by " + (series ? "quenfit" : "monofit") + ": " + e.what());
+        fail(shown + " would not be read by " + programName(program) + ": " + e.what());
     }
 }
 
@@ -125,9 +126,6 @@ void checkOptions(const ImportOptions& o, ReadOptions& read, WavelengthGrid& req
     }
     if (!o.series.empty() && !o.concentrations.empty()) usage("say either --conc or --series, not both");
     if (o.series.empty() && o.inputs.empty()) usage("name at least one export (or --series MANIFEST)");
-    if (!o.program.empty() && o.program != "quenfit" && o.program != "monofit") {
-        usage("--program " + o.program + ": say quenfit or monofit");
-    }
     if (o.quencher != 0 && (o.quencher < 1 || o.quencher > 5)) {
         usage("--quencher " + std::to_string(o.quencher) + ": quencher types are 1 to 5");
     }
@@ -141,9 +139,9 @@ void checkOptions(const ImportOptions& o, ReadOptions& read, WavelengthGrid& req
 
 // quenfit for a series, monofit for one spectrum; the counts and the
 // series checks of the programs, in their words.
-bool decideProgram(const ImportOptions& o, int n, const std::vector<double>& concentrations) {
+Program decideProgram(const ImportOptions& o, int n, const std::vector<double>& concentrations) {
     const bool seriesAsked = !concentrations.empty() || o.quencher != 0;
-    const bool series = o.program.empty() ? seriesAsked || n > 1 : o.program == "quenfit";
+    const bool series = o.program ? *o.program == Program::Quenfit : seriesAsked || n > 1;
     if (series) {
         if (concentrations.empty()) {
             fail(std::to_string(n) + " spectra make a quenching series: say --conc LIST or "
@@ -168,7 +166,7 @@ bool decideProgram(const ImportOptions& o, int n, const std::vector<double>& con
         if (n != 1) fail("monofit reads one spectrum; " + std::to_string(n) + " were named");
         if (seriesAsked) fail("monofit reads no quencher series: drop --quencher and --conc");
     }
-    return series;
+    return series ? Program::Quenfit : Program::Monofit;
 }
 
 // Where the header said it, for messages: "FILE, line N" or "FILE".
@@ -302,7 +300,8 @@ void importSpectra(const ImportOptions& o, const TextSource& source, ExportCache
     if (!o.series.empty()) {
         for (const Chosen& c : chosen) concentrations.push_back(c.concentration);
     }
-    const bool series = decideProgram(o, n, concentrations);
+    const Program program = decideProgram(o, n, concentrations);
+    const bool series = program == Program::Quenfit;
 
     // The measured standard, or the table for corrected spectra.
     std::vector<std::string> overrides;
@@ -342,7 +341,7 @@ void importSpectra(const ImportOptions& o, const TextSource& source, ExportCache
     // The data file.
     const std::string text = dataFileText(o, files, series, concentrations, grid, values,
                                           standardValues);
-    const DataFileValues back = checkDataText(output, text, series);
+    const DataFileValues back = checkDataText(output, text, program);
     if (back.spectra != values || back.standard != standardValues ||
         (series && back.concentrations != concentrations)) {
         fail(output + ": the written numbers do not read back to the same values");
@@ -360,16 +359,16 @@ void importSpectra(const ImportOptions& o, const TextSource& source, ExportCache
     std::string how;
     if (interpolated) how = " (interpolated from " + exactText(inputStep) + " nm)";
     else if (inputStep != grid.step) how = " (taken from " + exactText(inputStep) + " nm)";
-    std::string summary = "trpfit: " + output + ": " + std::to_string(n) +
-                          (n == 1 ? " spectrum" : " spectra") + " from " +
-                          std::to_string(files.size()) + (files.size() == 1 ? " file" : " files") +
-                          " for " + (series ? "quenfit" : "monofit") + ", grid " +
+    std::string summary = output + ": " + std::to_string(n) + (n == 1 ? " spectrum" : " spectra") +
+                          " from " + std::to_string(files.size()) +
+                          (files.size() == 1 ? " file" : " files") + " for " + programName(program) +
+                          ", grid " +
                           exactText(grid.first) + "-" + exactText(grid.last) + " nm step " +
                           exactText(grid.step) + how + ", standard: " + standardText;
     for (const std::string& what : overrides) summary += "; " + what;
     result.dataFile = text;
     result.summary = summary;
-    result.program = series ? "quenfit" : "monofit";
+    result.program = program;
 }
 
 // What each export read states, for the page.
@@ -444,21 +443,24 @@ ImportTextResult importWith(const ImportOptions& options, const TextSource& sour
     ImportTextResult result;
     try {
         importOrThrow(options, source, beforeReading, result);
-        result.status = 0;
+        result.outcome = ImportOutcome::Done;
         return result;
     } catch (const UsageError& e) {
-        result.status = 2;
-        result.message = std::string("trpfit import: ") + e.what();
+        result.outcome = ImportOutcome::ContradictoryOptions;
+        result.message = e.what();
     } catch (const RunFailure& e) {
-        result.status = 1;
-        result.message = std::string("trpfit: ") + e.what();
+        result.outcome = ImportOutcome::Refused;
+        result.message = e.what();
+    } catch (const FileFailure& e) {
+        result.outcome = ImportOutcome::Refused;
+        result.message = e.what();
     } catch (const std::bad_alloc&) {
-        result.status = 1;
-        result.message = "trpfit: out of memory";
+        result.outcome = ImportOutcome::Refused;
+        result.message = "out of memory";
     }
     result.dataFile.clear();
     result.summary.clear();
-    result.program.clear();
+    result.program.reset();
     return result;
 }
 

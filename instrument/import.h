@@ -18,35 +18,18 @@
 //     written beside its final name, and only then put in place.
 //
 // The import itself works on texts (import_text.h); runImport reads and
-// writes the files around it.
+// writes the files around it. Both return what happened (import_options.h:
+// done, refused, contradictory options) and the messages without any
+// program's name; `trpfit import` and the browser page say them.
 
-#include <iosfwd>
-#include <string>
-#include <vector>
+#include "instrument/import_text.h"
 
 namespace qf::instrument {
 
-struct ImportOptions {
-    std::vector<std::string> inputs;  // FILE[:SPECTRUM]
-    std::string output;
-    std::string format = "auto";  // a layout name
-    std::string matrix;           // "", "ex-rows" or "ex-columns"
-    std::string grid;             // "" or FIRST:LAST:STEP
-    std::string standard;         // "" or FILE[:SPECTRUM]
-    bool corrected = false;
-    bool overrideHeader = false;  // the options win over what an export's header states
-    int quencher = 0;             // 0: not given
-    std::string concentrations;   // comma- or blank-separated list
-    std::string series;           // manifest: file, spectrum, concentration
-    std::string program;          // "", "quenfit" or "monofit"
-    std::string title;
-    bool hasTitle = false;
-    bool force = false;
-};
-
-// Runs the import. Failures are one line on `err` ("trpfit: FILE, line N:
-// cause"); returns 0 done, 1 refused or failed, 2 options that contradict
-// each other. On success one summary line goes to `err`.
-int runImport(const ImportOptions& options, std::ostream& err);
+// Runs the import on the files named and writes `options.output`: whole or
+// not at all, never over an existing file unless `options.force`. The
+// result is the in-memory import's; a file that cannot be read or written
+// refuses it, the message naming the file. Nothing is printed.
+ImportTextResult runImport(const ImportOptions& options);
 
 }  // namespace qf::instrument

@@ -11,7 +11,8 @@
 
 namespace qf::instrument {
 
-// Options that contradict each other: exit status 2.
+// Options that contradict each other or cannot be read: the import ends
+// as ImportOutcome::ContradictoryOptions.
 class UsageError : public RunFailure {
 public:
     using RunFailure::RunFailure;

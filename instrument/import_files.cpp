@@ -2,10 +2,12 @@
 // texts in memory for the browser page. Both run importWith.
 #include <filesystem>
 #include <map>
-#include <ostream>
+#include <utility>
 
 #include "instrument/checked_output.h"
+#include "instrument/import.h"
 #include "instrument/import_core.h"
+#include "textio/failure.h"
 
 namespace qf::instrument {
 
@@ -28,6 +30,16 @@ private:
     std::map<std::string, const std::string*> texts_;
 };
 
+// A refusal once the exports are read: what they state stays in the result.
+ImportTextResult refusedAfterReading(ImportTextResult result, const std::string& message) {
+    result.outcome = ImportOutcome::Refused;
+    result.message = message;
+    result.dataFile.clear();
+    result.summary.clear();
+    result.program.reset();
+    return result;
+}
+
 }  // namespace
 
 ImportTextResult importFromTexts(const ImportOptions& options, const std::vector<ExportText>& texts) {
@@ -35,36 +47,35 @@ ImportTextResult importFromTexts(const ImportOptions& options, const std::vector
     return importWith(options, source, nullptr);
 }
 
-int runImport(const ImportOptions& options, std::ostream& err) {
+ImportTextResult runImport(const ImportOptions& options) {
     if (options.output.empty()) {
-        err << "trpfit import: say the data file to write with -o DATAFILE\n";
-        return 2;
+        ImportTextResult refused;
+        refused.outcome = ImportOutcome::ContradictoryOptions;
+        refused.message = "say the data file to write with -o DATAFILE";
+        return refused;
     }
     const FileSource files;
-    const ImportTextResult result = importWith(options, files, [&] {
+    ImportTextResult result = importWith(options, files, [&] {
         std::error_code ec;
         if (!options.force && std::filesystem::exists(options.output, ec)) {
-            fail(options.output + ": the file exists; say --force to overwrite it");
+            throw FileFailure(options.output, 0, "the file exists; say --force to overwrite it");
         }
     });
-    if (result.status != 0) {
-        err << result.message << "\n";
-        return result.status;
-    }
+    if (result.outcome != ImportOutcome::Done) return result;
     try {
         writeCheckedFile(options.output, result.dataFile, options.force, [&](const std::string& path) {
             // What reached the disk is the text that was read back.
             const FileSource disk;
             if (disk.read(path) != result.dataFile) {
-                fail(options.output + ": the written file does not hold the data file's text");
+                throw FileFailure(options.output, 0, "the written file does not hold the data file's text");
             }
         });
+    } catch (const FileFailure& e) {
+        return refusedAfterReading(std::move(result), e.what());
     } catch (const RunFailure& e) {
-        err << "trpfit: " << e.what() << "\n";
-        return 1;
+        return refusedAfterReading(std::move(result), e.what());
     }
-    err << result.summary << "\n";
-    return 0;
+    return result;
 }
 
 }  // namespace qf::instrument

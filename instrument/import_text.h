@@ -1,13 +1,16 @@
 #pragma once
 // `trpfit import` without files: the export texts in, the data file's text,
-// the summary line and what the exports' headers state out. The command
-// line runs the same import and only reads and writes the files around it;
-// the browser page calls it with the texts a user dropped.
+// the summary and what the exports' headers state out. The command line runs
+// the same import and only reads and writes the files around it; the browser
+// page calls it with the texts a user dropped. Neither outcome nor texts name
+// a program: the command line and the page put their own words around them.
 
+#include <optional>
 #include <string>
 #include <vector>
 
-#include "instrument/import.h"
+#include "instrument/import_options.h"
+#include "textio/program.h"
 
 namespace qf::instrument {
 
@@ -54,11 +57,15 @@ struct ExportFacts {
 };
 
 struct ImportTextResult {
-    int status = 0;           // 0 done, 1 refused or failed, 2 options that contradict each other
-    std::string message;      // a failure in the command line's words, one line, no line end
-    std::string dataFile;     // the data file's text (empty on failure)
-    std::string summary;      // the command line's summary line, no line end
-    std::string program;      // "quenfit" or "monofit"
+    ImportOutcome outcome = ImportOutcome::Done;
+    // Why the import was refused: one line, no line end, "FILE, line N:
+    // cause" where a file is at fault ("" when done).
+    std::string message;
+    std::string dataFile;     // the data file's text (empty unless done)
+    // What was done, one line, no line end: "OUTPUT: N spectra from M files
+    // for quenfit, grid ..." ("" unless done).
+    std::string summary;
+    std::optional<Program> program;    // the program the data file is for (none unless done)
     std::vector<ExportFacts> exports;  // every export read, in the order first named
 };
 

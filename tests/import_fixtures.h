@@ -19,6 +19,7 @@
 #include "instrument/import.h"
 #include "instrument/read_back.h"
 #include "prep/correction.h"
+#include "trpfit/import_command.h"
 #include "support/test_support.h"
 
 namespace qf::testing {
@@ -76,15 +77,16 @@ inline std::string commaDecimal(std::string text) {
     return text;
 }
 
+// `trpfit import` with these options: its exit status and what it printed.
 struct ImportResult {
     int status = -1;
     std::string message;
 };
 
-inline ImportResult runImport(const instrument::ImportOptions& options) {
+inline ImportResult runImportCommand(const instrument::ImportOptions& options) {
     std::ostringstream err;
     ImportResult r;
-    r.status = instrument::runImport(options, err);
+    r.status = trpfit::importCommand(options, err);
     r.message = err.str();
     return r;
 }

@@ -15,6 +15,7 @@ namespace {
 
 using instrument::ExportText;
 using instrument::ImportOptions;
+using instrument::ImportOutcome;
 using instrument::ImportTextResult;
 
 // Rows "x<TAB>y" of the known emission from `first` to `last` by `step`.
@@ -42,17 +43,17 @@ struct Import {
     ImportTextResult run() const { return instrument::importFromTexts(options, texts); }
 };
 
-// Expects a refusal (status 1 unless said) whose message holds `words`.
-void expectRefused(const ImportTextResult& r, const std::string& words, int status = 1) {
-    EXPECT_EQ(r.status, status) << words << "\n" << r.message << r.summary;
+// Expects a refusal whose message holds `words`.
+void expectRefused(const ImportTextResult& r, const std::string& words) {
+    EXPECT_EQ(r.outcome, ImportOutcome::Refused) << words << "\n" << r.message << r.summary;
     EXPECT_NE(r.message.find(words), std::string::npos) << r.message;
     EXPECT_TRUE(r.dataFile.empty());
 }
 
 std::vector<std::vector<double>> spectraOf(const ImportTextResult& r) {
-    EXPECT_EQ(r.status, 0) << r.message;
-    if (r.status != 0) return {};
-    return instrument::readBackDataText("data", r.dataFile, r.program == "quenfit").spectra;
+    EXPECT_EQ(r.outcome, ImportOutcome::Done) << r.message;
+    if (r.outcome != ImportOutcome::Done) return {};
+    return instrument::readBackDataText("data", r.dataFile, r.program == Program::Quenfit).spectra;
 }
 
 TEST(ImportHeader, NumberLinesOfAHeaderAreNeverData) {
@@ -92,7 +93,7 @@ TEST(ImportHeader, ATimeTraceIsRefusedAsSuch) {
     scan.options.corrected = true;
     scan.input("scan.txt", "Sample: Trp\nEX WL:\t295.0 nm\nEM Start WL:\t300.0 nm\nEM End WL:\t420.0 nm\n"
                          "EX Slit:\t5.0 nm\n\n" + emissionRows(300, 420, 1));
-    EXPECT_EQ(scan.run().status, 0) << scan.run().message;
+    EXPECT_EQ(scan.run().outcome, ImportOutcome::Done) << scan.run().message;
     // Told by the scan type, by the first column's name, or by the numbers.
     Import typed;
     typed.options.corrected = true;
@@ -126,7 +127,7 @@ TEST(ImportHeader, ACorrectedHeaderAgainstEachOption) {
     in.add("on.txt", stated("Corrected spectra: On")).add("std.txt", standardRecording());
     in.options.inputs = {"on.txt"};
     ImportTextResult r = in.run();  // taken as --corrected
-    EXPECT_EQ(r.status, 0) << r.message;
+    EXPECT_EQ(r.outcome, ImportOutcome::Done) << r.message;
     EXPECT_NE(r.summary.find("standard: built-in table (spectra corrected: on.txt, line 2: "
                              "\"Corrected spectra: On\")"),
               std::string::npos) << r.summary;
@@ -134,21 +135,21 @@ TEST(ImportHeader, ACorrectedHeaderAgainstEachOption) {
     EXPECT_EQ(r.exports[0].corrected, "yes");
     EXPECT_EQ(r.exports[0].correctedLine, 2);
     in.options.corrected = true;
-    EXPECT_EQ(in.run().status, 0);
+    EXPECT_EQ(in.run().outcome, ImportOutcome::Done);
     // A recorded standard would correct it twice.
     in.options.corrected = false;
     in.options.standard = "std.txt";
     expectRefused(in.run(), "on.txt, line 2: \"Intensity\" is already corrected (\"Corrected spectra: On\")");
     in.options.overrideHeader = true;
     r = in.run();
-    EXPECT_EQ(r.status, 0) << r.message;
+    EXPECT_EQ(r.outcome, ImportOutcome::Done) << r.message;
     EXPECT_NE(r.summary.find("standard: std.txt; --standard overrides on.txt, line 2"), std::string::npos)
         << r.summary;
     // "True" says the same.
     Import yes;
     yes.options.inputs = {"true.txt"};
     yes.add("true.txt", stated("Spectral correction = True"));
-    EXPECT_EQ(yes.run().status, 0) << yes.run().message;
+    EXPECT_EQ(yes.run().outcome, ImportOutcome::Done) << yes.run().message;
 }
 
 TEST(ImportHeader, AnUncorrectedHeaderAgainstEachOption) {
@@ -167,13 +168,13 @@ TEST(ImportHeader, AnUncorrectedHeaderAgainstEachOption) {
                             "(\"Corrected spectra OFF\"), but --corrected says it is");
     in.options.overrideHeader = true;
     r = in.run();
-    EXPECT_EQ(r.status, 0) << r.message;
+    EXPECT_EQ(r.outcome, ImportOutcome::Done) << r.message;
     EXPECT_NE(r.summary.find("; --corrected overrides off.txt, line 2 (\"Corrected spectra OFF\")"),
               std::string::npos) << r.summary;
     in.options = {};
     in.options.inputs = {"off.txt"};
     in.options.standard = "std.txt";
-    EXPECT_EQ(in.run().status, 0) << in.run().message;
+    EXPECT_EQ(in.run().outcome, ImportOutcome::Done) << in.run().message;
     // A key-value header's per-scan flag, False.
     Import kv;
     kv.options.inputs = {"kv.txt"};
@@ -256,7 +257,7 @@ TEST(ImportHeader, TheHeaderTellsAMatrixWhereTheStokesRuleCannot) {
     rows.options.overrideHeader = true;
     rows.options.inputs = {"rows.txt:300"};
     r = rows.run();
-    EXPECT_EQ(r.status, 0) << r.message;
+    EXPECT_EQ(r.outcome, ImportOutcome::Done) << r.message;
     EXPECT_NE(r.summary.find("; --matrix ex-columns overrides rows.txt, line 3"), std::string::npos)
         << r.summary;
     EXPECT_NE(r.exports[0].overridden.find("rows.txt, line 3"), std::string::npos);

@@ -53,7 +53,7 @@ protected:
     DataFileValues importAndRun(ImportOptions o, bool series) {
         o.output = dir.file("out.dat");
         o.force = true;
-        const ImportResult r = runImport(o);
+        const ImportResult r = runImportCommand(o);
         EXPECT_EQ(r.status, 0) << r.message;
         lastMessage = r.message;
         if (r.status != 0) return {};
@@ -430,7 +430,7 @@ TEST_F(ImportLayouts, TabKeyValueHeaderAndDataPointsMatrixWithExcitationColumns)
     // Told the other way round, --matrix contradicts the header.
     o.matrix = "ex-rows";
     o.output = dir.file("wrong.dat");
-    const ImportResult r = runImport(o);
+    const ImportResult r = runImportCommand(o);
     EXPECT_EQ(r.status, 1) << r.message;
     EXPECT_NE(r.message.find("points.txt, line 3: --matrix ex-rows contradicts the export"),
               std::string::npos) << r.message;

@@ -39,7 +39,7 @@ protected:
     // Runs the import and expects a refusal with these words; no output.
     void expectRefused(ImportOptions o, const std::string& words, int status = 1) {
         if (o.output.empty()) o.output = dir.file("out.dat");
-        const ImportResult r = runImport(o);
+        const ImportResult r = runImportCommand(o);
         EXPECT_EQ(r.status, status) << r.message;
         EXPECT_EQ(r.message.rfind("trpfit", 0), 0u) << r.message;
         EXPECT_NE(r.message.find(words), std::string::npos) << r.message;
@@ -84,9 +84,9 @@ TEST_F(ImportRefusals, WavelengthsThatTurnBack) {
                      "spectrum, say --format restarts");
     o.format = "restarts";
     o.output = dir.file("restarts.dat");
-    o.program = "monofit";
+    o.program = Program::Monofit;
     o.inputs = {dir.file("scans.txt") + ":2"};
-    EXPECT_EQ(runImport(o).status, 0);
+    EXPECT_EQ(runImportCommand(o).status, 0);
 }
 
 TEST_F(ImportRefusals, SaturatedOrMissingValuesOnTheGrid) {
@@ -123,7 +123,7 @@ TEST_F(ImportRefusals, AFlawOffTheGridIsNoReason) {
         return row == 0 ? "300,OVER" : r;
     })};
     o.grid = "301:400:1";
-    const ImportResult r = runImport(o);
+    const ImportResult r = runImportCommand(o);
     EXPECT_EQ(r.status, 0) << r.message;
 }
 
@@ -162,7 +162,7 @@ TEST_F(ImportRefusals, CountsThatDisagree) {
     expectRefused(o, "the spectrum count 31 is outside 1 to 30");
     o.inputs = {a, a, a};
     o.concentrations = "0,0.1,0.2";
-    o.program = "monofit";
+    o.program = Program::Monofit;
     o.quencher = 0;
     expectRefused(o, "monofit reads one spectrum; 3 were named");
     // A manifest line short of a field.
@@ -204,7 +204,7 @@ TEST_F(ImportRefusals, AnExistingOutputWithoutForce) {
     expectRefused(o, "existing.dat: the file exists; say --force to overwrite it");
     EXPECT_EQ(readFile(existing), "keep me\n");
     o.force = true;
-    EXPECT_EQ(runImport(o).status, 0);
+    EXPECT_EQ(runImportCommand(o).status, 0);
     EXPECT_NE(readFile(existing), "keep me\n");
 }
 
@@ -240,6 +240,60 @@ TEST_F(ImportRefusals, ThroughTheProgram) {
                               "' -o '" + out + "' 2>/dev/null";
     const int usageStatus = std::system(usage.c_str());
     EXPECT_EQ(WEXITSTATUS(usageStatus), 2);
+    // --program takes the analysers' names, and only those.
+    const std::string good = spectrumFile("good.csv", 300, 400);
+    const std::string named = std::string(QF_TRPFIT_EXE) + " import --corrected --program monofit '" + good +
+                              "' -o '" + out + "' 2>'" + dir.file("err.txt") + "'";
+    const int namedStatus = std::system(named.c_str());
+    EXPECT_EQ(WEXITSTATUS(namedStatus), 0) << readFile(dir.file("err.txt"));
+    EXPECT_EQ(readFile(dir.file("err.txt")).rfind("trpfit: " + out + ": 1 spectrum from 1 file for monofit, grid ", 0), 0u)
+        << readFile(dir.file("err.txt"));
+    const std::string unknown = std::string(QF_TRPFIT_EXE) + " import --corrected --program velafit '" + good +
+                                "' -o '" + dir.file("other.dat") + "' 2>/dev/null";
+    const int unknownStatus = std::system(unknown.c_str());
+    EXPECT_EQ(WEXITSTATUS(unknownStatus), 2);
+    EXPECT_FALSE(std::filesystem::exists(dir.file("other.dat")));
+}
+
+// The library says what happened, in words without a program's name; the
+// command puts "trpfit: " or "trpfit import: " before them and chooses the
+// exit status.
+TEST_F(ImportRefusals, TheLibraryReturnsTheOutcomeTheCommandSaysIt) {
+    ImportOptions o;
+    o.inputs = {spectrumFile("s.csv", 300, 400)};
+    o.corrected = true;
+    // A data file that cannot be written: refused after the exports were
+    // read, and what they state is still there.
+    o.output = dir.file("no/such/folder/out.dat");
+    instrument::ImportTextResult r = instrument::runImport(o);
+    EXPECT_EQ(r.outcome, instrument::ImportOutcome::Refused);
+    EXPECT_EQ(r.message, o.output + ": cannot create the file: No such file or directory");
+    EXPECT_EQ(r.exports.size(), 1u);
+    EXPECT_TRUE(r.dataFile.empty() && r.summary.empty() && !r.program);
+    ImportResult command = runImportCommand(o);
+    EXPECT_EQ(command.status, 1);
+    EXPECT_EQ(command.message, "trpfit: " + r.message + "\n");
+    // An existing output is refused before any export is read.
+    o.output = write("existing.dat", "keep me\n");
+    r = instrument::runImport(o);
+    EXPECT_EQ(r.outcome, instrument::ImportOutcome::Refused);
+    EXPECT_EQ(r.message, o.output + ": the file exists; say --force to overwrite it");
+    EXPECT_TRUE(r.exports.empty());
+    // No data file named.
+    o.output.clear();
+    r = instrument::runImport(o);
+    EXPECT_EQ(r.outcome, instrument::ImportOutcome::ContradictoryOptions);
+    command = runImportCommand(o);
+    EXPECT_EQ(command.status, 2);
+    EXPECT_EQ(command.message, "trpfit import: say the data file to write with -o DATAFILE\n");
+    // Done: the summary names the file and the program, not trpfit.
+    o.output = dir.file("new.dat");
+    r = instrument::runImport(o);
+    ASSERT_EQ(r.outcome, instrument::ImportOutcome::Done) << r.message;
+    EXPECT_EQ(r.summary.rfind(o.output + ": 1 spectrum from 1 file for monofit, grid 300-400 nm step 1", 0), 0u)
+        << r.summary;
+    EXPECT_EQ(r.program, Program::Monofit);
+    EXPECT_EQ(readFile(o.output), r.dataFile);
 }
 
 }  // namespace

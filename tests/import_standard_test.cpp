@@ -33,7 +33,7 @@ protected:
 
     std::string importOk(ImportOptions o, const std::string& output) {
         o.output = dir.file(output);
-        const ImportResult r = runImport(o);
+        const ImportResult r = runImportCommand(o);
         EXPECT_EQ(r.status, 0) << r.message;
         return r.message;
     }

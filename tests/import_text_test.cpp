@@ -22,6 +22,7 @@ namespace {
 
 using instrument::ExportText;
 using instrument::ImportOptions;
+using instrument::ImportOutcome;
 using instrument::ImportTextResult;
 
 struct Cli {
@@ -85,10 +86,11 @@ TEST_F(ImportText, TheSameBytesAsTheCommandLine) {
                                           " --quencher 2 --title 'Trp titration' -o " + shellQuoted(o.output));
     ASSERT_EQ(cli.status, 0) << cli.err;
     const ImportTextResult memory = instrument::importFromTexts(o, texts);
-    ASSERT_EQ(memory.status, 0) << memory.message;
+    ASSERT_EQ(memory.outcome, ImportOutcome::Done) << memory.message;
     EXPECT_EQ(memory.dataFile, readFile(o.output));
-    EXPECT_EQ(memory.summary + "\n", cli.err);
-    EXPECT_EQ(memory.program, "quenfit");
+    // The library's summary names no program; the command line says it after "trpfit: ".
+    EXPECT_EQ("trpfit: " + memory.summary + "\n", cli.err);
+    EXPECT_EQ(memory.program, Program::Quenfit);
     ASSERT_EQ(memory.exports.size(), 2u);  // the series and the standard's export
     EXPECT_EQ(memory.exports[0].file, series);
     EXPECT_EQ(memory.exports[0].spectra, (std::vector<std::string>{"Trp 0", "Trp 1", "Trp 2"}));
@@ -115,8 +117,8 @@ TEST_F(ImportText, TheSameRefusalsAndNoFileTouched) {
     forNew.output = dir.file("new.dat");
     ImportTextResult memory = instrument::importFromTexts(forNew, texts);
     EXPECT_EQ(cli.status, 1);
-    EXPECT_EQ(memory.status, 1);
-    EXPECT_EQ(memory.message + "\n", cli.err);
+    EXPECT_EQ(memory.outcome, ImportOutcome::Refused);
+    EXPECT_EQ("trpfit: " + memory.message + "\n", cli.err);
     // Options that contradict each other: exit 2.
     forNew.corrected = true;
     forNew.standard = plain;
@@ -124,20 +126,20 @@ TEST_F(ImportText, TheSameRefusalsAndNoFileTouched) {
                                 shellQuoted(dir.file("new.dat")));
     memory = instrument::importFromTexts(forNew, texts);
     EXPECT_EQ(cli.status, 2);
-    EXPECT_EQ(memory.status, 2);
-    EXPECT_EQ(memory.message + "\n", cli.err);
+    EXPECT_EQ(memory.outcome, ImportOutcome::ContradictoryOptions);
+    EXPECT_EQ("trpfit import: " + memory.message + "\n", cli.err);
     // A name that is not among the texts: as a file that cannot be opened.
     forNew.standard.clear();
     forNew.inputs = {dir.file("absent.txt")};
     memory = instrument::importFromTexts(forNew, texts);
-    EXPECT_EQ(memory.status, 1);
-    EXPECT_EQ(memory.message, "trpfit: " + dir.file("absent.txt") + ": cannot open the file");
+    EXPECT_EQ(memory.outcome, ImportOutcome::Refused);
+    EXPECT_EQ(memory.message, dir.file("absent.txt") + ": cannot open the file");
 
     // In memory an existing output is neither refused nor touched, and
     // nothing is written beside it.
     o.corrected = true;
     memory = instrument::importFromTexts(o, texts);
-    EXPECT_EQ(memory.status, 0) << memory.message;
+    EXPECT_EQ(memory.outcome, ImportOutcome::Done) << memory.message;
     EXPECT_EQ(readFile(kept), "keep me\n");
     std::size_t files = 0;
     for (const auto& entry : std::filesystem::directory_iterator(dir.path())) {
@@ -148,7 +150,7 @@ TEST_F(ImportText, TheSameRefusalsAndNoFileTouched) {
     EXPECT_FALSE(std::filesystem::exists(dir.file("new.dat")));
     // No output named: the data file is called "DATA." in the summary.
     o.output.clear();
-    EXPECT_EQ(instrument::importFromTexts(o, texts).summary.rfind("trpfit: DATA.: 1 spectrum", 0), 0u);
+    EXPECT_EQ(instrument::importFromTexts(o, texts).summary.rfind("DATA.: 1 spectrum", 0), 0u);
 }
 
 // The grid of one import of `text` (corrected), or the refusal.
@@ -178,7 +180,7 @@ std::string rows(const std::vector<std::pair<double, double>>& stretches, double
 
 TEST(ImportDefaultGrid, FromThreeHundredWithinTheLimitAndTheGapFreeRange) {
     auto expectGrid = [](const ImportTextResult& r, const std::string& grid) {
-        EXPECT_EQ(r.status, 0) << r.message;
+        EXPECT_EQ(r.outcome, ImportOutcome::Done) << r.message;
         EXPECT_NE(r.summary.find(", grid " + grid + " nm step 1"), std::string::npos) << r.summary;
     };
     // A 200-800 nm scan: quenfit 300-399, monofit 300-449.
@@ -194,12 +196,12 @@ TEST(ImportDefaultGrid, FromThreeHundredWithinTheLimitAndTheGapFreeRange) {
     expectGrid(gridOf(rows({{250, 305}, {312, 450}}, 1), "monofit"), "312-450");
     // A gap inside 320-380 nm, or a grid asked for across a gap: refused.
     ImportTextResult r = gridOf(rows({{300, 330}, {340, 420}}, 1), "monofit");
-    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.outcome, ImportOutcome::Refused);
     EXPECT_NE(r.message.find("scan.txt, line 33: \"Intensity\" has no point between 330 and 340 nm; "
                              "the grid point 331 nm would be interpolated across that gap"),
               std::string::npos) << r.message;
     r = gridOf(rows({{300, 390}, {400, 450}}, 1), "monofit", "300:420:1");
-    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.outcome, ImportOutcome::Refused);
     EXPECT_NE(r.message.find("has no point between 390 and 400 nm; the grid point 391 nm"), std::string::npos)
         << r.message;
     // Every x must be a wavelength.

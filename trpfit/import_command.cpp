@@ -2,14 +2,32 @@
 
 #include <iostream>
 #include <memory>
+#include <string>
 
 #include "instrument/export.h"
 #include "instrument/import.h"
 
 namespace qf::trpfit {
 
+int importCommand(const instrument::ImportOptions& options, std::ostream& err) {
+    const instrument::ImportTextResult result = instrument::runImport(options);
+    switch (result.outcome) {
+        case instrument::ImportOutcome::Done:
+            err << "trpfit: " << result.summary << "\n";
+            return 0;
+        case instrument::ImportOutcome::ContradictoryOptions:
+            err << "trpfit import: " << result.message << "\n";
+            return 2;
+        case instrument::ImportOutcome::Refused:
+            break;
+    }
+    err << "trpfit: " << result.message << "\n";
+    return 1;
+}
+
 void addImportCommand(CLI::App& app, CommandContext& context) {
     auto options = std::make_shared<instrument::ImportOptions>();
+    auto program = std::make_shared<std::string>();
     CLI::App* cmd = app.add_subcommand(
         "import",
         "Write one data file for quenfit or monofit from the spectrofluorometer's text exports.\n"
@@ -40,16 +58,17 @@ void addImportCommand(CLI::App& app, CommandContext& context) {
     cmd->add_option("--series", options->series,
                     "CSV manifest with columns file, spectrum, concentration, in series order (files "
                     "relative to the manifest's folder; an empty spectrum takes the file's only one)");
-    cmd->add_option("--program", options->program, "quenfit or monofit (default: from the count)")
-        ->check(CLI::IsMember({"quenfit", "monofit"}));
+    cmd->add_option("--program", *program, "quenfit or monofit (default: from the count)")
+        ->check(CLI::IsMember(programNames()));
     cmd->add_option("--title", options->title, "title line (default: from the input names)")
         ->each([options](const std::string&) { options->hasTitle = true; });
     cmd->add_flag("--override-header", options->overrideHeader,
                   "where --corrected, --standard or --matrix contradicts what an export's header "
                   "states, take the command line's word (said in the summary line)");
     cmd->add_flag("--force", options->force, "overwrite an existing data file");
-    cmd->callback([options, &context] {
-        context.status = instrument::runImport(*options, std::cerr);
+    cmd->callback([options, program, &context] {
+        options->program = programNamed(*program);
+        context.status = importCommand(*options, std::cerr);
     });
 }
 

@@ -180,7 +180,7 @@ void addRunCommand(CLI::App& app, CommandContext& context) {
                   "run every input again, replacing the runs of an earlier batch");
     cmd->add_option("--program", args->program,
                     "analyse every file with this program instead of telling it from the file")
-        ->check(CLI::IsMember({"quenfit", "monofit"}));
+        ->check(CLI::IsMember(programNames()));
     cmd->add_option("--timeout", args->timeout,
                     "stop an analysis after this many seconds (default 600)")
         ->check(CLI::PositiveNumber);

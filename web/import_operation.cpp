@@ -1,11 +1,13 @@
 // `trpfit import` on the exports a user dropped: the texts and the options
 // of the form in, the data file's text, the summary line and what the
-// exports' headers state out, or the refusal in the command line's words.
+// exports' headers state out, or the refusal in the command line's words
+// with its exit status.
 #include <algorithm>
 #include <string>
 #include <vector>
 
 #include "instrument/import_text.h"
+#include "textio/program.h"
 #include "operations.h"
 
 namespace qf::web {
@@ -84,22 +86,39 @@ void importExports(Exchange& ex) {
     options.overrideHeader = ex.input("overrideHeader") == "1";
     options.quencher = ex.intInput("quencher", 0);
     options.concentrations = ex.input("concentrations");
-    options.program = ex.input("program");
+    const std::string& program = ex.input("program");
+    options.program = programNamed(program);
     options.hasTitle = ex.hasInput("title");
     options.title = ex.input("title");
+
+    if (!program.empty() && !options.program) {
+        ex.setOutput("facts", "");
+        ex.setOutput("status", "2");
+        ex.setOutput("message", "trpfit import: --program " + program + ": say quenfit or monofit");
+        return;
+    }
 
     const instrument::ImportTextResult result = instrument::importFromTexts(options, texts);
     std::string facts;
     for (const instrument::ExportFacts& f : result.exports) facts += (facts.empty() ? "" : "\n") + factsLine(f);
     ex.setOutput("facts", facts);
-    ex.setOutput("status", std::to_string(result.status));
-    if (result.status != 0) {
-        ex.setOutput("message", result.message);
-        return;
+    // The exit status and the lines `trpfit import` would print.
+    switch (result.outcome) {
+        case instrument::ImportOutcome::Done:
+            break;
+        case instrument::ImportOutcome::Refused:
+            ex.setOutput("status", "1");
+            ex.setOutput("message", "trpfit: " + result.message);
+            return;
+        case instrument::ImportOutcome::ContradictoryOptions:
+            ex.setOutput("status", "2");
+            ex.setOutput("message", "trpfit import: " + result.message);
+            return;
     }
+    ex.setOutput("status", "0");
     ex.setOutput("data", result.dataFile);
-    ex.setOutput("summary", result.summary);
-    ex.setOutput("program", result.program);
+    ex.setOutput("summary", "trpfit: " + result.summary);
+    ex.setOutput("program", result.program ? programName(*result.program) : "");
 }
 
 }  // namespace qf::web
