@@ -10,6 +10,7 @@
 #include <sys/stat.h>
 
 #include "driver/run_steps.h"
+#include "outputs/output_names.h"
 
 namespace qf::batch {
 
@@ -30,8 +31,8 @@ bool sameEntry(const fs::path& a, const fs::path& b) {
 
 // The files a batch writes into its output folder, never inputs themselves.
 bool batchOutput(const fs::path& p) {
-    static const char* const names[] = {"runs.csv", "components.csv", "contributions.csv",
-                                        "index.html"};
+    static const char* const names[] = {outputs::kRunsTable, outputs::kComponentsTable,
+                                        outputs::kContributionsTable, outputs::kIndexPage};
     const std::string name = p.filename().string();
     for (const char* n : names) {
         if (name == n || name == std::string(n) + ".part") return true;

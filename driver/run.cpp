@@ -20,8 +20,8 @@ namespace fs = std::filesystem;
 constexpr const char* kVersion = QF_VERSION;
 
 FileNames defaultNames(Program program) {
-    if (program == Program::Quenfit) return {"DATA.", "Result.txt", "Graph.txt", "Summary.txt"};
-    return {"DATAM.", "ResultM.txt", "GraphM.txt", "SummaryM.txt"};
+    const ProgramFiles f = defaultProgramFiles(program);
+    return {f.data, f.result, f.graph, f.summary};
 }
 
 std::vector<std::string> splitAtBlanks(const std::string& text) {

@@ -5,6 +5,8 @@
 #include "figures/report_figures.h"
 #include "figures/report_page.h"
 #include "figures/svg_plot.h"
+#include "outputs/output_names.h"
+#include "results/report_paths.h"
 #include "results/report_reader.h"
 #include "results/tables.h"
 #include "textio/report_lines.h"
@@ -101,13 +103,13 @@ ReportPageTexts reportPageOfRun(const results::RunReports& run, const std::strin
     for (const results::Stage& stage : run.stages) {
         for (RunFigure& f : stageFigures(run, stage)) figures.push_back(std::move(f));
     }
-    for (const RunFigure& f : figures) out.figures.push_back({"figures/" + f.id + ".svg", svgDocument(f.plot)});
+    for (const RunFigure& f : figures) out.figures.push_back({std::string(outputs::kFiguresFolder) + "/" + f.id + ".svg", svgDocument(f.plot)});
     out.figures.insert(out.figures.end(), additions.figures.begin(), additions.figures.end());
     if (tables) {
         const std::string source = fileLabel.empty() ? run.result.path : fileLabel;
-        out.tables.push_back({"components.csv", results::componentsCsv(run, source)});
-        out.tables.push_back({"contributions.csv", results::contributionsCsv(run, source)});
-        out.tables.push_back({"spectra.csv", results::spectraCsv(run)});
+        out.tables.push_back({outputs::kComponentsTable, results::componentsCsv(run, source)});
+        out.tables.push_back({outputs::kContributionsTable, results::contributionsCsv(run, source)});
+        out.tables.push_back({outputs::kSpectraTable, results::spectraCsv(run)});
     }
     out.tables.insert(out.tables.end(), additions.tables.begin(), additions.tables.end());
     if (!run.complete) {
@@ -121,8 +123,10 @@ ReportPageTexts reportPageOfRun(const results::RunReports& run, const std::strin
 
 ReportPageTexts reportPageFromTexts(const ReportTextsInput& input) {
     results::ReportTexts texts;
-    texts.paths = {orDefault(input.resultName, "Result.txt"), orDefault(input.graphName, "Graph.txt"),
-                   orDefault(input.summaryName, "Summary.txt")};
+    // Reports given without a name are shown under quenfit's names.
+    const qf::ProgramFiles names = qf::defaultProgramFiles(qf::Program::Quenfit);
+    texts.paths = {orDefault(input.resultName, names.result), orDefault(input.graphName, names.graph),
+                   orDefault(input.summaryName, names.summary)};
     texts.result = input.result;
     texts.graph = input.graph;
     texts.summary = input.summary;

@@ -9,10 +9,8 @@ namespace fs = std::filesystem;
 
 ReportPaths defaultReportNames(qf::Program program, const std::string& dir) {
     const fs::path d = dir;
-    if (program == qf::Program::Quenfit) {
-        return {(d / "Result.txt").string(), (d / "Graph.txt").string(), (d / "Summary.txt").string()};
-    }
-    return {(d / "ResultM.txt").string(), (d / "GraphM.txt").string(), (d / "SummaryM.txt").string()};
+    const qf::ProgramFiles f = qf::defaultProgramFiles(program);
+    return {(d / f.result).string(), (d / f.graph).string(), (d / f.summary).string()};
 }
 
 ReportPaths resolveReportPaths(const std::vector<std::string>& inputs) {

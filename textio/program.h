@@ -20,4 +20,18 @@ constexpr std::optional<Program> programNamed(std::string_view name) {
     return std::nullopt;
 }
 
+// The files a program reads and writes when its command line names none:
+// the data file, then the results, graph and summary reports.
+struct ProgramFiles {
+    const char* data;
+    const char* result;
+    const char* graph;
+    const char* summary;
+};
+
+constexpr ProgramFiles defaultProgramFiles(Program program) {
+    if (program == Program::Quenfit) return {"DATA.", "Result.txt", "Graph.txt", "Summary.txt"};
+    return {"DATAM.", "ResultM.txt", "GraphM.txt", "SummaryM.txt"};
+}
+
 }  // namespace qf

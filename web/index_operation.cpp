@@ -12,6 +12,7 @@
 #include "batch/run_folder.h"
 #include "batch/run_table.h"
 #include "operations.h"
+#include "outputs/output_names.h"
 #include "textio/failure.h"
 
 namespace qf::web {
@@ -39,7 +40,7 @@ void batchIndex(Exchange& ex) {
             // A table that is not a components table leaves the run out of
             // the figure, as `trpfit run` does.
             try {
-                components.addRunText(r.file, run.componentsCsv, r.file + ": components.csv");
+                components.addRunText(r.file, run.componentsCsv, r.file + ": " + outputs::kComponentsTable);
             } catch (const FileFailure&) {
             }
         }
@@ -47,7 +48,7 @@ void batchIndex(Exchange& ex) {
         runs.push_back(std::move(run));
     }
     ex.setOutput("page", batch::indexPageOfRuns(runs));
-    ex.setOutput("figure", batch::componentPositionsSvg(components.table(records, "components.csv")));
+    ex.setOutput("figure", batch::componentPositionsSvg(components.table(records, outputs::kComponentsTable)));
     ex.setOutput("runs", batch::runsCsv(records));
     ex.setOutput("components", components.text(records));
     std::string statuses;
