@@ -4,14 +4,13 @@
 #include <csignal>
 #include <system_error>
 
+#include "textio/data_file.h"
+
 namespace qf::batch {
 
 namespace fs = std::filesystem;
 
 namespace {
-
-// The words of quenfit's and monofit's warning.
-constexpr const char* kNumbersAfterStandard = "after the measured standard (from line ";
 
 std::string plural(std::size_t n, const char* one, const char* many) {
     return std::to_string(n) + " " + (n == 1 ? one : many);
@@ -37,7 +36,7 @@ std::string signalText(int sig) {
 
 void classifyFinishedRun(RunRecord& record) {
     if (record.status != RunStatus::Ok) return;
-    if (record.warnings.find(kNumbersAfterStandard) == std::string::npos) return;
+    if (record.warnings.find(kNumbersLeftMark) == std::string::npos) return;
     record.status = RunStatus::Suspect;
     record.message = "numbers after the measured standard: the file was not read as meant (check its grid, its "
                      "number of spectra and its decimal points); left out of the tables";

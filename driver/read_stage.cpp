@@ -18,19 +18,12 @@ namespace {
 // not fit the file, or the file uses decimal commas. The reports stay as
 // they are; the user is told.
 void warnAboutNumbersLeft(RunState& run, const DataReader::NumbersLeft& left) {
-    if (left.count == 0) return;
-    run.warn(run.dataPath + ": " + std::to_string(left.count) +
-             (left.count == 1 ? " more number" : " more numbers") +
-             " after the measured standard (from line " + std::to_string(left.firstLine) +
-             "); check the grid and the number of spectra, and that the file uses decimal "
-             "points, not decimal commas");
+    if (left.count > 0) run.warn(numbersLeftWarning(run.dataPath, left));
 }
 
 bool isSeries(const RunState& run) { return run.program == Program::Quenfit; }
 
-const DataLimits& limitsOf(const RunState& run) {
-    return isSeries(run) ? kSeriesLimits : kSingleLimits;
-}
+const DataLimits& limitsOf(const RunState& run) { return dataLimits(run.program); }
 
 void writeSingleSpectrumHeading(int components, Reports& reports) {
     writeStageHeading(reports, stageHeadingName(componentFitHeading(Program::Monofit, components)), false);

@@ -16,19 +16,6 @@ namespace {
 
 bool isSeries(Program program) { return program == Program::Quenfit; }
 
-const DataLimits& limitsOf(Program program) {
-    return isSeries(program) ? kSeriesLimits : kSingleLimits;
-}
-
-// The warning the programs print for numbers after the measured standard.
-std::string numbersLeftWarning(const std::string& name, const DataReader::NumbersLeft& left) {
-    return name + ": " + std::to_string(left.count) +
-           (left.count == 1 ? " more number" : " more numbers") +
-           " after the measured standard (from line " + std::to_string(left.firstLine) +
-           "); check the grid and the number of spectra, and that the file uses decimal "
-           "points, not decimal commas";
-}
-
 }  // namespace
 
 PreparedData prepareData(const std::string& name, const std::string& text, Program program) {
@@ -44,7 +31,7 @@ PreparedData prepareData(const std::string& name, const std::string& text, Progr
     // First pass: the whole grid, for the largest value of the measured standard.
     DataReader first(name, text);
     first.readLine("the title line");
-    const ParameterLine params = readParameterLine(first, series, limitsOf(program));
+    const ParameterLine params = readParameterLine(first, series, dataLimits(program));
     if (series) {
         const int line = first.lineNumber();
         const std::string concentrations = first.readLine("the quencher concentrations");
@@ -60,7 +47,7 @@ PreparedData prepareData(const std::string& name, const std::string& text, Progr
     // normalization.
     DataReader again(name, text);
     again.readLine("the title line");
-    readParameterLine(again, series, limitsOf(program));
+    readParameterLine(again, series, dataLimits(program));
     if (series) {
         QuencherSeries q;
         q.type = params.quencherType;

@@ -9,6 +9,14 @@
 
 namespace qf {
 
+std::string numbersLeftWarning(std::string_view dataName, const DataReader::NumbersLeft& left) {
+    return std::string(dataName) + ": " + std::to_string(left.count) +
+           (left.count == 1 ? " more number" : " more numbers") + std::string(kNumbersLeftMark) +
+           std::to_string(left.firstLine) +
+           "); check the grid and the number of spectra, and that the file uses decimal "
+           "points, not decimal commas";
+}
+
 namespace {
 
 constexpr double kWholeTolerance = 1e-9;

@@ -11,12 +11,15 @@
 // P = (last - first) / step + 1 grid points; the analysis uses the window of
 // W = 60 / step + 1 points from 320 to 380 nm.
 
+#include <string>
+#include <string_view>
 #include <vector>
 
 #include "textio/capacities.h"
 #include "textio/data_reader.h"
 #include "textio/grid.h"
 #include "textio/matrix.h"
+#include "textio/program.h"
 #include "textio/report_writer.h"
 
 namespace qf {
@@ -29,6 +32,17 @@ struct DataLimits {
 
 inline constexpr DataLimits kSeriesLimits{kMaxSeriesPoints, kMaxSeriesPoints, kMaxSeriesSpectra};
 inline constexpr DataLimits kSingleLimits{kMaxSpectrumPoints, kMaxSpectrumPoints, 1};
+
+constexpr const DataLimits& dataLimits(Program program) {
+    return program == Program::Quenfit ? kSeriesLimits : kSingleLimits;
+}
+
+// The warning for numbers after the measured standard: the grid or the
+// spectrum count does not fit the file, or the file uses decimal commas.
+// `kNumbersLeftMark` is the part of it that tells the warning among a
+// program's messages.
+inline constexpr std::string_view kNumbersLeftMark = " after the measured standard (from line ";
+std::string numbersLeftWarning(std::string_view dataName, const DataReader::NumbersLeft& left);
 
 struct ParameterLine {
     int quencherType = 0;  // series only
