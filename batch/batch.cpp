@@ -134,7 +134,7 @@ bool prepareRunFolder(Task& t, const fs::path& outDir, const BatchOptions& o) {
             t.done = true;
             return false;
         }
-        if (o.resume && holdsCompleteRun(folder, *t.analysis, t.input.path, o.version)) {
+        if (o.resume && holdsCompleteRun(folder, *t.analysis, t.input.path, o.version, o.globalFit)) {
             rec = marker->record;
             rec.file = t.input.path;
             rec.folder = t.input.folder;
@@ -303,21 +303,23 @@ private:
         const auto warn = [&t](const std::string& text) {
             t.record.warnings += (t.record.warnings.empty() ? "" : "; ") + text;
         };
+        // A suspect run keeps its page but gets no global fit.
+        const bool fit = o_.globalFit && t.record.status == RunStatus::Ok;
+        bool fitTried = false;
         try {
-            // A suspect run keeps its page but gets no global fit.
-            const RunPage page = writeRunPage(outDir_ / t.input.folder, *t.analysis, t.input.path,
-                                              o_.globalFit && t.record.status == RunStatus::Ok);
+            const RunPage page = writeRunPage(outDir_ / t.input.folder, *t.analysis, t.input.path, fit);
             if (page.fitRefusal) warn("global fit: " + *page.fitRefusal);
+            fitTried = fit;
         } catch (const std::exception& e) {
             // The run stands without its page; its record says why.
             warn(std::string("report page: ") + e.what());
         }
-        writeMarkerOrNote(t);
+        writeMarkerOrNote(t, fitTried);
     }
 
-    void writeMarkerOrNote(const Task& t) {
+    void writeMarkerOrNote(const Task& t, bool fitTried = false) {
         try {
-            writeMarker(outDir_ / t.input.folder, t.record, o_.version);
+            writeMarker(outDir_ / t.input.folder, t.record, o_.version, fitTried);
         } catch (const FileFailure& failure) {
             tell(events_.fileFailed, failure);
         }

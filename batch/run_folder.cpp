@@ -22,13 +22,14 @@ std::array<std::string, 3> reportNames(Program a) {
 }
 
 bool holdsCompleteRun(const fs::path& folder, Program a, const std::string& dataPath,
-                      const std::string& version) {
+                      const std::string& version, bool needGlobalFit) {
     const auto marker = readMarker(folder);
     if (!marker || marker->version != version ||
         (marker->record.status != RunStatus::Ok && marker->record.status != RunStatus::Suspect) ||
         marker->record.program != programName(a)) {
         return false;
     }
+    if (needGlobalFit && marker->record.status == RunStatus::Ok && !marker->globalFit) return false;
     // The same file, also when it is named another way ("./data/a.dat").
     std::error_code ec;
     if (marker->record.file != dataPath && !fs::equivalent(marker->record.file, dataPath, ec)) {

@@ -25,9 +25,12 @@ inline constexpr std::array<const char*, 7> kDerivedFiles = {
 // A complete run of the data file `dataPath`: the marker names that file
 // and says the run ended (ok or suspect) under `version` with the same program, and the
 // three reports are there and newer than the data file. (A folder name can
-// pass to another input when files are added to a batch.)
+// pass to another input when files are added to a batch.) With
+// `needGlobalFit` an ok run must also have had the global fit tried: a run
+// of a batch with --no-fit is run again when the fit is asked for.
 bool holdsCompleteRun(const std::filesystem::path& folder, Program a,
-                      const std::string& dataPath, const std::string& version);
+                      const std::string& dataPath, const std::string& version,
+                      bool needGlobalFit = false);
 
 // Reads the reports of a finished run back and writes beside them its page
 // (report.html, figures/) and its tables (components.csv, contributions.csv,

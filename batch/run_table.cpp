@@ -106,7 +106,7 @@ std::vector<RunRecord> readRunsCsv(std::string_view text, const std::string& pat
     return records;
 }
 
-void writeMarker(const fs::path& folder, const RunRecord& r, const std::string& version) {
+void writeMarker(const fs::path& folder, const RunRecord& r, const std::string& version, bool globalFit) {
     std::ostringstream text;
     text << "version=" << version << "\n"
          << "file=" << oneLine(r.file) << "\n"
@@ -115,7 +115,8 @@ void writeMarker(const fs::path& folder, const RunRecord& r, const std::string& 
          << "exit_status=" << r.exitStatus << "\n"
          << "message=" << oneLine(r.message) << "\n"
          << "warnings=" << oneLine(r.warnings) << "\n"
-         << "seconds=" << secondsText(r.seconds) << "\n";
+         << "seconds=" << secondsText(r.seconds) << "\n"
+         << "global_fit=" << (globalFit ? "yes" : "no") << "\n";
     outputs::writeFileAtomically(folder / outputs::kRunMarker, text.str());
 }
 
@@ -150,6 +151,9 @@ std::optional<Marker> readMarker(const fs::path& folder) {
             m.record.warnings = value;
         } else if (key == "seconds") {
             if (!parseSeconds(value, m.record.seconds)) return std::nullopt;
+        } else if (key == "global_fit") {
+            m.globalFit = value == "yes";
+            --seen;  // an optional key: markers of earlier versions lack it
         } else {
             --seen;
         }

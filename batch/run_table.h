@@ -35,14 +35,16 @@ struct RunRecord {
 std::string runsCsv(const std::vector<RunRecord>& records);
 std::vector<RunRecord> readRunsCsv(std::string_view text, const std::string& path);
 
-// The marker of a run folder: the version of the programs that ran and the
-// record of the run. Written when a run has ended, whatever its status.
-// Throws FileFailure when it cannot be written.
+// The marker of a run folder: the version of the programs that ran, the
+// record of the run and whether the global fit was tried on it (its tables
+// written, or its refusal among the warnings). Written when a run has ended,
+// whatever its status. Throws FileFailure when it cannot be written.
 void writeMarker(const std::filesystem::path& folder, const RunRecord& record,
-                 const std::string& version);
+                 const std::string& version, bool globalFit = false);
 struct Marker {
     std::string version;
     RunRecord record;
+    bool globalFit = false;  // a marker written before the key existed: no
 };
 std::optional<Marker> readMarker(const std::filesystem::path& folder);
 

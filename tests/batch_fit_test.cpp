@@ -137,6 +137,21 @@ TEST(BatchFit, OnByDefaultSkippedWithNoFitAndTheReportsStayTheSame) {
     EXPECT_NE(index.find("<td class=\"suspect\">suspect</td><td></td>"), std::string::npos);
     EXPECT_EQ(readFile(d / "plain" / "index.html").find("global fit"), std::string::npos);
 
+    // --resume with the fit over a batch made without it runs the good runs
+    // again with their fit; the suspect one is kept as it is.
+    const auto seriesReport = fs::last_write_time(d / "plain" / "series" / "Result.txt");
+    trpfit(d, "run --quiet --resume -o plain series.dat single.dat commas.dat", &err);
+    for (const char* folder : {"series", "single"}) {
+        EXPECT_TRUE(fs::exists(d / "plain" / folder / "fit.csv")) << folder << ": " << err;
+    }
+    EXPECT_FALSE(fs::exists(d / "plain" / "commas" / "fit.csv"));
+    EXPECT_TRUE(fs::exists(d / "plain" / "fit.csv"));
+    // A second --resume finds them complete and runs nothing.
+    const auto refitted = fs::last_write_time(d / "plain" / "series" / "Result.txt");
+    EXPECT_NE(refitted, seriesReport);
+    trpfit(d, "run --quiet --resume -o plain series.dat single.dat commas.dat", &err);
+    EXPECT_EQ(fs::last_write_time(d / "plain" / "series" / "Result.txt"), refitted);
+
     // A batch run again without the fit leaves no fit tables of the earlier one.
     ASSERT_EQ(trpfit(d, "run --quiet --force --no-fit -o fit series.dat", &err), 0) << err;
     EXPECT_FALSE(fs::exists(d / "fit" / "fit.csv"));

@@ -153,6 +153,12 @@ TEST(BatchTables, CompleteRunOnlyOfTheSameFileVersionAndProgramAndNewer) {
     std::filesystem::remove(d / "GraphM.txt");
     EXPECT_FALSE(holdsCompleteRun(d, Program::Monofit, data, "1.0"));
     writeFile(d / "GraphM.txt", "r");
+    // A run made without the global fit is not complete for a batch that
+    // asks for it; one the fit was tried on is.
+    EXPECT_FALSE(holdsCompleteRun(d, Program::Monofit, data, "1.0", true));
+    writeMarker(d, r, "1.0", true);
+    EXPECT_TRUE(holdsCompleteRun(d, Program::Monofit, data, "1.0", true));
+    EXPECT_TRUE(holdsCompleteRun(d, Program::Monofit, data, "1.0"));
     r.status = RunStatus::Failed;
     writeMarker(d, r, "1.0");
     EXPECT_FALSE(holdsCompleteRun(d, Program::Monofit, data, "1.0"));
