@@ -134,6 +134,13 @@ TEST(BatchRun, FolderOfGoodAndBadInputs) {
     EXPECT_NE(err.find("--resume"), std::string::npos) << err;
     EXPECT_EQ(readFile(d / "out" / "runs.csv"), before);
     EXPECT_EQ(shell(d, std::string(QF_TRPFIT_EXE) + " run --shard 4/3 data"), 2);
+
+    // A file given to the other program: its message names the file once.
+    EXPECT_EQ(shell(d, std::string(QF_TRPFIT_EXE) + " run --quiet --no-fit --program quenfit -o other data/single.dat",
+                    &err),
+              1);
+    EXPECT_EQ(err.rfind("trpfit: data/single.dat: line 2 holds 3 numbers", 0), 0u) << err;
+    EXPECT_EQ(err.find("single.dat", err.find("single.dat") + 1), std::string::npos) << err;
 }
 
 // Stand-ins for monofit: a data file named crash* kills the run with a

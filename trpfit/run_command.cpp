@@ -87,7 +87,7 @@ void run(const RunArgs& a, CommandContext& context) {
 // the file already.
 std::string failureLine(const batch::RunRecord& r) {
     const std::string& m = r.message;
-    if (m.rfind(r.file + ",", 0) == 0) return "trpfit: " + m;
+    if (m.rfind(r.file + ",", 0) == 0 || m.rfind(r.file + ": ", 0) == 0) return "trpfit: " + m;
     return "trpfit: " + r.file + ": " + batch::statusName(r.status) + (m.empty() ? "" : ": ") + m;
 }
 
