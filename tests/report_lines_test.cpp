@@ -9,6 +9,7 @@
 #include <set>
 
 #include "results/report_reader.h"
+#include "support/golden_reports.h"
 #include "support/test_support.h"
 #include "textio/failure.h"
 #include "textio/fpcheck.h"
@@ -18,24 +19,10 @@
 namespace qf::results {
 namespace {
 
+using qf::testing::goldenReports;
+using qf::testing::rendered;
 using qf::testing::readFile;
 using qf::testing::sourcePath;
-
-ReportTexts golden(const std::string& run) {
-    ReportTexts t;
-    t.paths = {run + "_Result.txt", run + "_Graph.txt", run + "_Summary.txt"};
-    t.result = readFile(sourcePath("tests/golden/" + t.paths.result));
-    t.graph = readFile(sourcePath("tests/golden/" + t.paths.graph));
-    t.summary = readFile(sourcePath("tests/golden/" + t.paths.summary));
-    return t;
-}
-
-template <class Write>
-std::string rendered(Write write) {
-    LineBuffer out;
-    write(out);
-    return out.text();
-}
 
 // Replaces the whole line that starts at `at` (its line end included) by `line`.
 void replaceLine(std::string& text, std::size_t at, const std::string& line) {
@@ -142,7 +129,7 @@ TEST(ReportLines, AnArithmeticFailureStopsTheLineBeforeTheItemItSpoils) {
 // program's row, reads back with the changed value: the reader takes the
 // line apart and accepts it because the same function lays it out again.
 TEST(ReportLines, ARowWrittenWithOtherValuesReadsBackWithThem) {
-    ReportTexts t = golden("series");
+    ReportTexts t = goldenReports("series");
     const RunReports before = readReports(t);
     const ComponentRow& c = before.stages[1].table1[0];
     Table1Row row{c.component, c.lNm, c.dlNm, c.vCm, c.dvCm};
@@ -201,8 +188,8 @@ struct Wrapped {
 };
 
 TEST(ReportLines, AWrappedRowOfEveryKindReadsBackWhole) {
-    const RunReports series = readReports(golden("series"));
-    const RunReports single = readReports(golden("single"));
+    const RunReports series = readReports(goldenReports("series"));
+    const RunReports single = readReports(goldenReports("single"));
     std::vector<Wrapped> cases;
     {
         const ComponentRow& c = series.stages[1].table1[0];
@@ -268,7 +255,7 @@ TEST(ReportLines, AWrappedRowOfEveryKindReadsBackWhole) {
     }
     for (const Wrapped& w : cases) {
         ASSERT_NE(w.wrapped.find("\r\n"), w.wrapped.size() - 2) << w.what << ": the row does not wrap";
-        ReportTexts t = golden(w.run);
+        ReportTexts t = goldenReports(w.run);
         std::string& text = t.*(w.member);
         const std::size_t at = text.find(w.original);
         ASSERT_NE(at, std::string::npos) << w.what;
@@ -334,7 +321,7 @@ TEST(ReportLines, AMisplacedLineIsNamedByFileAndLine) {
     };
     for (const auto& [run, cases] : runs) {
         for (const Misplaced& m : cases) {
-            ReportTexts t = golden(run);
+            ReportTexts t = goldenReports(run);
             std::string& text = t.*(m.member);
             const std::size_t at = text.find(m.before);
             ASSERT_NE(at, std::string::npos) << m.what;

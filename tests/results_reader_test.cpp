@@ -8,22 +8,15 @@
 
 #include "results/report_reader.h"
 #include "results/tables.h"
+#include "support/golden_reports.h"
 #include "support/test_support.h"
 
 namespace qf::results {
 namespace {
 
+using qf::testing::goldenReports;
 using qf::testing::readFile;
 using qf::testing::sourcePath;
-
-ReportTexts goldenTexts(const std::string& run) {
-    ReportTexts t;
-    t.paths = {run + "_Result.txt", run + "_Graph.txt", run + "_Summary.txt"};
-    t.result = readFile(sourcePath("tests/golden/" + t.paths.result));
-    t.graph = readFile(sourcePath("tests/golden/" + t.paths.graph));
-    t.summary = readFile(sourcePath("tests/golden/" + t.paths.summary));
-    return t;
-}
 
 // Everything the model holds, as text: equal models give equal text.
 std::string modelText(const RunReports& run) {
@@ -52,7 +45,7 @@ int lineCount(const std::string& text) {
 }
 
 TEST(ResultsReader, SeriesRunHoldsEveryStageOfTheReports) {
-    const RunReports run = readReports(goldenTexts("series"));
+    const RunReports run = readReports(goldenReports("series"));
     EXPECT_TRUE(run.complete);
     EXPECT_EQ(run.program, Program::Quenfit);
     EXPECT_EQ(run.date, "12-07-2026");
@@ -98,7 +91,7 @@ TEST(ResultsReader, SeriesRunHoldsEveryStageOfTheReports) {
 }
 
 TEST(ResultsReader, SingleSpectrumRunHoldsEveryStageOfTheReports) {
-    const RunReports run = readReports(goldenTexts("single"));
+    const RunReports run = readReports(goldenReports("single"));
     EXPECT_TRUE(run.complete);
     EXPECT_EQ(run.program, Program::Monofit);
     ASSERT_EQ(run.stages.size(), 3u);
@@ -113,7 +106,7 @@ TEST(ResultsReader, SingleSpectrumRunHoldsEveryStageOfTheReports) {
 
 TEST(ResultsReader, LineFeedsAloneReadTheSame) {
     for (const char* name : {"series", "single"}) {
-        const ReportTexts crlf = goldenTexts(name);
+        const ReportTexts crlf = goldenReports(name);
         ReportTexts lf = crlf;
         lf.result = withoutCr(lf.result);
         lf.graph = withoutCr(lf.graph);
@@ -130,7 +123,7 @@ TEST(ResultsReader, LineFeedsAloneReadTheSame) {
 // without error, as not complete, with what stands before the cut.
 TEST(ResultsReader, ReportsCutAnywhereReadAsEndingEarly) {
     for (const char* name : {"series", "single"}) {
-        const ReportTexts full = goldenTexts(name);
+        const ReportTexts full = goldenReports(name);
         const std::string fullModel = modelText(readReports(full));
         for (int which = 0; which < 3; ++which) {
             std::string ReportTexts::*member = which == 0   ? &ReportTexts::result
@@ -169,7 +162,7 @@ TEST(ResultsReader, ReportsCutAnywhereReadAsEndingEarly) {
 }
 
 TEST(ResultsReader, CutInsideATableKeepsItsRowsAndSaysWhere) {
-    ReportTexts t = goldenTexts("series");
+    ReportTexts t = goldenReports("series");
     // The results report up to the first spectrum's rows in Table 2 of VELA-III.
     const std::size_t at = t.result.find(" .05    1           32.9");
     ASSERT_NE(at, std::string::npos);
@@ -218,7 +211,7 @@ TEST(ResultsReader, ALineThatCannotBePlacedNamesFileAndLine) {
          "spectral classes \r\n\r\nmore\r\n", 25},
     };
     for (const Damage& d : damages) {
-        ReportTexts t = goldenTexts("series");
+        ReportTexts t = goldenReports("series");
         std::string& text = t.*(d.member);
         const std::size_t at = text.find(d.from);
         ASSERT_NE(at, std::string::npos) << d.what;
@@ -242,7 +235,7 @@ TEST(ResultsReader, ALineThatCannotBePlacedNamesFileAndLine) {
 // VELA-I finds no solution, VELA-II has no heading of its own, and its graph
 // sections stand under the heading of VELA-I.
 TEST(ResultsReader, StageAfterAnAbsentOneHasNoHeadingOfItsOwn) {
-    ReportTexts t = goldenTexts("series");
+    ReportTexts t = goldenReports("series");
     const auto cut = [](std::string& text, const std::string& from, const std::string& through,
                         const std::string& by) {
         const std::size_t a = text.find(from);
@@ -272,8 +265,8 @@ TEST(ResultsReader, StageAfterAnAbsentOneHasNoHeadingOfItsOwn) {
 }
 
 TEST(ResultsReader, ReportsOfTwoDifferentRunsAreRefused) {
-    ReportTexts t = goldenTexts("series");
-    t.summary = goldenTexts("single").summary;
+    ReportTexts t = goldenReports("series");
+    t.summary = goldenReports("single").summary;
     EXPECT_THROW(readReports(t), ReportError);
 }
 

@@ -9,29 +9,16 @@
 #include "results/report_assembler.h"
 #include "results/report_events.h"
 #include "results/report_reader.h"
+#include "support/golden_reports.h"
 #include "support/test_support.h"
 
 namespace qf::results {
 namespace {
 
+using qf::testing::goldenReports;
+using qf::testing::rendered;
 using qf::testing::readFile;
 using qf::testing::sourcePath;
-
-ReportTexts goldenTexts(const std::string& run) {
-    ReportTexts t;
-    t.paths = {run + "_Result.txt", run + "_Graph.txt", run + "_Summary.txt"};
-    t.result = readFile(sourcePath("tests/golden/" + t.paths.result));
-    t.graph = readFile(sourcePath("tests/golden/" + t.paths.graph));
-    t.summary = readFile(sourcePath("tests/golden/" + t.paths.summary));
-    return t;
-}
-
-template <class Write>
-std::string rendered(Write write) {
-    LineBuffer out;
-    write(out);
-    return out.text();
-}
 
 std::string blockText(const SummaryBlock& b, Program program) {
     return rendered([&](ReportSink& out) {
@@ -135,7 +122,7 @@ TEST(SummaryBlocks, TypedBlocksRoundTripThroughTheLineFunctions) {
 // monofit run whose summary holds quenfit's spelling is refused at that line.
 TEST(SummaryBlocks, ALabelInTheOtherProgramsSpellingIsRefusedAtItsLine) {
     for (const auto& [run, spelledAs] : {std::pair{"single", Program::Quenfit}, std::pair{"series", Program::Monofit}}) {
-        ReportTexts t = goldenTexts(run);
+        ReportTexts t = goldenReports(run);
         const RunReports before = readReports(t);
         ASSERT_TRUE(before.program);
         const Stage& stage = before.stages[1];
@@ -165,7 +152,7 @@ TEST(SummaryBlocks, ALabelInTheOtherProgramsSpellingIsRefusedAtItsLine) {
 // programs do not write.
 TEST(SummaryBlocks, AClassTheProgramsDoNotPrintIsRefusedAtItsLine) {
     for (const char* wrong : {"IV", "Wrong comp", "s or i", "S or I "}) {
-        ReportTexts t = goldenTexts("series");
+        ReportTexts t = goldenReports("series");
         const std::string from = "57.1 +/- 2      S or I\r\n";
         const std::size_t at = t.summary.find(from);
         ASSERT_NE(at, std::string::npos);
@@ -183,7 +170,7 @@ TEST(SummaryBlocks, AClassTheProgramsDoNotPrintIsRefusedAtItsLine) {
 // A stage's absence line names the component count the stage searches for;
 // a line naming another count is not one the programs write there.
 TEST(SummaryBlocks, AnAbsenceLineForAnotherComponentCountIsRefused) {
-    ReportTexts t = goldenTexts("series");
+    ReportTexts t = goldenReports("series");
     const std::string rule77(77, '-');
     // VELA-I's tables replaced by the absence line of a three-component search.
     const std::size_t a = t.result.find("\r\nT A B L E 1", t.result.find("SUBPROGRAMM VELA-I\r\n"));
