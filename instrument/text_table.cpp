@@ -211,6 +211,12 @@ std::string readableText(std::string_view text) {
         } else if (const std::size_t n = utf8Length(text, i); n > 0) {
             out.append(text.substr(i, n));
             i += n;
+        } else if (c >= 0x80) {
+            // A byte of another code page (a Latin-1 letter) is shown as the
+            // replacement character, so that the text keeps its length and
+            // a reader sees a letter is missing.
+            out += "\xEF\xBF\xBD";
+            ++i;
         } else {
             ++i;
         }

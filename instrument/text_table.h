@@ -51,8 +51,8 @@ bool isBlankLine(std::string_view text);
 bool parseNumber(std::string_view field, bool decimalComma, double& value);
 
 // Header and footer text made printable: ASCII and well-formed UTF-8 are
-// kept, tabs become blanks, every other byte (a legacy encoding such as
-// Shift JIS, control bytes) is skipped.
+// kept, tabs become blanks, a byte of a legacy encoding (Latin-1, Shift JIS)
+// becomes U+FFFD and control bytes are skipped.
 std::string readableText(std::string_view text);
 
 // Lower-case ASCII copy, for comparing header words.

@@ -104,6 +104,21 @@ TEST_F(ImportText, TheSameBytesAsTheCommandLine) {
     EXPECT_EQ(runAnalysisProgram(o.output, true, dir, &message), 0) << message;
 }
 
+TEST_F(ImportText, ALatinOneTitleKeepsItsLettersInPlace) {
+    // "Probe Müller" typed in a Latin-1 terminal: the letter the data file
+    // cannot hold as UTF-8 is marked, not dropped.
+    const std::string one = file("one.txt", columns(280, 450, 1, 1));
+    ImportOptions o;
+    o.inputs = {one};
+    o.corrected = true;
+    o.title = "Probe M\xfcller";
+    o.hasTitle = true;
+    o.output = dir.file("one.dat");
+    const ImportTextResult memory = instrument::importFromTexts(o, texts);
+    ASSERT_EQ(memory.outcome, ImportOutcome::Done) << memory.message;
+    EXPECT_EQ(memory.dataFile.substr(0, memory.dataFile.find('\n')), "Probe M\xEF\xBF\xBDller");
+}
+
 TEST_F(ImportText, TheSameRefusalsAndNoFileTouched) {
     const std::string plain = file("plain.txt", columns(300, 420, 1, 1));
     const std::string kept = dir.file("kept.dat");
