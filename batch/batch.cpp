@@ -5,10 +5,8 @@
 #include <csignal>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <map>
 #include <set>
-#include <sstream>
 #include <system_error>
 #include <utility>
 
@@ -22,6 +20,7 @@
 #include "outputs/output_names.h"
 #include "results/tables.h"
 #include "textio/failure.h"
+#include "textio/file_text.h"
 
 namespace qf::batch {
 
@@ -411,11 +410,7 @@ BatchOutcome mergeBatches(const MergeOptions& o, const FileFailureNote& fileFail
     const fs::path base = fs::weakly_canonical(fs::absolute(outDir), ec);
     for (const std::string& dir : o.dirs) {
         const fs::path runs = fs::path(dir) / outputs::kRunsTable;
-        std::ifstream in(runs, std::ios::binary);
-        if (!in) throw FileFailure(runs.string(), 0, "cannot be read");
-        std::ostringstream text;
-        text << in.rdbuf();
-        const std::vector<RunRecord> records = readRunsCsv(text.str(), runs.string());
+        const std::vector<RunRecord> records = readRunsCsv(readFileText(runs.string()), runs.string());
         addCombinedTables(dir, tables);
         const fs::path shard = fs::weakly_canonical(fs::absolute(dir), ec);
         const fs::path rel = shard.lexically_relative(base);

@@ -1,7 +1,5 @@
 #include "batch/batch_files.h"
 
-#include <fstream>
-#include <sstream>
 #include <system_error>
 #include <tuple>
 
@@ -11,22 +9,11 @@
 #include "batch/run_folder.h"
 #include "outputs/atomic_file.h"
 #include "outputs/output_names.h"
+#include "textio/file_text.h"
 
 namespace qf::batch {
 
 namespace fs = std::filesystem;
-
-namespace {
-
-std::string readSmallFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) throw FileFailure(path.string(), 0, "cannot be read");
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-}  // namespace
 
 TableFiles::TableFiles()
     : components(componentsHeading()),
@@ -79,7 +66,7 @@ bool writeBatchFiles(const fs::path& outDir, const BatchView& view, const TableF
         if (status == RunStatus::Ok && fs::is_regular_file(folder / outputs::kModelsTable, ec)) {
             try {
                 const fs::path models = folder / outputs::kModelsTable;
-                e.components = verdictOfModelsCsv(readSmallFile(models), models.string());
+                e.components = verdictOfModelsCsv(readFileText(models.string()), models.string());
             } catch (const FileFailure& failure) {
                 note(failure);
             }

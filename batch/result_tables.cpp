@@ -1,25 +1,12 @@
 #include "batch/result_tables.h"
 
-#include <fstream>
-#include <sstream>
 
 #include "textio/failure.h"
+#include "textio/file_text.h"
 
 namespace qf::batch {
 
 namespace fs = std::filesystem;
-
-namespace {
-
-std::string readText(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) throw FileFailure(path.string(), 0, "cannot be read");
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-}  // namespace
 
 CombinedTable::CombinedTable(const std::string& heading)
     : heading_(text::CsvTable::parse(heading, "heading").heading()) {}
@@ -31,7 +18,7 @@ text::CsvTable CombinedTable::checked(const std::string& text, const std::string
 }
 
 void CombinedTable::addRun(const std::string& input, const fs::path& runTable) {
-    addRunText(input, readText(runTable), runTable.string());
+    addRunText(input, readFileText(runTable.string()), runTable.string());
 }
 
 void CombinedTable::addRunText(const std::string& input, const std::string& text, const std::string& name) {
@@ -45,7 +32,7 @@ void CombinedTable::addRunText(const std::string& input, const std::string& text
 }
 
 void CombinedTable::addCombined(const fs::path& combined) {
-    const text::CsvTable table = checked(readText(combined), combined.string());
+    const text::CsvTable table = checked(readFileText(combined.string()), combined.string());
     for (std::size_t r = 0; r < table.size(); ++r) rows_[table.fields(r).front()].push_back(table.fields(r));
 }
 

@@ -4,13 +4,12 @@
 
 #include "results/report_reader.h"
 
-#include <fstream>
-#include <sstream>
 #include <utility>
 
 #include "results/report_assembler.h"
 #include "results/report_events.h"
 #include "results/stage_sequence.h"
+#include "textio/file_text.h"
 
 namespace qf::results {
 
@@ -205,12 +204,7 @@ RunReports readReports(const ReportTexts& texts) {
 namespace {
 
 std::string readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) throw ReportError(path, 0, "cannot open the report");
-    std::ostringstream text;
-    text << in.rdbuf();
-    if (in.bad()) throw ReportError(path, 0, "cannot read the report");
-    return text.str();
+    return readFileText(path, "cannot open the report", "cannot read the report");
 }
 
 }  // namespace

@@ -1,10 +1,8 @@
 #include "trpfit/report_command.h"
 
 #include <filesystem>
-#include <fstream>
 #include <iostream>
 #include <memory>
-#include <sstream>
 #include <vector>
 
 #include "batch/run_fit.h"
@@ -14,6 +12,7 @@
 #include "outputs/output_set.h"
 #include "results/report_paths.h"
 #include "textio/failure.h"
+#include "textio/file_text.h"
 
 namespace qf::trpfit {
 
@@ -22,11 +21,7 @@ namespace {
 namespace fs = std::filesystem;
 
 std::string readReport(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) throw FileFailure(path, 0, "cannot open the report");
-    std::ostringstream buffer;
-    buffer << in.rdbuf();
-    return buffer.str();
+    return readFileText(path, "cannot open the report", "cannot read the report");
 }
 
 // Reads the three reports, makes the page, figures and tables in memory and
