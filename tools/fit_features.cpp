@@ -52,7 +52,7 @@ int main(int argc, char** argv) {
         for (std::size_t k = 0; k < c.truth.positions.size(); ++k) {
             std::printf(" %.3f %.2f", c.truth.positions[k], c.truth.sharePercent[k]);
         }
-        std::printf("\n");
+        std::printf(" | reason %s\n", g.reason.c_str());
         std::fflush(stdout);
     }
     return 0;
