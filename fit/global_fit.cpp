@@ -179,6 +179,13 @@ GlobalFit fitPrepared(const PreparedData& data, const FitOptions& options) {
 
 }  // namespace
 
+bool atPositionLimit(double lambdaM) {
+    return lambdaM <= kLowestPosition + 0.5 || lambdaM >= kHighestPosition - 0.5;
+}
+
+double lowestPosition() { return kLowestPosition; }
+double highestPosition() { return kHighestPosition; }
+
 const char* verdictText(Verdict verdict) {
     switch (verdict) {
         case Verdict::Chosen: return "chosen";

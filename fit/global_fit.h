@@ -146,6 +146,14 @@ FitOutcome fitDataText(const std::string& name, const std::string& text,
 FitOutcome fitDataFile(const std::string& path, std::optional<Program> program = std::nullopt,
                        const FitOptions& options = {});
 
+// Whether a band maximum (nm) lies at an end of the positions the fit
+// searches (within 0.5 nm of 290 or 400 nm): the band may lie beyond it, and
+// its interval is cut there.
+bool atPositionLimit(double lambdaM);
+// The ends of the positions searched (nm), for texts that name them.
+double lowestPosition();
+double highestPosition();
+
 // "chosen", "undecided" or "rejected".
 const char* verdictText(Verdict verdict);
 

@@ -6,7 +6,6 @@
 #include <limits>
 #include <string>
 
-#include "fit/model.h"
 #include "fit/stats.h"
 
 namespace qf::fit {
@@ -73,7 +72,7 @@ std::string hiddenThird(const GlobalFit& fit) {
     for (const ComponentFit& c : three.component) {
         const double p = c.position.value;
         if (!(c.share.value >= kHiddenShare)) return {};
-        if (p <= kLowestPosition + 0.5 || p >= kHighestPosition - 0.5) return {};
+        if (atPositionLimit(p)) return {};
         if (p - previous < kHiddenSeparation) return {};
         previous = p;
     }

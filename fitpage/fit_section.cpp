@@ -91,15 +91,25 @@ void componentTable(const fit::ModelFit& m, bool series, std::string& out) {
            "<th>peak L (nm)</th>";
     if (series) out += "<th>Ksv (1/M)</th>";
     out += "<th>share at zero quencher (%)</th><th class=\"text\">class</th></tr></thead>\n<tbody>\n";
+    bool anyAtLimit = false;
     for (std::size_t i = 0; i < m.component.size(); ++i) {
         const fit::ComponentFit& c = m.component[i];
-        out += "<tr><td>" + std::to_string(i + 1) + "</td><td>" + withInterval(c.position, 2) + "</td><td>" +
-               withInterval(c.peak, 2) + "</td>";
+        const bool atLimit = fit::atPositionLimit(c.position.value);
+        anyAtLimit = anyAtLimit || atLimit;
+        out += "<tr><td>" + std::to_string(i + 1) + "</td><td" + (atLimit ? " class=\"flag\"" : "") + ">" +
+               withInterval(c.position, 2) + "</td><td>" + withInterval(c.peak, 2) + "</td>";
         if (series) out += "<td>" + (c.ksv ? withInterval(*c.ksv, 3) : std::string("&#8211;")) + "</td>";
         const std::string className(spectralClassName(c.spectralClass));
         out += "<td>" + withInterval(c.share, 1) + "</td><td class=\"text\">" + escapeXml(className) + "</td></tr>\n";
     }
     out += "</tbody>\n</table>\n";
+    if (anyAtLimit) {
+        // The fit keeps every band maximum within the positions it searches:
+        // one found at an end is a bound, not an estimate.
+        out += "<p class=\"limit\">Marked (bold, \"!\"): a band maximum at an end of the positions searched (" +
+               fixed(fit::lowestPosition(), 0) + "-" + fixed(fit::highestPosition(), 0) +
+               " nm): the band may lie beyond it, and its interval is cut there.</p>\n";
+    }
 }
 
 // The opening of the page's <figure> with the data the page's figures carry

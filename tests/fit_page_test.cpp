@@ -96,6 +96,35 @@ TEST(FitPage, FigureCarriesTheDataOfItsOwnSvg) {
     }
 }
 
+// A band the fit pushed to an end of the positions it searches has no
+// estimate there, only a bound: the page marks that cell and says so under
+// the table of that count, and nowhere else.
+TEST(FitPage, BandMaximumAtAnEndOfTheSearchedPositionsIsMarked) {
+    const fit::GlobalFit plain = sampleFit(true);
+    const std::string none = qf::fitpage::globalFitSectionHtml(plain, {});
+    EXPECT_EQ(none.find("class=\"flag\""), std::string::npos);
+    EXPECT_EQ(none.find("positions searched"), std::string::npos);
+
+    fit::GlobalFit g = plain;
+    g.models[1].component[1].position = {400.0, 396.4, 400.0};  // the upper end
+    g.models[2].component[0].position = {290.3, 290.0, 301.0};  // within half a nanometre of the lower
+    g.models[2].component[1].position = {300.0, 291.0, 309.0};  // inside: not marked
+    const std::string html = qf::fitpage::globalFitSectionHtml(g, {});
+    EXPECT_NE(html.find("<td class=\"flag\">400.00 <span class=\"interval\">(396.40 to 400.00)"),
+              std::string::npos);
+    EXPECT_NE(html.find("<td class=\"flag\">290.30 "), std::string::npos);
+    EXPECT_EQ(html.find("<td class=\"flag\">300.00 "), std::string::npos);
+    std::size_t notes = 0;
+    for (std::size_t at = html.find("positions searched (290-400 nm)"); at != std::string::npos;
+         at = html.find("positions searched (290-400 nm)", at + 1)) {
+        ++notes;
+    }
+    EXPECT_EQ(notes, 2u);  // under N = 2 and N = 3, not under N = 1
+    const std::size_t n1 = html.find("<h3>N = 1");
+    const std::size_t n2 = html.find("<h3>N = 2");
+    EXPECT_EQ(html.substr(n1, n2 - n1).find("positions searched"), std::string::npos);
+}
+
 TEST(FitPage, SingleSpectrumSectionHasNoKsvColumn) {
     const std::string html = qf::fitpage::globalFitSectionHtml(sampleFit(false), {});
     EXPECT_EQ(html.find("Ksv"), std::string::npos);
